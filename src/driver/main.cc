@@ -1,0 +1,13 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "driver/program.h"
+#include "platform/linux/linux_platform.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv, argv + argc);
+  nestwalk::platform::LinuxPlatform platform;
+  nestwalk::platform::Services services = platform.services();
+  return nestwalk::ExitCodeForStatus(nestwalk::RunProgram(args, std::cout, std::cerr, services));
+}

@@ -1,0 +1,37 @@
+// The program's two output streams. Every line of the program goes through one Console, so a
+// test can capture standard output and standard error separately.
+#ifndef NESTWALK_PLATFORM_CONSOLE_H_
+#define NESTWALK_PLATFORM_CONSOLE_H_
+
+#include <ostream>
+#include <string_view>
+
+namespace nestwalk {
+
+class Console {
+ public:
+  // The streams are not owned and must outlive the console. `quiet` and `debug` are the
+  // program-wide flags; they are fixed for the console's life.
+  Console(std::ostream& out, std::ostream& err, bool quiet, bool debug);
+
+  // Standard output, flushed whenever the text holds a line end.
+  void Out(std::string_view text);
+  // Standard error, flushed after every write (unbuffered).
+  void Err(std::string_view text);
+  // The same, written only when `debug` is set.
+  void DebugOut(std::string_view text);
+  void DebugErr(std::string_view text);
+
+  bool quiet() const { return quiet_; }
+  bool debug() const { return debug_; }
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+  bool quiet_;
+  bool debug_;
+};
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_PLATFORM_CONSOLE_H_

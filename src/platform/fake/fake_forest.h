@@ -1,0 +1,188 @@
+// An in-memory Active Directory forest behind the platform seam, for tests: domains, servers,
+// entries, locator and host answers, injected failures, and a record of what was asked.
+// Not linked into the shipped program.
+//
+// Model:
+// - Domains are added root first; the first domain is the forest root. The configuration NC is
+//   "CN=Configuration,<root DN>" and the schema NC "CN=Schema,CN=Configuration,<root DN>".
+// - An entry belongs to the naming context whose DN is the longest suffix of the entry's DN
+//   (ASCII case ignored): a domain, the configuration or the schema partition.
+// - A server holds its own domain plus configuration and schema. On port 389 (and 636) it
+//   shows the entries of those NCs. On port 3268 (and 3269), only when it is a global catalog,
+//   it shows the entries of every domain of the forest as well.
+// - `memberOf` is computed as a back-link from the `member` values of the groups the view can
+//   see with their members: on a DC view, the groups of the server's domain; on a GC view, those
+//   and the universal groups (groupType bit 0x8) of every domain. An entry that was given its
+//   own `memberOf` values returns exactly those instead, on every view that shows the entry.
+// - Attribute names match ignoring ASCII case; values compare ignoring ASCII case, except
+//   objectSid, which compares as bytes. Entries come back in the order they were added.
+// - Filters: RFC 4515 text with &, |, !, equality, presence (attr=*), substrings (a*b*c),
+//   escaped values (\xx), and the extensible bitwise-AND rule 1.2.840.113556.1.4.803. The
+//   objectCategory of an entry is a short name ("person", "group", "computer", "server",
+//   "ntdsdsa", "sitelink", "crossRef") compared like any other value.
+// - Unknown hosts can be opened (libldap connects lazily) but every bind to them fails with
+//   -1 ("Can't contact LDAP server"); so does a bind to port 3268 of a server that is no GC.
+#ifndef NESTWALK_PLATFORM_FAKE_FAKE_FOREST_H_
+#define NESTWALK_PLATFORM_FAKE_FAKE_FOREST_H_
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/directory.h"
+#include "platform/host_queries.h"
+#include "platform/locator.h"
+#include "platform/services.h"
+
+namespace nestwalk::fake {
+
+struct DomainSpec {
+  std::string dn;        // "DC=corp,DC=example,DC=com"; the DNS name is derived from it
+  std::string flatName;  // "CORP"
+  std::string sid;       // "S-1-5-21-1-2-3"; the domain object's objectSid
+};
+
+struct ServerSpec {
+  std::string host;          // DNS host name, "dc1.corp.example.com"
+  std::string domainDn;      // the domain it is a DC of
+  std::string site;          // "Default-First-Site-Name"
+  bool globalCatalog = false;
+};
+
+// What the fake recorded of one connection.
+struct ConnectionRecord {
+  platform::LdapHandle handle;
+  std::optional<std::string> host;  // as passed to Open
+  int port = 0;
+  bool ssl = false;
+  std::vector<std::string> options;  // "version=3", "referrals=0", "encryption=1"
+  int bindCount = 0;
+  bool bound = false;
+  std::optional<platform::ExplicitCredentials> credentials;  // of the last negotiate bind
+  int unbindCount = 0;
+  int useAfterUnbind = 0;  // operations attempted on this handle after its unbind
+};
+
+struct SearchRecord {
+  platform::LdapHandle handle;
+  platform::SearchRequest request;
+  bool paged = false;
+  int pageSize = 0;  // for paged searches
+};
+
+struct LocatorCall {
+  std::string computerName;
+  std::string domainName;
+  unsigned flags = 0;
+};
+
+class FakeForest : public platform::Directory, public platform::Locator,
+                   public platform::HostQueries {
+ public:
+  FakeForest();
+  ~FakeForest() override;
+
+  // ---- building the forest --------------------------------------------------------------
+  void AddDomain(const DomainSpec& domain);
+  void AddServer(const ServerSpec& server);
+  // Adds (or replaces) an entry. Values are byte strings; give objectSid in binary form, or
+  // use the helpers below.
+  void AddEntry(const std::string& dn, std::vector<platform::Attribute> attributes);
+  // Convenience builders. `rid` > 0 gives the entry objectSid = domain SID + rid.
+  void AddUser(const std::string& dn, const std::string& samName, const std::string& primaryGroupId,
+               unsigned rid = 0);
+  void AddComputer(const std::string& dn, const std::string& samName,
+                   const std::string& primaryGroupId, unsigned rid = 0);
+  void AddGroup(const std::string& dn, const std::string& samName, const std::string& groupType,
+                std::vector<std::string> memberDns, unsigned rid = 0);
+  // Appends one value to an attribute of an existing entry.
+  void AddValue(const std::string& dn, const std::string& attribute, const std::string& value);
+  // Replaces the RootDSE attributes a server reports (normally built from the forest).
+  void SetRootDse(const std::string& host, std::vector<platform::Attribute> attributes);
+  // At most this many values of one attribute come back at once; more are returned ranged
+  // ("memberOf;range=0-1499"), as a real AD DC does. 0 (the default) means no limit.
+  void SetMaxValueRange(int maxValues);
+  // The server's largest page for paged searches; 0 (the default) grants what is asked.
+  void SetMaxPageSize(int maxPageSize);
+  // The host that Open(nullopt, ...) reaches.
+  void SetDefaultServer(const std::string& host);
+
+  // ---- locator and host answers ------------------------------------------------------------
+  // By default GetDcName answers from the servers: the first server of the named domain (flat or
+  // DNS name, ASCII case ignored) that fits the flags (a GC when kDsGcServerRequired; then any
+  // GC of the forest for the forest's name), preferring one in the local site; 1355 when none.
+  // A non-empty computer name must be a known server host, else 1722; when that server fits,
+  // it is the answer.
+  // These override the computed answer for one (computer, domain, wantGc) question:
+  void SetLocatorAnswer(const std::string& computerName, const std::string& domainName,
+                        bool wantGlobalCatalog, platform::LocatorAnswer answer);
+  void SetLocalSite(platform::SiteAnswer answer);
+  // Overrides the computed list of forest domains (status 0, the domains' DNS names).
+  void SetForestDomains(platform::ForestDomainsAnswer answer);
+  void SetComputerName(platform::ComputerNameAnswer answer);
+  void SetJoinInformation(platform::JoinAnswer answer);
+  void SetLoggedOnUser(platform::LoggedOnUserAnswer answer);
+
+  // ---- failure injection (host: as given to Open; nullopt port/base: any) --------------------
+  void FailOpen(const std::string& host, int error);
+  void FailOption(const std::string& host, platform::LdapOption option, int code);
+  void FailBind(const std::string& host, std::optional<int> port, int code,
+                std::optional<std::string> serverErrorText = std::nullopt);
+  // Searches with this base (ASCII case ignored; "" is the RootDSE) return `code`.
+  void FailSearch(const std::string& host, std::optional<int> port, const std::string& base,
+                  int code);
+  // Paged searches deliver `pages` pages, then the next page request returns `code`.
+  void FailPagedSearchAfter(int pages, int code);
+  // StartPagedSearch returns no search at all.
+  void FailPagedSearchStart();
+
+  // ---- what was asked ----------------------------------------------------------------------
+  const std::vector<ConnectionRecord>& connections() const;
+  const ConnectionRecord& connection(platform::LdapHandle handle) const;
+  const std::vector<SearchRecord>& searches() const;
+  const std::vector<LocatorCall>& locatorCalls() const;
+  // Searches made on connections to `host` (nullopt port: any) with this base, case ignored.
+  int SearchCount(const std::string& host, std::optional<int> port, const std::string& base) const;
+  // Sum of useAfterUnbind and of unbinds beyond the first, over all connections.
+  int HandleMisuseCount() const;
+
+  // The whole forest as the program's platform.
+  platform::Services services();
+
+  // ---- platform::Directory -----------------------------------------------------------------
+  platform::OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;
+  int SetOption(platform::LdapHandle connection, platform::LdapOption option, int value) override;
+  int SimpleBind(platform::LdapHandle connection, const std::optional<std::string>& dn,
+                 const std::optional<std::string>& password) override;
+  int NegotiateBind(platform::LdapHandle connection,
+                    const std::optional<platform::ExplicitCredentials>& credentials) override;
+  platform::SearchResult Search(platform::LdapHandle connection,
+                                const platform::SearchRequest& request) override;
+  std::unique_ptr<platform::PagedSearch> StartPagedSearch(platform::LdapHandle connection,
+                                                          const platform::SearchRequest& request,
+                                                          int pageSize) override;
+  std::string ErrorText(int code) override;  // libldap's ldap_err2string wording
+  std::optional<std::string> ServerErrorText(platform::LdapHandle connection) override;
+  void Unbind(platform::LdapHandle connection) override;
+
+  // ---- platform::Locator -------------------------------------------------------------------
+  platform::LocatorAnswer GetDcName(const std::string& computerName, const std::string& domainName,
+                                    unsigned flags) override;
+  platform::SiteAnswer GetSiteName(const std::string& computerName) override;
+  platform::ForestDomainsAnswer EnumerateForestDomains(const std::string& serverName) override;
+
+  // ---- platform::HostQueries ---------------------------------------------------------------
+  platform::ComputerNameAnswer GetComputerName() override;
+  platform::JoinAnswer GetJoinInformation() override;
+  platform::LoggedOnUserAnswer GetLoggedOnUser() override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace nestwalk::fake
+
+#endif  // NESTWALK_PLATFORM_FAKE_FAKE_FOREST_H_
