@@ -1,0 +1,20 @@
+// The directory part of a run: server selection, account lookup, primary group, memberships,
+// the forest-wide mode, the nested expansion and the report.
+#ifndef NESTWALK_DRIVER_RUN_PHASES_H_
+#define NESTWALK_DRIVER_RUN_PHASES_H_
+
+#include "driver/run_settings.h"
+#include "driver/security_principal.h"
+#include "platform/console.h"
+#include "platform/services.h"
+
+namespace nestwalk {
+
+// Runs the phases in order and returns the run's status (0 after the report, -1 when a phase
+// ends the run). Every connection it opens is closed before it returns.
+int RunDirectoryPhases(Console& console, platform::Services& services, const RunSettings& settings,
+                       const SecurityPrincipal& principal);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_DRIVER_RUN_PHASES_H_

@@ -1,0 +1,33 @@
+// Which account the run is about: from the command line, or the current user or machine.
+#ifndef NESTWALK_DRIVER_SECURITY_PRINCIPAL_H_
+#define NESTWALK_DRIVER_SECURITY_PRINCIPAL_H_
+
+#include <string>
+#include <variant>
+
+#include "driver/run_settings.h"
+#include "platform/console.h"
+#include "platform/host_queries.h"
+
+namespace nestwalk {
+
+struct SecurityPrincipal {
+  PrincipalKind kind = PrincipalKind::kUser;
+  std::string domain;         // flat domain name
+  std::string samName;        // a computer's ends in "$"
+  std::string qualifiedName;  // what the principal line shows
+};
+
+// The run's status when the principal cannot be determined; the messages are already written.
+struct PrincipalFailure {
+  int status = -1;
+};
+
+// Builds the principal and writes the principal line, or writes why not and gives the status
+// the run must end with.
+std::variant<SecurityPrincipal, PrincipalFailure> ResolvePrincipal(
+    Console& console, platform::HostQueries& host, const RunSettings& settings);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_DRIVER_SECURITY_PRINCIPAL_H_

@@ -1,0 +1,15 @@
+// ASCII-only case folding of names that serve as map keys and search terms.
+#ifndef NESTWALK_TEXT_CASE_FOLDING_H_
+#define NESTWALK_TEXT_CASE_FOLDING_H_
+
+#include <string>
+#include <string_view>
+
+namespace nestwalk {
+
+// A copy with A-Z turned into a-z; every other byte, 0x80-0xFF included, unchanged.
+std::string LowerCaseText(std::string_view text);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_TEXT_CASE_FOLDING_H_

@@ -1,0 +1,21 @@
+// Plain-text conversions of distinguished names (no DN parsing, no escapes).
+#ifndef NESTWALK_TEXT_DN_NAMES_H_
+#define NESTWALK_TEXT_DN_NAMES_H_
+
+#include <string>
+#include <string_view>
+
+namespace nestwalk {
+
+inline constexpr std::string_view kNotDomainDnMarker = "***NotDomainDNFormat***";
+
+// "DC=corp,DC=example,DC=com" -> "corp.example.com", lower-cased; kNotDomainDnMarker when the DN
+// contains "cn=" in any case.
+std::string DnToDomainName(std::string_view dn);
+
+// The `index`-th comma-separated component, lower-cased ("cn=hub"); empty when the DN has fewer.
+std::string DnComponent(std::string_view dn, int index);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_TEXT_DN_NAMES_H_
