@@ -1,0 +1,64 @@
+#include "membership/account_lookup.h"
+
+#include "ldap/ldap_error.h"
+#include "platform/filter_escape.h"
+
+namespace nestwalk {
+
+namespace {
+
+std::string_view CategoryOf(AccountKind kind) {
+  switch (kind) {
+    case AccountKind::kComputer:
+      return "computer";
+    case AccountKind::kGroup:
+      return "group";
+    case AccountKind::kUser:
+      break;
+  }
+  return "person";
+}
+
+}  // namespace
+
+std::string AccountFilter(AccountKind kind, const std::string& samName) {
+  return "(&(objectcategory=" + std::string(CategoryOf(kind)) +
+         ")(sAMAccountName=" + platform::EscapeFilterValue(samName) + "))";
+}
+
+AccountObject GetUserDN(Console& console, platform::Directory& directory,
+                        platform::LdapHandle connection, const std::string& base,
+                        const std::string& samName, AccountKind kind) {
+  console.DebugErr("Retrieving USERDN...\n");
+  console.DebugErr("Base: " + base + "\n");
+  console.DebugErr("SAMName: " + samName + "\n");
+  const platform::SearchRequest request{
+      .base = base,
+      .scope = platform::SearchScope::kSubtree,
+      .filter = AccountFilter(kind, samName),
+      .attributes = {"primaryGroupID"},
+      .attributesOnly = false,
+  };
+  platform::SearchResult result = directory.Search(connection, request);
+  if (result.code != platform::kLdapSuccess) {
+    ReportSearchFailure(console, directory, result.code);
+    return {};
+  }
+  console.DebugErr(std::to_string(result.entries.size()) + " entries returned\n");
+  if (result.entries.empty()) {
+    console.Err("ERROR: Couldn't find SAMName " + samName + " in " + base + "\n");
+    return {};
+  }
+  if (result.entries.size() > 1) {
+    console.Err("ERROR: SAMName " + samName + " is not unique!!!\n");
+    return {};
+  }
+  const platform::Entry& entry = result.entries.front();
+  AccountObject account{.dn = entry.dn,
+                        .primaryGroupID = entry.First("primaryGroupID").value_or("")};
+  console.DebugErr("DN: " + account.dn + "\n");
+  console.DebugErr("Primary Group ID: " + account.primaryGroupID + "\n");
+  return account;
+}
+
+}  // namespace nestwalk

@@ -1,0 +1,33 @@
+// Finding the directory object of the account the run is about (GetUserDN).
+#ifndef NESTWALK_MEMBERSHIP_ACCOUNT_LOOKUP_H_
+#define NESTWALK_MEMBERSHIP_ACCOUNT_LOOKUP_H_
+
+#include <string>
+
+#include "platform/console.h"
+#include "platform/directory.h"
+
+namespace nestwalk {
+
+// Which object category the account is searched under.
+enum class AccountKind { kUser, kComputer, kGroup };
+
+struct AccountObject {
+  std::string dn;              // in the directory's letter case; empty when the lookup failed
+  std::string primaryGroupID;  // decimal text; empty when the object has none (a group)
+};
+
+// The search filter for `samName` of `kind`; the name is escaped as a filter value, so it is
+// always matched literally.
+std::string AccountFilter(AccountKind kind, const std::string& samName);
+
+// Searches the subtree `base` over `connection` for exactly one object of `kind` named
+// `samName`. On a failed search, no match or several matches it writes why on standard error
+// and returns an empty DN.
+AccountObject GetUserDN(Console& console, platform::Directory& directory,
+                        platform::LdapHandle connection, const std::string& base,
+                        const std::string& samName, AccountKind kind);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_MEMBERSHIP_ACCOUNT_LOOKUP_H_

@@ -1,0 +1,66 @@
+// The groups a run has found (GroupDetailsMap): the result of the membership resolution and the
+// work list of the nested expansion.
+#ifndef NESTWALK_MEMBERSHIP_GROUP_DETAILS_H_
+#define NESTWALK_MEMBERSHIP_GROUP_DETAILS_H_
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace nestwalk {
+
+// One group.
+struct data {
+  bool processed = false;      // its own memberOf has been read (whatever the outcome)
+  std::string dn;              // as the directory returned it
+  std::string sAMAccountName;  // empty until its own entry was read; "~~Unknown~~" when absent
+  std::string groupType;       // empty until its own entry was read; "-1" when absent
+};
+
+// Keyed by LowerCaseText of the DN, ordered byte-wise with bytes taken as unsigned values.
+// Entries are only added, never removed. Beside the map it keeps the keys of the pending
+// (unprocessed) entries in order, so that the smallest one is found without a scan.
+class GroupDetailsMap {
+ public:
+  using Entries = std::map<std::string, data, std::less<>>;
+
+  GroupDetailsMap() = default;
+  // The pending set points into the map's keys, so a copy would point into the wrong map.
+  GroupDetailsMap(const GroupDetailsMap&) = delete;
+  GroupDetailsMap& operator=(const GroupDetailsMap&) = delete;
+
+  // Adds a pending entry for `dn` unless its key is already present. An empty DN names no group
+  // and is never added. Returns true when an entry was added.
+  bool AddGroup(const std::string& dn);
+
+  // The entry under `key`, or nullptr.
+  const data* Find(std::string_view key) const;
+
+  // Sets the details of the entry under `key` unless they were already set (the first read
+  // wins). Returns true when they were stored; false when already set or there is no such entry.
+  bool StoreDetails(std::string_view key, const std::string& sAMAccountName,
+                    const std::string& groupType);
+
+  // The key of the pending entry with the smallest key, or nullptr when none is pending. The
+  // pointer stays valid for the life of the map.
+  const std::string* FirstUnprocessedGroup() const;
+
+  // Marks the entry under `key` processed; nothing happens for an unknown key.
+  void MarkProcessed(std::string_view key);
+
+  const Entries& entries() const { return entries_; }
+  bool empty() const { return entries_.empty(); }
+  std::size_t size() const { return entries_.size(); }
+
+ private:
+  Entries entries_;
+  // Keys of unprocessed entries, viewing the keys of their nodes in `entries_`, which never move
+  // because entries are never removed.
+  std::set<std::string_view> pending_;
+};
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_MEMBERSHIP_GROUP_DETAILS_H_

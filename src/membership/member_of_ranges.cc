@@ -1,0 +1,91 @@
+#include "membership/member_of_ranges.h"
+
+#include <charconv>
+
+#include "ldap/ldap_error.h"
+#include "text/case_folding.h"
+
+namespace nestwalk {
+
+namespace {
+
+constexpr std::string_view kMemberOf = "memberOf";
+
+std::optional<long long> ParseCount(std::string_view text) {
+  long long value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 0) return std::nullopt;
+  return value;
+}
+
+struct RangedValues {
+  ValueRange range;
+  const std::vector<std::string>* values = nullptr;
+};
+
+std::optional<RangedValues> FindRangedMemberOf(const platform::Entry& entry) {
+  for (const platform::Attribute& attribute : entry.attributes) {
+    if (std::optional<ValueRange> range = ParseValueRange(attribute.name, kMemberOf)) {
+      return RangedValues{*range, &attribute.values};
+    }
+  }
+  return std::nullopt;
+}
+
+void ReportIncomplete(Console& console, const std::string& dn) {
+  console.Err("ERROR: Couldn't read all memberOf values of " + dn + "\n");
+}
+
+}  // namespace
+
+std::optional<ValueRange> ParseValueRange(std::string_view attributeName, std::string_view type) {
+  const std::string prefix = LowerCaseText(type) + ";range=";
+  if (LowerCaseText(attributeName.substr(0, prefix.size())) != prefix) return std::nullopt;
+  std::string_view bounds = attributeName.substr(prefix.size());
+  std::size_t dash = bounds.find('-');
+  if (dash == std::string_view::npos) return std::nullopt;
+  std::optional<long long> first = ParseCount(bounds.substr(0, dash));
+  if (!first) return std::nullopt;
+  std::string_view lastText = bounds.substr(dash + 1);
+  if (lastText == "*") return ValueRange{*first, std::nullopt};
+  std::optional<long long> last = ParseCount(lastText);
+  if (!last || *last < *first) return std::nullopt;
+  return ValueRange{*first, *last};
+}
+
+std::vector<std::string> CollectMemberOf(Console& console, platform::Directory& directory,
+                                         platform::LdapHandle connection,
+                                         const platform::SearchRequest& read,
+                                         const platform::Entry& entry) {
+  if (const std::vector<std::string>* plain = entry.Find(kMemberOf)) return *plain;
+  std::optional<RangedValues> piece = FindRangedMemberOf(entry);
+  if (!piece) return {};
+
+  std::vector<std::string> values = *piece->values;
+  std::optional<long long> last = piece->range.last;
+  while (last) {
+    const long long next = *last + 1;
+    platform::SearchRequest request = read;
+    request.attributes = {std::string(kMemberOf) + ";range=" + std::to_string(next) + "-*"};
+    platform::SearchResult result = directory.Search(connection, request);
+    if (result.code != platform::kLdapSuccess) {
+      ReportSearchFailure(console, directory, result.code);
+      ReportIncomplete(console, read.base);
+      return values;
+    }
+    std::optional<RangedValues> following;
+    if (result.entries.size() == 1) following = FindRangedMemberOf(result.entries.front());
+    // A piece must start where the last one ended and, unless final, bring values: so every
+    // request advances and a misbehaving server cannot keep the loop going.
+    if (!following || following->range.first != next ||
+        (following->range.last && following->values->empty())) {
+      ReportIncomplete(console, read.base);
+      return values;
+    }
+    values.insert(values.end(), following->values->begin(), following->values->end());
+    last = following->range.last;
+  }
+  return values;
+}
+
+}  // namespace nestwalk

@@ -1,0 +1,39 @@
+// Ranged retrieval of memberOf: a server that limits the values of one attribute per answer
+// sends "memberOf;range=0-1499" instead of memberOf, and the rest must be asked for in pieces.
+#ifndef NESTWALK_MEMBERSHIP_MEMBER_OF_RANGES_H_
+#define NESTWALK_MEMBERSHIP_MEMBER_OF_RANGES_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/directory.h"
+
+namespace nestwalk {
+
+// The value positions an attribute named "<type>;range=<first>-<last>" holds; `last` is nullopt
+// for "*", the final piece.
+struct ValueRange {
+  long long first = 0;
+  std::optional<long long> last;
+};
+
+// The range of an attribute name of type `type` (ASCII case ignored), or nullopt when the name
+// is not a well-formed range of that type (first above last included).
+std::optional<ValueRange> ParseValueRange(std::string_view attributeName, std::string_view type);
+
+// Every memberOf value of `entry`, which `read` returned over `connection`, in server order. When
+// the entry carries a first range instead of plain memberOf, the remaining ranges are fetched
+// with `read` (same base, scope and filter) on the same connection until the final one. A
+// failing fetch writes its lines on standard error and the values gathered up to there are
+// returned.
+std::vector<std::string> CollectMemberOf(Console& console, platform::Directory& directory,
+                                         platform::LdapHandle connection,
+                                         const platform::SearchRequest& read,
+                                         const platform::Entry& entry);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_MEMBERSHIP_MEMBER_OF_RANGES_H_

@@ -1,0 +1,25 @@
+// The membership report: every group found, sorted by lower-cased DN, with its scope and kind.
+#ifndef NESTWALK_MEMBERSHIP_MEMBERSHIP_REPORT_H_
+#define NESTWALK_MEMBERSHIP_MEMBERSHIP_REPORT_H_
+
+#include <string>
+#include <string_view>
+
+#include "membership/group_details.h"
+#include "platform/console.h"
+
+namespace nestwalk {
+
+// The label of a groupType text: "Global", "Local", "Universal" or "Unknown" from bits 0xE,
+// then " Security" or " Distribution" from bit 31. The text is read like "%d" reads it; one
+// without a number (empty: the group was never read) counts as 0, one beyond the int range as
+// the nearest int limit.
+std::string GroupTypeLabel(std::string_view groupType);
+
+// Writes "Group Memberships:\n" (unless quiet) and one line per group, in key order, to
+// standard output.
+void WriteMembershipReport(Console& console, const GroupDetailsMap& groups);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_MEMBERSHIP_MEMBERSHIP_REPORT_H_
