@@ -1,0 +1,217 @@
+#include "locate/gc_inventory.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "locate/sites_fixture.h"
+#include "text/case_folding.h"
+
+namespace nestwalk {
+namespace {
+
+using testing::AddCorpForest;
+using testing::AddNtdsSettings;
+using testing::AddServerObject;
+using testing::BindTo;
+using testing::CapturedConsole;
+using testing::kChildDn;
+using testing::kConfigNc;
+using testing::kHost;
+using testing::kRootDn;
+using testing::kSchemaNc;
+using testing::ServerDn;
+
+// Two sites and three GCs: DC1 (Hub, master for corp.com after two non-domain NCs), DC2
+// (Branch, no dNSHostName), DC3 (Branch, no server object, master for no forest domain), and
+// DC4, which is no GC. The server and NTDS Settings DNs of a server differ in letter case.
+struct ConfigObject {
+  std::function<void(fake::FakeForest&)> add;
+  std::string trace;  // what reading it writes to standard error in debug mode
+};
+
+const std::string kDc1 = ServerDn("DC1", "Hub");
+const std::string kDc1Mixed = "CN=dc1,CN=SERVERS,CN=Hub,CN=Sites," + kConfigNc;
+const std::string kDc2 = ServerDn("DC2", "Branch");
+const std::string kDc3 = ServerDn("DC3", "Branch");
+const std::string kDc4 = ServerDn("DC4", "Hub");
+const std::string kDc1Key = "cn=dc1,cn=servers,cn=hub,cn=sites,cn=configuration,dc=corp,dc=com";
+const std::string kDc2Key = "cn=dc2,cn=servers,cn=branch,cn=sites,cn=configuration,dc=corp,dc=com";
+const std::string kDc3Key = "cn=dc3,cn=servers,cn=branch,cn=sites,cn=configuration,dc=corp,dc=com";
+const std::string kDc4Key = "cn=dc4,cn=servers,cn=hub,cn=sites,cn=configuration,dc=corp,dc=com";
+
+const ConfigObject kDc1Server{[](fake::FakeForest& f) { AddServerObject(f, kDc1, "DC1.Corp.com"); },
+                              "Server Object\nServerDN: " + kDc1 + "\nDNSHostName: DC1.Corp.com\n"};
+const ConfigObject kDc1Ntds{
+    [](fake::FakeForest& f) {
+      AddNtdsSettings(f, kDc1Mixed, "1", {kConfigNc, kSchemaNc, kRootDn, kChildDn});
+    },
+    "NTDSDSA Object\nNC: ***notdomaindnformat***\nNC: ***notdomaindnformat***\nNC: corp.com\n"
+    "ServerDN: " +
+        kDc1Mixed + "\nMasterNC: corp.com\nSite: hub\n"};
+const ConfigObject kDc2Server{[](fake::FakeForest& f) { AddServerObject(f, kDc2, std::nullopt); },
+                              "Server Object\nServerDN: " + kDc2 + "\nDNSHostName: --\n"};
+const ConfigObject kDc2Ntds{[](fake::FakeForest& f) { AddNtdsSettings(f, kDc2, "1", {kChildDn}); },
+                            "NTDSDSA Object\nNC: child.corp.com\nServerDN: " + kDc2 +
+                                "\nMasterNC: child.corp.com\nSite: branch\n"};
+const ConfigObject kDc3Ntds{
+    [](fake::FakeForest& f) {
+      AddNtdsSettings(f, kDc3, "5", {"DC=DomainDnsZones,DC=corp,DC=com", kConfigNc});
+    },
+    "NTDSDSA Object\nNC: domaindnszones.corp.com\nNC: ***notdomaindnformat***\nServerDN: " + kDc3 +
+        "\nMasterNC: \nSite: branch\n"};
+const ConfigObject kDc4Server{[](fake::FakeForest& f) { AddServerObject(f, kDc4, "dc4.corp.com"); },
+                              "Server Object\nServerDN: " + kDc4 + "\nDNSHostName: dc4.corp.com\n"};
+// Not a GC: the search never returns it.
+const ConfigObject kDc4Ntds{[](fake::FakeForest& f) { AddNtdsSettings(f, kDc4, "0", {kRootDn}); },
+                            ""};
+
+const std::string kSeparator = "------------------------------\n";
+const std::string kDc1Listing = kSeparator + "DN: " + kDc1Key +
+                                "\nDomain:corp.com\nDNS HostName:dc1.corp.com\nSite:hub\n" +
+                                kSeparator;
+const std::string kFullListing = kDc1Listing + kSeparator + "DN: " + kDc2Key +
+                                 "\nDomain:child.corp.com\nDNS HostName:--\nSite:branch\n" +
+                                 kSeparator + kSeparator + "DN: " + kDc3Key +
+                                 "\nDomain:\nDNS HostName:\nSite:branch\n" + kSeparator;
+
+const GcInventory kFullInventory{{kDc1Key, {"dc1.corp.com", "corp.com", "hub"}},
+                                 {kDc2Key, {"--", "child.corp.com", "branch"}},
+                                 {kDc3Key, {"", "", "branch"}}};
+const ServerHostMap kAllServerHosts{
+    {kDc1Key, "dc1.corp.com"}, {kDc2Key, "--"}, {kDc4Key, "dc4.corp.com"}};
+
+const ForestDomainMap kForestDomains{{"corp.com", true}, {"child.corp.com", true}};
+
+std::string PageTrace(int pageRequests) {
+  std::string trace = "DEBUG: Search Initialized...\nDEBUG: Have valid Search Handle...\n";
+  for (int i = 0; i < pageRequests; ++i) trace += "DEBUG: Retrieving Page...\n";
+  return trace;
+}
+
+struct Outcome {
+  ForestGcInventory inventory;
+  std::string out;
+  std::string err;
+};
+
+class GcInventoryTest : public ::testing::Test {
+ protected:
+  GcInventoryTest() { AddCorpForest(forest); }
+
+  void Add(const std::vector<ConfigObject>& objects) {
+    for (const ConfigObject& object : objects) object.add(forest);
+  }
+
+  Outcome Read(bool debug, const ForestDomainMap& domains = kForestDomains) {
+    CapturedConsole captured(debug);
+    ForestGcInventory inventory =
+        ReadForestGcInventory(captured.console, forest, BindTo(forest, kHost), kConfigNc, domains);
+    return {inventory, captured.out.str(), captured.err.str()};
+  }
+
+  fake::FakeForest forest;
+};
+
+struct ArrivalCase {
+  const char* label;
+  std::vector<ConfigObject> objects;  // in the order the directory returns them
+  int maxPageSize;                    // 0: everything on one page
+  int pageRequests;                   // pages delivered plus the request that ends the walk
+};
+
+class GcInventoryArrivalTest : public GcInventoryTest,
+                               public ::testing::WithParamInterface<ArrivalCase> {};
+
+// Whatever the order and the paging, the join gives the same inventory and listing.
+TEST_P(GcInventoryArrivalTest, JoinsAndListsWhateverTheOrderAndPaging) {
+  const ArrivalCase& c = GetParam();
+  Add(c.objects);
+  forest.SetMaxPageSize(c.maxPageSize);
+  Outcome outcome = Read(true);
+
+  std::string trace;
+  for (const ConfigObject& object : c.objects) trace += object.trace;
+  EXPECT_EQ(outcome.out, PageTrace(c.pageRequests));
+  EXPECT_EQ(outcome.err, trace + kFullListing);
+  EXPECT_EQ(outcome.inventory.gcs, kFullInventory);
+  EXPECT_EQ(outcome.inventory.serverHosts, kAllServerHosts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Orders, GcInventoryArrivalTest,
+    ::testing::Values(
+        ArrivalCase{"ServersFirstOnePage",
+                    {kDc1Server, kDc2Server, kDc4Server, kDc1Ntds, kDc2Ntds, kDc3Ntds, kDc4Ntds},
+                    0,
+                    2},
+        ArrivalCase{"SettingsFirstPagesOfTwo",
+                    {kDc4Ntds, kDc3Ntds, kDc2Ntds, kDc1Ntds, kDc4Server, kDc2Server, kDc1Server},
+                    2,
+                    4},
+        ArrivalCase{"InterleavedPagesOfOne",
+                    {kDc1Server, kDc1Ntds, kDc2Ntds, kDc2Server, kDc3Ntds, kDc4Server, kDc4Ntds},
+                    1,
+                    7}),
+    [](const ::testing::TestParamInfo<ArrivalCase>& info) { return info.param.label; });
+
+TEST_F(GcInventoryTest, AsksForServersAndGlobalCatalogSettingsInPagesOfAThousand) {
+  Add({kDc1Server, kDc1Ntds});
+  Outcome outcome = Read(false);
+
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(outcome.inventory.gcs.size(), 1u);
+  ASSERT_EQ(forest.searches().size(), 1u);
+  const fake::SearchRecord& search = forest.searches().front();
+  EXPECT_TRUE(search.paged);
+  EXPECT_EQ(search.pageSize, 1000);
+  EXPECT_EQ(search.request.base, "CN=Sites," + kConfigNc);
+  EXPECT_EQ(search.request.scope, platform::SearchScope::kSubtree);
+  EXPECT_EQ(search.request.filter,
+            "(|(objectcategory=server)(&(objectcategory=ntdsdsa)"
+            "(options:1.2.840.113556.1.4.803:=1)))");
+  EXPECT_EQ(search.request.attributes, (std::vector<std::string>{"hasMasterNCs", "dNSHostName"}));
+  EXPECT_FALSE(search.request.attributesOnly);
+}
+
+TEST_F(GcInventoryTest, FailingPageKeepsWhatWasReadAndStillListsIt) {
+  Add({kDc1Server, kDc1Ntds, kDc2Server, kDc2Ntds, kDc3Ntds});
+  forest.SetMaxPageSize(2);
+  forest.FailPagedSearchAfter(1, platform::kLdapServerDown);
+  Outcome outcome = Read(true);
+
+  EXPECT_EQ(outcome.out, PageTrace(2));
+  EXPECT_EQ(outcome.err, kDc1Server.trace + kDc1Ntds.trace + kDc1Listing);
+  EXPECT_EQ(outcome.inventory.gcs, (GcInventory{{kDc1Key, {"dc1.corp.com", "corp.com", "hub"}}}));
+}
+
+TEST_F(GcInventoryTest, SearchThatCannotStartLeavesAnEmptyInventory) {
+  Add({kDc1Server, kDc1Ntds});
+  forest.FailPagedSearchStart();
+  Outcome outcome = Read(true);
+
+  EXPECT_EQ(outcome.out, "DEBUG: Search Initialized...\n");
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_TRUE(outcome.inventory.gcs.empty());
+  EXPECT_TRUE(outcome.inventory.serverHosts.empty());
+}
+
+// Only the exact spelling "CN=NTDS Settings," marks a GC's settings; anything else is read as
+// a server object. A domain counts only when the map flags it true.
+TEST_F(GcInventoryTest, ExactPrefixAndFlaggedDomainsOnly) {
+  const std::string lowerPrefixed = "cn=ntds settings," + kDc2;
+  forest.AddEntry(lowerPrefixed, {{"objectCategory", {"ntdsdsa"}}, {"options", {"1"}}});
+  Add({kDc1Server, kDc1Ntds});
+  Outcome outcome = Read(false, {{"corp.com", false}, {"child.corp.com", true}});
+
+  EXPECT_EQ(outcome.inventory.serverHosts,
+            (ServerHostMap{{LowerCaseText(lowerPrefixed), "--"}, {kDc1Key, "dc1.corp.com"}}));
+  EXPECT_EQ(outcome.inventory.gcs,
+            (GcInventory{{kDc1Key, {"dc1.corp.com", "child.corp.com", "hub"}}}));
+}
+
+}  // namespace
+}  // namespace nestwalk

@@ -1,0 +1,23 @@
+// The paging loop shared by the configuration-partition readers: one paged search, walked page
+// by page, with its three "DEBUG: " trace lines on standard output.
+#ifndef NESTWALK_LOCATE_PAGED_WALK_H_
+#define NESTWALK_LOCATE_PAGED_WALK_H_
+
+#include <functional>
+
+#include "platform/console.h"
+#include "platform/directory.h"
+
+namespace nestwalk {
+
+// Starts a paged search of `request` over `connection` (pages of platform::kPageSize entries)
+// and hands every entry to `visit`, in the order received. One page is held at a time; it is
+// released before the next one is requested. A search that cannot start, and any non-zero page
+// status (the end of the results among them), end the walk without a message.
+void WalkPagedSearch(Console& console, platform::Directory& directory,
+                     platform::LdapHandle connection, const platform::SearchRequest& request,
+                     const std::function<void(const platform::Entry&)>& visit);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_LOCATE_PAGED_WALK_H_

@@ -1,0 +1,133 @@
+#include "locate/site_links.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "locate/sites_fixture.h"
+
+namespace nestwalk {
+namespace {
+
+using testing::AddCorpForest;
+using testing::AddSiteLink;
+using testing::BindTo;
+using testing::CapturedConsole;
+using testing::kConfigNc;
+using testing::kHost;
+using testing::SiteLinkDn;
+using testing::SiteLinkSpec;
+
+const SiteLinkSpec kHubBranch{"IP", "HUB-BRANCH", {"Hub", "Branch"}, "100", "HUB-BRANCH"};
+const SiteLinkSpec kHubLab{"IP", "Hub-Lab", {"Lab", "Hub"}, "0050", "Hub-Lab"};
+const SiteLinkSpec kBareLink{"IP", "Bare", {"Hub"}, std::nullopt, std::nullopt};
+const SiteLinkSpec kSmtpLink{"SMTP", "Hub-Mail", {"Hub"}, "10", "Hub-Mail"};
+const SiteLinkSpec kBranchOnly{"IP", "Branch-Lab", {"Branch", "Lab"}, "200", "Branch-Lab"};
+
+std::string LinkTrace(const SiteLinkSpec& link) {
+  return "DN: " + SiteLinkDn(link) + "\nCost: " + link.cost.value_or("") +
+         "\nName: " + link.name.value_or("") + "\n";
+}
+
+std::string PageTrace(int pageRequests) {
+  std::string trace = "DEBUG: Search Initialized...\nDEBUG: Have valid Search Handle...\n";
+  for (int i = 0; i < pageRequests; ++i) trace += "DEBUG: Retrieving Page...\n";
+  return trace;
+}
+
+class SiteLinksTest : public ::testing::Test {
+ protected:
+  SiteLinksTest() {
+    AddCorpForest(forest);
+    for (const SiteLinkSpec& link : {kHubBranch, kHubLab, kBareLink, kSmtpLink, kBranchOnly}) {
+      AddSiteLink(forest, link);
+    }
+  }
+
+  CapturedConsole Read(bool debug, const std::string& site) {
+    CapturedConsole captured(debug);
+    ReadSiteLinkCosts(captured.console, forest, BindTo(forest, kHost), site, kConfigNc);
+    return captured;
+  }
+
+  fake::FakeForest forest;
+};
+
+// Only IP links listing the site; costs as stored; absent values traced empty.
+TEST_F(SiteLinksTest, TracesTheIpLinksOfTheSite) {
+  CapturedConsole hub = Read(true, "hub");
+  EXPECT_EQ(hub.out.str(), PageTrace(2));
+  EXPECT_EQ(hub.err.str(), "Retrieving site link costs\n" + LinkTrace(kHubBranch) +
+                               LinkTrace(kHubLab) + LinkTrace(kBareLink));
+}
+
+TEST_F(SiteLinksTest, SiteWithoutLinksTracesOnlyTheSearch) {
+  CapturedConsole nowhere = Read(true, "nowhere");
+  EXPECT_EQ(nowhere.out.str(), PageTrace(2));
+  EXPECT_EQ(nowhere.err.str(), "Retrieving site link costs\n");
+}
+
+TEST_F(SiteLinksTest, WithoutDebugSearchesSilently) {
+  CapturedConsole hub = Read(false, "hub");
+  EXPECT_EQ(hub.out.str(), "");
+  EXPECT_EQ(hub.err.str(), "");
+  ASSERT_EQ(forest.searches().size(), 1u);
+  const fake::SearchRecord& search = forest.searches().front();
+  EXPECT_TRUE(search.paged);
+  EXPECT_EQ(search.pageSize, 1000);
+  EXPECT_EQ(search.request.base, "cn=ip,cn=inter-site transports,cn=sites," + kConfigNc);
+  EXPECT_EQ(search.request.scope, platform::SearchScope::kSubtree);
+  EXPECT_EQ(search.request.filter,
+            "(&(objectcategory=sitelink)(sitelist=cn=hub,cn=sites," + kConfigNc + "))");
+  EXPECT_EQ(search.request.attributes, (std::vector<std::string>{"cost", "name"}));
+}
+
+TEST_F(SiteLinksTest, FailingPageEndsTheTraceSilently) {
+  forest.SetMaxPageSize(1);
+  forest.FailPagedSearchAfter(1, platform::kLdapServerDown);
+  CapturedConsole hub = Read(true, "hub");
+  EXPECT_EQ(hub.out.str(), PageTrace(2));
+  EXPECT_EQ(hub.err.str(), "Retrieving site link costs\n" + LinkTrace(kHubBranch));
+}
+
+TEST_F(SiteLinksTest, SearchThatCannotStartEndsAfterTheFirstLine) {
+  forest.FailPagedSearchStart();
+  CapturedConsole hub = Read(true, "hub");
+  EXPECT_EQ(hub.out.str(), "DEBUG: Search Initialized...\n");
+  EXPECT_EQ(hub.err.str(), "Retrieving site link costs\n");
+}
+
+// A site name is server-supplied text: filter metacharacters in it are matched literally, so a
+// parenthesis cannot break the filter and "*" cannot match every link.
+struct EscapeCase {
+  const char* label;
+  std::string site;            // as the locator reports it
+  std::string escapedSite;     // as it must stand in the filter
+  std::string storedSiteName;  // the site object's common name
+};
+
+class SiteLinkEscapeTest : public SiteLinksTest,
+                           public ::testing::WithParamInterface<EscapeCase> {};
+
+TEST_P(SiteLinkEscapeTest, MatchesTheSiteLiterally) {
+  const EscapeCase& c = GetParam();
+  const SiteLinkSpec odd{"IP", "Odd", {c.storedSiteName}, "5", "Odd"};
+  AddSiteLink(forest, odd);
+  CapturedConsole captured = Read(true, c.site);
+
+  EXPECT_EQ(
+      forest.searches().back().request.filter,
+      "(&(objectcategory=sitelink)(sitelist=cn=" + c.escapedSite + ",cn=sites," + kConfigNc + "))");
+  EXPECT_EQ(captured.err.str(), "Retrieving site link costs\n" + LinkTrace(odd));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SiteLinkEscapeTest,
+    ::testing::Values(EscapeCase{"Parentheses", "lab(1)", "lab\\281\\29", "Lab(1)"},
+                      EscapeCase{"Asterisk", "*", "\\2a", "*"},
+                      EscapeCase{"Backslash", "a\\5c", "a\\5c5c", "a\\5c"}),
+    [](const ::testing::TestParamInfo<EscapeCase>& info) { return info.param.label; });
+
+}  // namespace
+}  // namespace nestwalk
