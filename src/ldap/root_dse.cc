@@ -1,0 +1,110 @@
+#include "ldap/root_dse.h"
+
+#include <optional>
+
+#include "ldap/ldap_error.h"
+#include "text/leading_decimal.h"
+
+namespace nestwalk {
+
+namespace {
+
+constexpr const char* kCapabilityIntegration = "1.2.840.113556.1.4.1791";
+constexpr const char* kCapabilityActiveDirectory = "1.2.840.113556.1.4.800";
+constexpr const char* kCapabilityV51 = "1.2.840.113556.1.4.1670";
+constexpr const char* kCapabilityAdam = "1.2.840.113556.1.4.1851";
+
+void CopyFirst(const platform::Entry& entry, const char* attribute, std::string& member) {
+  if (std::optional<std::string> value = entry.First(attribute)) member = *value;
+}
+
+void CopyFirstNumber(const platform::Entry& entry, const char* attribute, int& member) {
+  if (std::optional<std::string> value = entry.First(attribute)) member = LeadingDecimal(*value);
+}
+
+// Later rules win: a server announcing several capabilities gets the newest name.
+std::string VersionName(const CRootDSE& dse) {
+  std::string name;
+  if (dse.hasCapabilityIntegration) name = "Unknown Windows LDAP";
+  if (dse.hasCapabilityActiveDirectory) name = "Windows 2000";
+  if (dse.hasCapabilityAdam) name = "Active Directory Application Mode";
+  if (dse.hasCapabilityV51) name = "Windows Server 2003";
+  return name;
+}
+
+std::string DomainModeName(int level) {
+  switch (level) {
+    case 0:
+      return "Windows 2000 Mixed Mode";
+    case 1:
+      return "Windows Server 2003 Interim Domain Mode";
+    case 2:
+      return "Windows Server 2003 Domain Mode";
+    default:
+      return std::string();
+  }
+}
+
+std::string ForestModeName(int level) {
+  switch (level) {
+    case 0:
+      return "Windows 2000 Mixed Forest Mode";
+    case 1:
+      return "Windows Server 2003 Interim Forest Mode";
+    case 2:
+      return "Windows Server 2003 Forest Mode";
+    default:
+      return std::string();
+  }
+}
+
+}  // namespace
+
+CRootDSE::CRootDSE(Console& console, platform::Directory& directory,
+                   platform::LdapHandle connection) {
+  platform::SearchRequest request;
+  request.scope = platform::SearchScope::kBase;
+  request.filter = "(objectClass=*)";
+  platform::SearchResult result = directory.Search(connection, request);
+  if (result.code != platform::kLdapSuccess) {
+    ReportSearchFailure(console, directory, result.code);
+    directory.Unbind(connection);
+    return;
+  }
+
+  // A result without an entry reads like an entry without attributes.
+  const platform::Entry none;
+  const platform::Entry& entry = result.entries.empty() ? none : result.entries.front();
+  CopyFirst(entry, "schemaNamingContext", schemaNamingContext);
+  CopyFirst(entry, "defaultNamingContext", defaultNamingContext);
+  CopyFirst(entry, "configurationNamingContext", configurationNamingContext);
+  CopyFirst(entry, "currentTime", currentTime);
+  CopyFirst(entry, "rootDomainNamingContext", rootDomainNamingContext);
+  CopyFirst(entry, "dnsHostName", dnsHostName);
+  CopyFirst(entry, "dsServiceName", dsServiceName);
+  CopyFirst(entry, "highestCommittedUSN", highestCommittedUsn);
+  CopyFirst(entry, "ldapServiceName", ldapServiceName);
+  CopyFirst(entry, "serverName", serverName);
+  CopyFirstNumber(entry, "domainFunctionality", domainFunctionality);
+  CopyFirstNumber(entry, "forestFunctionality", forestFunctionality);
+  if (const std::vector<std::string>* contexts = entry.Find("namingContexts")) {
+    namingContexts = *contexts;
+  }
+  namingContextCount = static_cast<int>(namingContexts.size());
+  if (const std::vector<std::string>* capabilities = entry.Find("supportedCapabilities")) {
+    for (const std::string& oid : *capabilities) supportedCapabilities[oid] = true;
+  }
+
+  hasCapabilityIntegration = supportedCapabilities.contains(kCapabilityIntegration);
+  hasCapabilityActiveDirectory = supportedCapabilities.contains(kCapabilityActiveDirectory);
+  hasCapabilityV51 = supportedCapabilities.contains(kCapabilityV51);
+  hasCapabilityAdam = supportedCapabilities.contains(kCapabilityAdam);
+  versionName = VersionName(*this);
+  if (hasCapabilityV51) {
+    domainModeName = DomainModeName(domainFunctionality);
+    forestModeName = ForestModeName(forestFunctionality);
+  }
+  valid = true;
+}
+
+}  // namespace nestwalk

@@ -1,0 +1,138 @@
+#include "ldap/server_selection.h"
+
+#include "ldap/open_ldap.h"
+#include "locate/dc_locator.h"
+#include "text/case_folding.h"
+#include "text/dn_names.h"
+
+namespace nestwalk {
+
+namespace {
+
+// OpenLDAP's port selectors.
+constexpr int kLdapPort = 0;
+constexpr int kGlobalCatalogPort = 1;
+
+// The locator gives "\\host"; binds and maps want the bare host. Only a leading pair is cut, so
+// a malformed name is never shortened elsewhere.
+std::string WithoutLeadingBackslashes(std::string name) {
+  if (name.starts_with("\\\\")) name.erase(0, 2);
+  return name;
+}
+
+// DC connections do not chase referrals (a chased referral would not reuse the negotiate
+// bind); GC connections keep the library's default.
+platform::LdapHandle Bind(Console& console, platform::Directory& directory,
+                          const std::string& server, int port, bool referrals) {
+  OpenLdapRequest request;
+  request.server = server;
+  request.port = port;
+  request.referrals = referrals;
+  request.version3 = true;
+  return OpenLDAP(console, directory, request);
+}
+
+void WriteRootDseSummary(Console& console, const CRootDSE& dse) {
+  if (!console.debug()) return;
+  console.Out("DEBUG: RootDSE Completed\n");
+  console.Err("Schema: " + dse.schemaNamingContext + "\n");
+  console.Err("Config: " + dse.configurationNamingContext + "\n");
+  console.Err("Default: " + dse.defaultNamingContext + "\n");
+  console.Err("Root: " + dse.rootDomainNamingContext + "\n");
+  console.Err("ContextCount: " + std::to_string(dse.namingContextCount) + "\n");
+  console.Err("HostName: " + dse.dnsHostName + "\n");
+}
+
+std::nullopt_t Terminate(Console& console, ConnectionList& connections) {
+  console.Err("Terminating program.\n");
+  connections.UnbindAllConnections();
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<SelectedServers> SelectServers(Console& console, platform::Services& services,
+                                             ConnectionList& connections, ServerMaps& maps,
+                                             const std::string& domain,
+                                             const std::string& initialServer) {
+  platform::Directory& directory = services.directory;
+  console.DebugErr("Initial Server specified [" + initialServer + "]\n");
+  console.DebugErr("Retrieve workstation site\n");
+  // Only its trace lines matter; nothing later depends on the site.
+  LookupSiteName(console, services.locator, std::string());
+
+  const LocatedServer dc =
+      LocateDomainController(console, services.locator, initialServer, domain, false);
+  if (dc.name.empty()) return std::nullopt;
+  SelectedServers selected;
+  selected.dcName = WithoutLeadingBackslashes(dc.name);
+  selected.dcSite = dc.site;
+  console.DebugErr("For LDAP DC: " + selected.dcName + "\n");
+  if (dc.isGlobalCatalog) console.DebugErr("LDAP DC is also a GC\n");
+
+  selected.dcConnection = Bind(console, directory, selected.dcName, kLdapPort, false);
+  if (!selected.dcConnection.valid()) {
+    console.Err("\nTerminating program.\n");
+    return std::nullopt;
+  }
+  connections.Append(selected.dcConnection);
+
+  console.DebugErr("Retrieving DC RootDSE Info...\n");
+  selected.dcRootDse = CRootDSE(console, directory, selected.dcConnection);
+  if (!selected.dcRootDse.valid) {
+    // The reader has closed it already.
+    connections.Remove(selected.dcConnection);
+    console.Err("ERROR: Couldn't gather DC RootDSE Info...\n");
+    console.Err("Terminating program.\n");
+    return std::nullopt;
+  }
+  WriteRootDseSummary(console, selected.dcRootDse);
+  const std::string dcDomainKey = LowerCaseText(selected.dcRootDse.defaultNamingContext);
+  maps.dcList[dcDomainKey] = ldapsrvdata{selected.dcName, selected.dcSite, selected.dcConnection};
+
+  platform::LdapHandle dcGlobalCatalogPort;
+  if (dc.isGlobalCatalog) {
+    console.DebugErr("Do GC port bind to same DC.\n");
+    dcGlobalCatalogPort = Bind(console, directory, selected.dcName, kGlobalCatalogPort, true);
+    if (!dcGlobalCatalogPort.valid()) return Terminate(console, connections);
+    connections.Append(dcGlobalCatalogPort);
+    maps.gcList[dcDomainKey] = ldapsrvdata{selected.dcName, selected.dcSite, dcGlobalCatalogPort};
+  }
+
+  const std::string forest = DnToDomainName(selected.dcRootDse.rootDomainNamingContext);
+  console.DebugErr("Locating GC for forest: " + forest + "\n");
+  const LocatedServer gc =
+      LocateDomainController(console, services.locator, initialServer, forest, true);
+  // The run ends here; the connection list closes what is open when it goes.
+  if (gc.name.empty()) return std::nullopt;
+  selected.gcName = WithoutLeadingBackslashes(gc.name);
+  selected.gcSite = gc.site;
+  console.DebugErr("For LDAP GC: " + selected.gcName + "\n");
+
+  if (selected.gcName == selected.dcName && dcGlobalCatalogPort.valid()) {
+    selected.gcConnection = dcGlobalCatalogPort;
+  } else {
+    selected.gcConnection = Bind(console, directory, selected.gcName, kGlobalCatalogPort, true);
+    if (!selected.gcConnection.valid()) return Terminate(console, connections);
+    connections.Append(selected.gcConnection);
+  }
+
+  console.DebugErr("Retrieving GC RootDSE Info...\n");
+  selected.gcRootDse = CRootDSE(console, directory, selected.gcConnection);
+  if (!selected.gcRootDse.valid) {
+    connections.Remove(selected.gcConnection);
+    console.Err("ERROR: Couldn't gather GC RootDSE Info...\n");
+    return Terminate(console, connections);
+  }
+  WriteRootDseSummary(console, selected.gcRootDse);
+
+  const std::string gcDomainKey = LowerCaseText(selected.gcRootDse.defaultNamingContext);
+  const ldapsrvdata gcServer{selected.gcName, selected.gcSite, selected.gcConnection};
+  if (selected.dcRootDse.defaultNamingContext == selected.gcRootDse.defaultNamingContext) {
+    maps.dcList[gcDomainKey] = gcServer;
+  }
+  maps.gcList[gcDomainKey] = gcServer;
+  return selected;
+}
+
+}  // namespace nestwalk
