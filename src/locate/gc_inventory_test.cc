@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "locate/scripted_directory_fixture.h"
 #include "locate/sites_fixture.h"
 #include "text/case_folding.h"
 
@@ -211,6 +212,20 @@ TEST_F(GcInventoryTest, ExactPrefixAndFlaggedDomainsOnly) {
             (ServerHostMap{{LowerCaseText(lowerPrefixed), "--"}, {kDc1Key, "dc1.corp.com"}}));
   EXPECT_EQ(outcome.inventory.gcs,
             (GcInventory{{kDc1Key, {"dc1.corp.com", "child.corp.com", "hub"}}}));
+}
+
+// The DN comes from the server: one too short to name a site gives an empty site, not a crash.
+TEST(GcInventoryShortDnTest, SettingsDnWithoutSiteComponentGivesNoSite) {
+  std::vector<std::vector<platform::Entry>> pages{{{"CN=NTDS Settings,CN=DC9", {}}}};
+  testing::ScriptedDirectory directory(pages);
+  CapturedConsole captured(true);
+  ForestGcInventory inventory =
+      ReadForestGcInventory(captured.console, directory, platform::LdapHandle(1), kConfigNc, {});
+
+  EXPECT_EQ(inventory.gcs, (GcInventory{{"cn=dc9", {"", "", ""}}}));
+  EXPECT_EQ(captured.err.str(), "NTDSDSA Object\nServerDN: CN=DC9\nMasterNC: \nSite: \n" +
+                                    kSeparator + "DN: cn=dc9\nDomain:\nDNS HostName:\nSite:\n" +
+                                    kSeparator);
 }
 
 }  // namespace
