@@ -16,6 +16,8 @@ struct RunSettings {
   PrincipalKind principalKind = PrincipalKind::kUser;
   std::string principalText;
   std::string initialServer;
+
+  friend bool operator==(const RunSettings&, const RunSettings&) = default;
 };
 
 }  // namespace nestwalk

@@ -1,0 +1,36 @@
+#include "cmdline/run_settings_reader.h"
+
+namespace nestwalk {
+
+void ReadOutputSwitches(const CCmdLine& commandLine, RunSettings& settings) {
+  if (commandLine.HasSwitch("q")) settings.quiet = true;
+  if (commandLine.HasSwitch("d")) settings.debug = true;
+}
+
+bool AsksForUsage(const CCmdLine& commandLine) {
+  return commandLine.HasSwitch("h") || commandLine.HasSwitch("?");
+}
+
+bool ReadPrincipalSwitches(const CCmdLine& commandLine, RunSettings& settings) {
+  if (commandLine.HasSwitch("np")) settings.resolvePrimaryGroup = false;
+  if (commandLine.HasSwitch("tryall")) settings.tryAll = true;
+  settings.principalText = commandLine.GetArgument("u");
+  if (commandLine.HasSwitch("comp")) {
+    settings.principalKind = PrincipalKind::kComputer;
+    settings.principalText = commandLine.GetArgument("comp");
+  }
+  if (commandLine.HasSwitch("group")) {
+    // A group has no primary group of its own to add.
+    settings.principalKind = PrincipalKind::kGroup;
+    settings.resolvePrimaryGroup = false;
+    settings.principalText = commandLine.GetArgument("group");
+    if (settings.principalText.empty()) return false;
+  }
+  return true;
+}
+
+void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings) {
+  settings.initialServer = commandLine.GetArgument("s");
+}
+
+}  // namespace nestwalk

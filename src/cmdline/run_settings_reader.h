@@ -1,0 +1,28 @@
+// Filling RunSettings from the parsed command line. The driver calls the readers in this
+// order, with output in between: output switches, the banner, the usage question, the
+// principal switches, the principal, the server switch.
+#ifndef NESTWALK_CMDLINE_RUN_SETTINGS_READER_H_
+#define NESTWALK_CMDLINE_RUN_SETTINGS_READER_H_
+
+#include "cmdline/command_line.h"
+#include "driver/run_settings.h"
+
+namespace nestwalk {
+
+// -q sets `quiet`, -d sets `debug`. Their values, if any, are ignored.
+void ReadOutputSwitches(const CCmdLine& commandLine, RunSettings& settings);
+
+// Whether -h or -? was given.
+bool AsksForUsage(const CCmdLine& commandLine);
+
+// -np, -tryall, -u, -comp and -group, in that order: -comp replaces the -u text (also with an
+// empty one: the current machine), -group replaces both and turns the primary group off.
+// Returns false when -group was given without a name; `settings` then holds what was read.
+[[nodiscard]] bool ReadPrincipalSwitches(const CCmdLine& commandLine, RunSettings& settings);
+
+// -s: `initialServer`, empty when absent or without a value.
+void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_CMDLINE_RUN_SETTINGS_READER_H_

@@ -1,0 +1,54 @@
+#include "driver/program.h"
+
+#include <string_view>
+#include <variant>
+
+#include "cmdline/command_line.h"
+#include "cmdline/run_settings_reader.h"
+#include "cmdline/usage.h"
+#include "driver/run_phases.h"
+#include "driver/run_settings.h"
+#include "driver/security_principal.h"
+#include "platform/console.h"
+
+namespace nestwalk {
+
+namespace {
+
+constexpr std::string_view kBanner =
+    "\nNestwalk V02.03.00LNX by the Nestwalk developers (nestwalk-developers@example.org) June "
+    "2006\n\n";
+
+}  // namespace
+
+int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               platform::Services& services) {
+  CCmdLine commandLine(args, /*caseSensitive=*/false);
+  RunSettings settings;
+  // quiet and debug are fixed before the first line is written.
+  ReadOutputSwitches(commandLine, settings);
+  Console console(out, err, settings.quiet, settings.debug);
+
+  if (!settings.quiet) console.Err(kBanner);
+  if (AsksForUsage(commandLine)) return ShowUsage(console);
+
+  if (!ReadPrincipalSwitches(commandLine, settings)) {
+    console.Err("Error: Must specify group name with -group option.\n");
+    return -1;
+  }
+  std::variant<SecurityPrincipal, PrincipalFailure> resolved =
+      ResolvePrincipal(console, services.host, settings);
+  if (const auto* failure = std::get_if<PrincipalFailure>(&resolved)) return failure->status;
+
+  ReadServerSwitch(commandLine, settings);
+  return RunDirectoryPhases(console, services, settings, std::get<SecurityPrincipal>(resolved));
+}
+
+int ExitCodeForStatus(int status) {
+  int low = static_cast<int>(static_cast<unsigned>(status) & 0xffU);
+  // The host keeps only eight bits; a failure must not read as success there.
+  if (status != 0 && low == 0) return 255;
+  return low;
+}
+
+}  // namespace nestwalk

@@ -1,0 +1,14 @@
+#include "text/case_folding.h"
+
+namespace nestwalk {
+
+std::string LowerCaseText(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) {
+    // Byte ranges, not the locale: bytes above 0x7F belong to the code page and stay as they are.
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+}  // namespace nestwalk

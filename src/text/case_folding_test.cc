@@ -1,0 +1,30 @@
+#include "text/case_folding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace nestwalk {
+namespace {
+
+TEST(LowerCaseTextTest, FoldsOnlyAsciiLetters) {
+  struct Case {
+    std::string input;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"CN=Domain Users,DC=Corp", "cn=domain users,dc=corp"},
+      {"@[`{", "@[`{"},  // the neighbours of A-Z and a-z
+      {"AZaz09", "azaz09"},
+      {"\xC4\x42", "\xC4\x62"},                          // Latin-1 A-umlaut stays, B folds
+      {"\xC3\x84X", "\xC3\x84x"},                        // UTF-8 bytes stay
+      {std::string("A\0B", 3), std::string("a\0b", 3)},  // embedded NUL keeps the length
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LowerCaseText(c.input), c.expected) << c.input;
+  }
+}
+
+}  // namespace
+}  // namespace nestwalk
