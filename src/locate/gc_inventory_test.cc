@@ -16,14 +16,14 @@ namespace {
 using testing::AddCorpForest;
 using testing::AddNtdsSettings;
 using testing::AddServerObject;
-using testing::BindTo;
-using testing::CapturedConsole;
+using testing::BoundConnectionTo;
 using testing::kChildDn;
 using testing::kConfigNc;
 using testing::kHost;
 using testing::kRootDn;
 using testing::kSchemaNc;
 using testing::ServerDn;
+using testing::SiteTraceCapture;
 
 // Two sites and three GCs: DC1 (Hub, master for corp.com after two non-domain NCs), DC2
 // (Branch, no dNSHostName), DC3 (Branch, no server object, master for no forest domain), and
@@ -107,9 +107,9 @@ class GcInventoryTest : public ::testing::Test {
   }
 
   Outcome Read(bool debug, const ForestDomainMap& domains = kForestDomains) {
-    CapturedConsole captured(debug);
-    ForestGcInventory inventory =
-        ReadForestGcInventory(captured.console, forest, BindTo(forest, kHost), kConfigNc, domains);
+    SiteTraceCapture captured(debug);
+    ForestGcInventory inventory = ReadForestGcInventory(
+        captured.console, forest, BoundConnectionTo(forest, kHost), kConfigNc, domains);
     return {inventory, captured.out.str(), captured.err.str()};
   }
 
@@ -218,7 +218,7 @@ TEST_F(GcInventoryTest, ExactPrefixAndFlaggedDomainsOnly) {
 TEST(GcInventoryShortDnTest, SettingsDnWithoutSiteComponentGivesNoSite) {
   std::vector<std::vector<platform::Entry>> pages{{{"CN=NTDS Settings,CN=DC9", {}}}};
   testing::ScriptedDirectory directory(pages);
-  CapturedConsole captured(true);
+  SiteTraceCapture captured(true);
   ForestGcInventory inventory =
       ReadForestGcInventory(captured.console, directory, platform::LdapHandle(1), kConfigNc, {});
 

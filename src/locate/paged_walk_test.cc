@@ -11,8 +11,8 @@
 namespace nestwalk {
 namespace {
 
-using testing::CapturedConsole;
 using testing::ScriptedDirectory;
+using testing::SiteTraceCapture;
 
 struct WalkCase {
   const char* label;
@@ -37,7 +37,7 @@ TEST_P(PagedWalkTest, HandsOverEveryEntryInOrderUntilTheWalkEnds) {
   }
   for (bool debug : {false, true}) {
     ScriptedDirectory directory(pages, c.endStatus);
-    CapturedConsole captured(debug);
+    SiteTraceCapture captured(debug);
     std::vector<std::string> visited;
     WalkPagedSearch(captured.console, directory, platform::LdapHandle(1), {},
                     [&](const platform::Entry& entry) { visited.push_back(entry.dn); });

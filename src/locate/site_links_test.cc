@@ -12,12 +12,12 @@ namespace {
 
 using testing::AddCorpForest;
 using testing::AddSiteLink;
-using testing::BindTo;
-using testing::CapturedConsole;
+using testing::BoundConnectionTo;
 using testing::kConfigNc;
 using testing::kHost;
 using testing::SiteLinkDn;
 using testing::SiteLinkSpec;
+using testing::SiteTraceCapture;
 
 const SiteLinkSpec kHubBranch{"IP", "HUB-BRANCH", {"Hub", "Branch"}, "100", "HUB-BRANCH"};
 const SiteLinkSpec kHubLab{"IP", "Hub-Lab", {"Lab", "Hub"}, "0050", "Hub-Lab"};
@@ -45,9 +45,9 @@ class SiteLinksTest : public ::testing::Test {
     }
   }
 
-  CapturedConsole Read(bool debug, const std::string& site) {
-    CapturedConsole captured(debug);
-    ReadSiteLinkCosts(captured.console, forest, BindTo(forest, kHost), site, kConfigNc);
+  SiteTraceCapture Read(bool debug, const std::string& site) {
+    SiteTraceCapture captured(debug);
+    ReadSiteLinkCosts(captured.console, forest, BoundConnectionTo(forest, kHost), site, kConfigNc);
     return captured;
   }
 
@@ -56,20 +56,20 @@ class SiteLinksTest : public ::testing::Test {
 
 // Only IP links listing the site; costs as stored; absent values traced empty.
 TEST_F(SiteLinksTest, TracesTheIpLinksOfTheSite) {
-  CapturedConsole hub = Read(true, "hub");
+  SiteTraceCapture hub = Read(true, "hub");
   EXPECT_EQ(hub.out.str(), PageTrace(2));
   EXPECT_EQ(hub.err.str(), "Retrieving site link costs\n" + LinkTrace(kHubBranch) +
                                LinkTrace(kHubLab) + LinkTrace(kBareLink));
 }
 
 TEST_F(SiteLinksTest, SiteWithoutLinksTracesOnlyTheSearch) {
-  CapturedConsole nowhere = Read(true, "nowhere");
+  SiteTraceCapture nowhere = Read(true, "nowhere");
   EXPECT_EQ(nowhere.out.str(), PageTrace(2));
   EXPECT_EQ(nowhere.err.str(), "Retrieving site link costs\n");
 }
 
 TEST_F(SiteLinksTest, WithoutDebugSearchesSilently) {
-  CapturedConsole hub = Read(false, "hub");
+  SiteTraceCapture hub = Read(false, "hub");
   EXPECT_EQ(hub.out.str(), "");
   EXPECT_EQ(hub.err.str(), "");
   ASSERT_EQ(forest.searches().size(), 1u);
@@ -86,14 +86,14 @@ TEST_F(SiteLinksTest, WithoutDebugSearchesSilently) {
 TEST_F(SiteLinksTest, FailingPageEndsTheTraceSilently) {
   forest.SetMaxPageSize(1);
   forest.FailPagedSearchAfter(1, platform::kLdapServerDown);
-  CapturedConsole hub = Read(true, "hub");
+  SiteTraceCapture hub = Read(true, "hub");
   EXPECT_EQ(hub.out.str(), PageTrace(2));
   EXPECT_EQ(hub.err.str(), "Retrieving site link costs\n" + LinkTrace(kHubBranch));
 }
 
 TEST_F(SiteLinksTest, SearchThatCannotStartEndsAfterTheFirstLine) {
   forest.FailPagedSearchStart();
-  CapturedConsole hub = Read(true, "hub");
+  SiteTraceCapture hub = Read(true, "hub");
   EXPECT_EQ(hub.out.str(), "DEBUG: Search Initialized...\n");
   EXPECT_EQ(hub.err.str(), "Retrieving site link costs\n");
 }
@@ -114,7 +114,7 @@ TEST_P(SiteLinkEscapeTest, MatchesTheSiteLiterally) {
   const EscapeCase& c = GetParam();
   const SiteLinkSpec odd{"IP", "Odd", {c.storedSiteName}, "5", "Odd"};
   AddSiteLink(forest, odd);
-  CapturedConsole captured = Read(true, c.site);
+  SiteTraceCapture captured = Read(true, c.site);
 
   EXPECT_EQ(
       forest.searches().back().request.filter,

@@ -19,8 +19,8 @@ inline const std::string kConfigNc = "CN=Configuration,DC=corp,DC=com";
 inline const std::string kSchemaNc = "CN=Schema,CN=Configuration,DC=corp,DC=com";
 inline const std::string kHost = "dc1.corp.com";
 
-struct CapturedConsole {
-  explicit CapturedConsole(bool debug) : console(out, err, false, debug) {}
+struct SiteTraceCapture {
+  explicit SiteTraceCapture(bool debug) : console(out, err, false, debug) {}
   std::ostringstream out;
   std::ostringstream err;
   Console console;
@@ -81,7 +81,7 @@ inline void AddSiteLink(fake::FakeForest& forest, const SiteLinkSpec& link) {
 }
 
 // A connection to port 389 of `host`, bound with the caller's credentials.
-inline platform::LdapHandle BindTo(fake::FakeForest& forest, const std::string& host) {
+inline platform::LdapHandle BoundConnectionTo(fake::FakeForest& forest, const std::string& host) {
   platform::LdapHandle handle = forest.Open(host, 389, false).handle;
   forest.NegotiateBind(handle, std::nullopt);
   return handle;

@@ -13,12 +13,12 @@ namespace {
 using testing::AddCorpForest;
 using testing::AddNtdsSettings;
 using testing::AddServerObject;
-using testing::BindTo;
-using testing::CapturedConsole;
+using testing::BoundConnectionTo;
 using testing::kChildDn;
 using testing::kConfigNc;
 using testing::kHost;
 using testing::ServerDn;
+using testing::SiteTraceCapture;
 
 class ForestWideModeTest : public ::testing::Test {
  protected:
@@ -26,7 +26,7 @@ class ForestWideModeTest : public ::testing::Test {
     AddCorpForest(forest);
     AddServerObject(forest, ServerDn("DC1", "Hub"), kHost);
     AddNtdsSettings(forest, ServerDn("DC1", "Hub"), "1", {kChildDn});
-    servers.dcConnection = BindTo(forest, kHost);
+    servers.dcConnection = BoundConnectionTo(forest, kHost);
     servers.gcConnection = servers.dcConnection;
     servers.dcRootDse.configurationNamingContext = kConfigNc;
     servers.dcName = kHost;
@@ -35,7 +35,7 @@ class ForestWideModeTest : public ::testing::Test {
     servers.gcSite = "branch";
   }
 
-  ForestSurvey Run(CapturedConsole& captured) {
+  ForestSurvey Run(SiteTraceCapture& captured) {
     platform::Services services = forest.services();
     return RunForestWideMode(captured.console, services, servers);
   }
@@ -48,7 +48,7 @@ class ForestWideModeTest : public ::testing::Test {
 // which derives lower-cased names from DNs, finds them.
 TEST_F(ForestWideModeTest, EntersDomainsLowerCasedAndSearchesThreeTimes) {
   forest.SetForestDomains({0, {"CORP.COM", "Child.Corp.Com"}});
-  CapturedConsole captured(false);
+  SiteTraceCapture captured(false);
   ForestSurvey survey = Run(captured);
 
   EXPECT_EQ(captured.out.str(), "");
@@ -73,7 +73,7 @@ TEST_F(ForestWideModeTest, EntersDomainsLowerCasedAndSearchesThreeTimes) {
 
 TEST_F(ForestWideModeTest, DebugTraceListsTheDomainsInTheOrderReturned) {
   forest.SetForestDomains({0, {"CORP.COM", "Child.Corp.Com"}});
-  CapturedConsole captured(true);
+  SiteTraceCapture captured(true);
   Run(captured);
 
   EXPECT_TRUE(captured.err.str().starts_with(
@@ -89,7 +89,7 @@ class ForestWideModeFailureTest : public ForestWideModeTest,
 TEST_P(ForestWideModeFailureTest, ReportsTheStatusAndSkipsTheSearches) {
   forest.SetForestDomains({GetParam(), {"corp.com"}});
   for (bool debug : {false, true}) {
-    CapturedConsole captured(debug);
+    SiteTraceCapture captured(debug);
     ForestSurvey survey = Run(captured);
 
     std::string line = "Couldn't enumerate Forest trusts - " + std::to_string(GetParam()) + "\n";
