@@ -16,6 +16,8 @@ struct SecurityPrincipal {
   std::string domain;         // flat domain name
   std::string samName;        // a computer's ends in "$"
   std::string qualifiedName;  // what the principal line shows
+
+  friend bool operator==(const SecurityPrincipal&, const SecurityPrincipal&) = default;
 };
 
 // The run's status when the principal cannot be determined; the messages are already written.
@@ -25,8 +27,9 @@ struct PrincipalFailure {
 
 // Builds the principal and writes the principal line, or writes why not and gives the status
 // the run must end with.
-std::variant<SecurityPrincipal, PrincipalFailure> ResolvePrincipal(
-    Console& console, platform::HostQueries& host, const RunSettings& settings);
+std::variant<SecurityPrincipal, PrincipalFailure> ResolvePrincipal(Console& console,
+                                                                   platform::HostQueries& host,
+                                                                   const RunSettings& settings);
 
 }  // namespace nestwalk
 
