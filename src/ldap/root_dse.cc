@@ -1,6 +1,8 @@
 #include "ldap/root_dse.h"
 
+#include <array>
 #include <optional>
+#include <string_view>
 
 #include "ldap/ldap_error.h"
 #include "text/leading_decimal.h"
@@ -32,30 +34,17 @@ std::string VersionName(const CRootDSE& dse) {
   return name;
 }
 
-std::string DomainModeName(int level) {
-  switch (level) {
-    case 0:
-      return "Windows 2000 Mixed Mode";
-    case 1:
-      return "Windows Server 2003 Interim Domain Mode";
-    case 2:
-      return "Windows Server 2003 Domain Mode";
-    default:
-      return std::string();
-  }
-}
+// Indexed by functional level; levels beyond the table have no name.
+constexpr std::array<std::string_view, 3> kDomainModeNames = {
+    "Windows 2000 Mixed Mode", "Windows Server 2003 Interim Domain Mode",
+    "Windows Server 2003 Domain Mode"};
+constexpr std::array<std::string_view, 3> kForestModeNames = {
+    "Windows 2000 Mixed Forest Mode", "Windows Server 2003 Interim Forest Mode",
+    "Windows Server 2003 Forest Mode"};
 
-std::string ForestModeName(int level) {
-  switch (level) {
-    case 0:
-      return "Windows 2000 Mixed Forest Mode";
-    case 1:
-      return "Windows Server 2003 Interim Forest Mode";
-    case 2:
-      return "Windows Server 2003 Forest Mode";
-    default:
-      return std::string();
-  }
+std::string ModeName(const std::array<std::string_view, 3>& names, int level) {
+  if (level < 0 || level >= static_cast<int>(names.size())) return std::string();
+  return std::string(names[static_cast<std::size_t>(level)]);
 }
 
 }  // namespace
@@ -101,8 +90,8 @@ CRootDSE::CRootDSE(Console& console, platform::Directory& directory,
   hasCapabilityAdam = supportedCapabilities.contains(kCapabilityAdam);
   versionName = VersionName(*this);
   if (hasCapabilityV51) {
-    domainModeName = DomainModeName(domainFunctionality);
-    forestModeName = ForestModeName(forestFunctionality);
+    domainModeName = ModeName(kDomainModeNames, domainFunctionality);
+    forestModeName = ModeName(kForestModeNames, forestFunctionality);
   }
   valid = true;
 }

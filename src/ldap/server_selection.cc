@@ -1,5 +1,7 @@
 #include "ldap/server_selection.h"
 
+#include <utility>
+
 #include "ldap/open_ldap.h"
 #include "locate/dc_locator.h"
 #include "text/case_folding.h"
@@ -49,6 +51,22 @@ std::nullopt_t Terminate(Console& console, ConnectionList& connections) {
   return std::nullopt;
 }
 
+// `role` is "DC" or "GC". On failure the reader has closed `connection` already, so it leaves
+// the list before the rest is closed.
+std::optional<CRootDSE> ReadRootDse(Console& console, platform::Directory& directory,
+                                    ConnectionList& connections, platform::LdapHandle connection,
+                                    const std::string& role) {
+  console.DebugErr("Retrieving " + role + " RootDSE Info...\n");
+  CRootDSE dse(console, directory, connection);
+  if (!dse.valid) {
+    connections.Remove(connection);
+    console.Err("ERROR: Couldn't gather " + role + " RootDSE Info...\n");
+    return Terminate(console, connections);
+  }
+  WriteRootDseSummary(console, dse);
+  return dse;
+}
+
 }  // namespace
 
 std::optional<SelectedServers> SelectServers(Console& console, platform::Services& services,
@@ -77,16 +95,10 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   }
   connections.Append(selected.dcConnection);
 
-  console.DebugErr("Retrieving DC RootDSE Info...\n");
-  selected.dcRootDse = CRootDSE(console, directory, selected.dcConnection);
-  if (!selected.dcRootDse.valid) {
-    // The reader has closed it already.
-    connections.Remove(selected.dcConnection);
-    console.Err("ERROR: Couldn't gather DC RootDSE Info...\n");
-    console.Err("Terminating program.\n");
-    return std::nullopt;
-  }
-  WriteRootDseSummary(console, selected.dcRootDse);
+  std::optional<CRootDSE> dcRootDse =
+      ReadRootDse(console, directory, connections, selected.dcConnection, "DC");
+  if (!dcRootDse) return std::nullopt;
+  selected.dcRootDse = std::move(*dcRootDse);
   const std::string dcDomainKey = LowerCaseText(selected.dcRootDse.defaultNamingContext);
   maps.dcList[dcDomainKey] = ldapsrvdata{selected.dcName, selected.dcSite, selected.dcConnection};
 
@@ -117,14 +129,10 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
     connections.Append(selected.gcConnection);
   }
 
-  console.DebugErr("Retrieving GC RootDSE Info...\n");
-  selected.gcRootDse = CRootDSE(console, directory, selected.gcConnection);
-  if (!selected.gcRootDse.valid) {
-    connections.Remove(selected.gcConnection);
-    console.Err("ERROR: Couldn't gather GC RootDSE Info...\n");
-    return Terminate(console, connections);
-  }
-  WriteRootDseSummary(console, selected.gcRootDse);
+  std::optional<CRootDSE> gcRootDse =
+      ReadRootDse(console, directory, connections, selected.gcConnection, "GC");
+  if (!gcRootDse) return std::nullopt;
+  selected.gcRootDse = std::move(*gcRootDse);
 
   const std::string gcDomainKey = LowerCaseText(selected.gcRootDse.defaultNamingContext);
   const ldapsrvdata gcServer{selected.gcName, selected.gcSite, selected.gcConnection};
