@@ -1,12 +1,34 @@
 #include "driver/run_phases.h"
 
 #include <optional>
+#include <string>
 
 #include "ldap/connection_list.h"
 #include "ldap/server_maps.h"
 #include "ldap/server_selection.h"
+#include "membership/account_lookup.h"
+#include "membership/group_details.h"
+#include "membership/membership_report.h"
+#include "membership/nested_expansion.h"
+#include "membership/primary_group.h"
 
 namespace nestwalk {
+
+namespace {
+
+AccountKind AccountKindOf(PrincipalKind kind) {
+  switch (kind) {
+    case PrincipalKind::kComputer:
+      return AccountKind::kComputer;
+    case PrincipalKind::kGroup:
+      return AccountKind::kGroup;
+    case PrincipalKind::kUser:
+      break;
+  }
+  return AccountKind::kUser;
+}
+
+}  // namespace
 
 int RunDirectoryPhases(Console& console, platform::Services& services, const RunSettings& settings,
                        const SecurityPrincipal& principal) {
@@ -17,9 +39,35 @@ int RunDirectoryPhases(Console& console, platform::Services& services, const Run
       SelectServers(console, services, connections, maps, principal.domain, settings.initialServer);
   if (!servers) return -1;
 
-  // ---- Membership phases go here: account lookup, primary group, direct memberships, the
-  // ---- forest-wide mode, nested expansion and the report.
+  const std::string& domainDn = servers->dcRootDse.defaultNamingContext;
+  const AccountObject account =
+      GetUserDN(console, services.directory, servers->dcConnection, domainDn, principal.samName,
+                AccountKindOf(principal.kind));
+  if (account.dn.empty()) {
+    console.Err("Terminating program.\n");
+    connections.UnbindAllConnections();
+    return -1;
+  }
 
+  GroupDetailsMap groups;
+  if (settings.resolvePrimaryGroup) {
+    console.DebugErr("Resolving primaryGroupID to group...\n");
+    // A failed resolution has said why and gives no DN, which names no group.
+    groups.AddGroup(GetPrimaryGroupDN(console, services.directory, servers->dcConnection, domainDn,
+                                      account.primaryGroupID));
+  }
+
+  ReadDirectMemberships(console, services.directory, servers->dcConnection, servers->gcConnection,
+                        account.dn, groups);
+
+  // ---- The forest-wide mode (settings.tryAll) runs here, between the direct memberships and
+  // ---- the nested expansion.
+
+  NestedExpansion(console, services, connections, maps, servers->gcConnection,
+                  settings.initialServer)
+      .Run(groups);
+
+  WriteMembershipReport(console, groups);
   connections.UnbindAllConnections();
   return 0;
 }

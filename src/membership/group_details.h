@@ -27,9 +27,12 @@ class GroupDetailsMap {
   using Entries = std::map<std::string, data, std::less<>>;
 
   GroupDetailsMap() = default;
-  // The pending set points into the map's keys, so a copy would point into the wrong map.
+  // The pending set views the map's keys: a copy would view the wrong map, while a move keeps
+  // the nodes and so the keys where they are.
   GroupDetailsMap(const GroupDetailsMap&) = delete;
   GroupDetailsMap& operator=(const GroupDetailsMap&) = delete;
+  GroupDetailsMap(GroupDetailsMap&&) = default;
+  GroupDetailsMap& operator=(GroupDetailsMap&&) = default;
 
   // Adds a pending entry for `dn` unless its key is already present. An empty DN names no group
   // and is never added. Returns true when an entry was added.

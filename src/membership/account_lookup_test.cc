@@ -1,0 +1,124 @@
+#include "membership/account_lookup.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "membership/membership_fixture.h"
+
+namespace nestwalk {
+namespace {
+
+TEST(AccountFilterTest, CategoryByKindAndTheNameEscaped) {
+  struct Case {
+    AccountKind kind;
+    const char* name;
+    const char* filter;
+  };
+  const Case cases[] = {
+      {AccountKind::kUser, "alice", "(&(objectcategory=person)(sAMAccountName=alice))"},
+      {AccountKind::kComputer, "WS1$", "(&(objectcategory=computer)(sAMAccountName=WS1$))"},
+      {AccountKind::kGroup, "Sales", "(&(objectcategory=group)(sAMAccountName=Sales))"},
+      {AccountKind::kUser, "a*", "(&(objectcategory=person)(sAMAccountName=a\\2a))"},
+      {AccountKind::kUser, "x)(cn=*",
+       "(&(objectcategory=person)(sAMAccountName=x\\29\\28cn=\\2a))"},
+      {AccountKind::kUser, "back\\slash",
+       "(&(objectcategory=person)(sAMAccountName=back\\5cslash))"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AccountFilter(c.kind, c.name), c.filter) << c.name;
+}
+
+class GetUserDnTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::AddCorpDomain(forest_);
+    forest_.AddUser("CN=Alice,CN=Users,DC=corp,DC=example,DC=com", "alice", "513");
+    forest_.AddUser("CN=Ann,CN=Users,DC=corp,DC=example,DC=com", "ann", "513");
+    forest_.AddUser("CN=Twin1,OU=A,DC=corp,DC=example,DC=com", "twin", "513");
+    forest_.AddUser("CN=Twin2,OU=B,DC=corp,DC=example,DC=com", "twin", "513");
+    forest_.AddComputer("CN=WS1,CN=Computers,DC=corp,DC=example,DC=com", "WS1$", "515");
+    forest_.AddGroup("CN=Sales,DC=corp,DC=example,DC=com", "Sales", "-2147483646", {});
+    connection_ = testing::BindTo(forest_, testing::kDc1);
+  }
+
+  struct Outcome {
+    AccountObject account;
+    std::string err;
+  };
+  Outcome Lookup(const std::string& name, AccountKind kind, bool debug = false) {
+    testing::CapturedConsole captured(debug);
+    AccountObject account =
+        GetUserDN(captured.console, forest_, connection_, testing::kCorpDn, name, kind);
+    EXPECT_EQ(captured.out.str(), "");
+    return {account, captured.err.str()};
+  }
+
+  fake::FakeForest forest_;
+  platform::LdapHandle connection_;
+};
+
+TEST_F(GetUserDnTest, FindsExactlyOneObjectOfTheKind) {
+  struct Case {
+    const char* name;
+    AccountKind kind;
+    const char* dn;
+    const char* primaryGroupID;
+  };
+  const Case cases[] = {
+      {"alice", AccountKind::kUser, "CN=Alice,CN=Users,DC=corp,DC=example,DC=com", "513"},
+      {"WS1$", AccountKind::kComputer, "CN=WS1,CN=Computers,DC=corp,DC=example,DC=com", "515"},
+      {"Sales", AccountKind::kGroup, "CN=Sales,DC=corp,DC=example,DC=com", ""},
+  };
+  for (const Case& c : cases) {
+    Outcome outcome = Lookup(c.name, c.kind);
+    EXPECT_EQ(outcome.account.dn, c.dn) << c.name;
+    EXPECT_EQ(outcome.account.primaryGroupID, c.primaryGroupID) << c.name;
+    EXPECT_EQ(outcome.err, "") << c.name;
+  }
+}
+
+TEST_F(GetUserDnTest, DebugTraceOfAGroupWithoutPrimaryGroup) {
+  Outcome outcome = Lookup("Sales", AccountKind::kGroup, /*debug=*/true);
+  EXPECT_EQ(outcome.err,
+            "Retrieving USERDN...\n"
+            "Base: DC=corp,DC=example,DC=com\n"
+            "SAMName: Sales\n"
+            "1 entries returned\n"
+            "DN: CN=Sales,DC=corp,DC=example,DC=com\n"
+            "Primary Group ID: \n");
+}
+
+TEST_F(GetUserDnTest, NotFoundAndNotUniqueGiveAnEmptyDn) {
+  struct Case {
+    const char* name;
+    AccountKind kind;
+    const char* err;
+  };
+  const Case cases[] = {
+      {"bob", AccountKind::kUser,
+       "ERROR: Couldn't find SAMName bob in DC=corp,DC=example,DC=com\n"},
+      // The person filter does not match computers.
+      {"WS1$", AccountKind::kUser,
+       "ERROR: Couldn't find SAMName WS1$ in DC=corp,DC=example,DC=com\n"},
+      {"twin", AccountKind::kUser, "ERROR: SAMName twin is not unique!!!\n"},
+      // Looked up literally: "a*" would otherwise match alice and ann.
+      {"a*", AccountKind::kUser, "ERROR: Couldn't find SAMName a* in DC=corp,DC=example,DC=com\n"},
+      {"alice)(x=*", AccountKind::kUser,
+       "ERROR: Couldn't find SAMName alice)(x=* in DC=corp,DC=example,DC=com\n"},
+  };
+  for (const Case& c : cases) {
+    Outcome outcome = Lookup(c.name, c.kind);
+    EXPECT_EQ(outcome.account.dn, "") << c.name;
+    EXPECT_EQ(outcome.err, c.err) << c.name;
+  }
+}
+
+TEST_F(GetUserDnTest, AFailedSearchWritesTheSearchFailureLines) {
+  forest_.FailSearch(testing::kDc1, std::nullopt, testing::kCorpDn, platform::kLdapServerDown);
+  Outcome outcome = Lookup("alice", AccountKind::kUser);
+  EXPECT_EQ(outcome.account.dn, "");
+  EXPECT_EQ(outcome.err, "LDAP_SEARCH_S: 0xffffffff\nLDAP_SEARCH_S: Can't contact LDAP server\n\n");
+}
+
+}  // namespace
+}  // namespace nestwalk

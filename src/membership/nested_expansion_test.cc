@@ -1,0 +1,166 @@
+#include "membership/nested_expansion.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "membership/membership_fixture.h"
+#include "text/case_folding.h"
+
+namespace nestwalk {
+namespace {
+
+using Forest = testing::ThreeDomainForest;
+
+TEST(DomainOfDnTest, TakesTheLowerCasedDnFromItsFirstDc) {
+  struct Case {
+    const char* dn;
+    const char* domain;
+  };
+  const Case cases[] = {
+      {"cn=sales,ou=groups,dc=emea,dc=corp,dc=com", "dc=emea,dc=corp,dc=com"},
+      {"CN=Sales,DC=Corp,DC=com", "dc=corp,dc=com"},
+      {"DC=corp", "dc=corp"},
+      {"CN=Sales,O=Corp", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DomainOfDn(c.dn), c.domain) << c.dn;
+}
+
+// The run's state as server selection leaves it for alice of emea: the DC dc2 (no GC) and the
+// forest GC dc1 on its GC port.
+class NestedExpansionTest : public ::testing::Test {
+ protected:
+  void Start(bool otherIsGc) {
+    Forest::Build(forest_, otherIsGc);
+    dc_ = testing::BindTo(forest_, Forest::kDc2);
+    gc_ = testing::BindTo(forest_, testing::kDc1, 3268);
+    connections_.Append(dc_);
+    connections_.Append(gc_);
+    maps_.dcList[LowerCaseText(Forest::kChild)] = {Forest::kDc2, "default-first-site-name", dc_};
+    maps_.gcList[LowerCaseText(Forest::kRoot)] = {testing::kDc1, "default-first-site-name", gc_};
+  }
+
+  void Expand() {
+    groups_.AddGroup(Forest::kDomainUsers);
+    ReadDirectMemberships(captured_.console, forest_, dc_, gc_, Forest::kAlice, groups_);
+    platform::Services services = forest_.services();
+    NestedExpansion(captured_.console, services, connections_, maps_, gc_, "").Run(groups_);
+  }
+
+  std::vector<std::string> Keys() const {
+    std::vector<std::string> keys;
+    for (const auto& [key, group] : groups_.entries()) {
+      EXPECT_TRUE(group.processed) << key;
+      keys.push_back(key);
+    }
+    return keys;
+  }
+
+  // How often `dn` was read through the forest GC and through the DC of `host`.
+  struct Reads {
+    int gc;
+    int dc;
+    friend bool operator==(const Reads&, const Reads&) = default;
+  };
+  Reads ReadsOf(const std::string& dn, const std::string& host) const {
+    return {forest_.SearchCount(testing::kDc1, 3268, dn), forest_.SearchCount(host, 389, dn)};
+  }
+
+  fake::FakeForest forest_;
+  testing::CapturedConsole captured_;
+  ConnectionList connections_{captured_.console, forest_};
+  ServerMaps maps_;
+  GroupDetailsMap groups_;
+  platform::LdapHandle dc_;
+  platform::LdapHandle gc_;
+};
+
+const std::vector<std::string> kAllGroups = {
+    "cn=all,ou=groups,dc=emea,dc=corp,dc=example,dc=com",
+    "cn=dl-other,dc=other,dc=test",
+    "cn=domain users,cn=users,dc=emea,dc=corp,dc=example,dc=com",
+    "cn=staff,ou=groups,dc=emea,dc=corp,dc=example,dc=com",
+    "cn=u-all,ou=groups,dc=corp,dc=example,dc=com",
+    "cn=u-other,dc=other,dc=test",
+    "cn=u-other2,dc=other,dc=test",
+    "cn=zahn,ou=groups,dc=emea,dc=corp,dc=example,dc=com",
+    "cn=\xc4rzte,ou=groups,dc=emea,dc=corp,dc=example,dc=com",
+};
+
+TEST_F(NestedExpansionTest, ADcThatIsAGcServesItsDomainAfterItsFirstGroup) {
+  Start(/*otherIsGc=*/true);
+  Expand();
+  EXPECT_EQ(Keys(), kAllGroups);
+  EXPECT_EQ(captured_.err.str(), "");
+  struct Case {
+    const char* dn;
+    const char* host;
+    Reads reads;
+  };
+  const Case cases[] = {
+      {Forest::kStaff, Forest::kDc2, {1, 1}},    // emea has a DC but no GC entry: read twice
+      {Forest::kUAll, testing::kDc1, {1, 0}},    // the root's GC entry is the forest GC itself
+      {Forest::kUOther, Forest::kDc3, {1, 1}},   // found dc3 on demand: read twice
+      {Forest::kDlOther, Forest::kDc3, {0, 1}},  // later groups through dc3 alone
+      {Forest::kUOther2, Forest::kDc3, {0, 1}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadsOf(c.dn, c.host), c.reads) << c.dn;
+  EXPECT_EQ(connections_.handles().size(), 3u);
+  EXPECT_EQ(maps_.dcList.at("dc=other,dc=test").serverName, Forest::kDc3);
+  EXPECT_EQ(maps_.gcList.at("dc=other,dc=test").connection,
+            maps_.dcList.at("dc=other,dc=test").connection);
+  // The cycle All <-> Staff: Staff keeps the spelling it was first found with.
+  EXPECT_EQ(groups_.Find("cn=staff,ou=groups,dc=emea,dc=corp,dc=example,dc=com")->dn,
+            Forest::kStaff);
+  EXPECT_EQ(groups_.Find("cn=dl-other,dc=other,dc=test")->sAMAccountName, "DL-Other");
+}
+
+TEST_F(NestedExpansionTest, ADcThatIsNoGcIsAskedAfterTheForestGcForEveryGroup) {
+  Start(/*otherIsGc=*/false);
+  Expand();
+  EXPECT_EQ(Keys(), kAllGroups);
+  for (const char* dn : {Forest::kUOther, Forest::kDlOther, Forest::kUOther2}) {
+    EXPECT_EQ(ReadsOf(dn, Forest::kDc3), (Reads{1, 1})) << dn;
+  }
+  // One location of a DC of other.test for its three groups.
+  int located = 0;
+  for (const fake::LocatorCall& call : forest_.locatorCalls()) {
+    if (call.domainName == "other.test") ++located;
+  }
+  EXPECT_EQ(located, 1);
+  EXPECT_EQ(maps_.gcList.count("dc=other,dc=test"), 0u);
+}
+
+TEST_F(NestedExpansionTest, AnUnreachableDomainIsTriedAgainForEachOfItsGroups) {
+  Start(/*otherIsGc=*/true);
+  forest_.FailBind(Forest::kDc3, std::nullopt, platform::kLdapServerDown);
+  Expand();
+  std::vector<std::string> expected = kAllGroups;
+  std::erase(expected, "cn=dl-other,dc=other,dc=test");  // only dc3 knows it
+  EXPECT_EQ(Keys(), expected);
+  const std::string err = captured_.err.str();
+  const std::string failure = "ERROR: Can't locate DC for other.test";
+  std::size_t first = err.find(failure);
+  ASSERT_NE(first, std::string::npos) << err;
+  std::size_t second = err.find(failure, first + failure.size());
+  ASSERT_NE(second, std::string::npos) << err;
+  EXPECT_EQ(err.find(failure, second + failure.size()), std::string::npos) << err;
+  EXPECT_EQ(err.substr(err.size() - failure.size()), failure);
+  EXPECT_EQ(maps_.dcList.count("dc=other,dc=test"), 0u);
+  EXPECT_EQ(connections_.handles().size(), 2u);
+}
+
+TEST_F(NestedExpansionTest, AGroupWithoutADomainIsSkippedWithOneLine) {
+  Start(/*otherIsGc=*/true);
+  groups_.AddGroup("CN=Loose,O=Elsewhere");
+  platform::Services services = forest_.services();
+  NestedExpansion(captured_.console, services, connections_, maps_, gc_, "").Run(groups_);
+  EXPECT_EQ(captured_.err.str(), "ERROR: No domain component in CN=Loose,O=Elsewhere\n");
+  EXPECT_TRUE(groups_.Find("cn=loose,o=elsewhere")->processed);
+  EXPECT_TRUE(forest_.searches().empty());
+}
+
+}  // namespace
+}  // namespace nestwalk
