@@ -1,0 +1,214 @@
+#include "driver/program.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_forest.h"
+#include "support/run_harness.h"
+
+namespace nestwalk {
+namespace {
+
+using Words = std::vector<std::string>;
+
+const std::string kBanner =
+    "\nNestwalk V02.03.00LNX by the Nestwalk developers (nestwalk-developers@example.org) June "
+    "2006\n\n";
+
+const std::string kUsage =
+    "Usage:\n"
+    " Nestwalk [-s DomainController] [-u userid] [-group groupname] [-comp [computername]] "
+    "[-np]\n\n"
+    "   DomainController    DC to direct queries to. Default value - Default\n"
+    "                       LDAP Server\n"
+    "\n"
+    "   userid              User Id to look up. Default value - current user\n"
+    "                       format: domain\\username\n"
+    "\n"
+    "   groupname           Group SAMName to lookup if -group specified.\n"
+    "                       format: domain\\GroupName\n"
+    "\n"
+    "   computername        Computer account to look up. Default value - localhost\n"
+    "                       format: domain\\ComputerName\n"
+    "\n"
+    "   -np                 Disables default action of grabbing primary group\n"
+    "                       and adding to the list. The primary group is not a \n"
+    "                       member of memberOf attribute so it has to be grabbed\n"
+    "                       specially.\n"
+    "\n"
+    "  Ex1: Nestwalk\n"
+    "          This look up the current user info on whatever DC it finds.\n"
+    "\n"
+    "  Ex2: Nestwalk -s DC1 -u quorvane\\tibbet\n"
+    "           Will verify that DC1 is a DC that has info for quorvane\n"
+    "           and then lookup info for the quorvane\\tibbet id.\n"
+    "\n"
+    "  Ex3: Nestwalk -np\n"
+    "           Look up current user on default ldap server, don't get primary\n"
+    "           group information.\n"
+    "\n\n"
+    "Nestwalk lists the groups an account belongs to, directly or through nesting, in every\n"
+    "domain of the forest. It needs a Kerberos ticket of the caller (kinit).\n"
+    "See README.md for installation, Kerberos setup and exit statuses.\n"
+    "\n";
+
+const std::string kNoDomain =
+    "Must specify Domain in userid/computer/group parameter\n   Format: flatdomain\\SAMName\n \n"
+    "Program Terminated\n\n";
+const std::string kNoGroupName = "Error: Must specify group name with -group option.\n";
+
+// A host that runs as CORP\alice on PC1, joined to CORP; no directory behind it.
+void SetUpHost(fake::FakeForest& forest) {
+  forest.SetLoggedOnUser({0, "alice", "CORP", ""});
+  forest.SetComputerName({0, "PC1", ""});
+  forest.SetJoinInformation({0, true, "CORP", ""});
+}
+
+std::string Line(const Words& words) {
+  std::string line;
+  for (const std::string& word : words) line += " " + word;
+  return line;
+}
+
+// Runs that end before the directory phases: every stream and the status are fixed.
+TEST(RunProgramTest, EndsBeforeTheDirectoryWithFixedOutput) {
+  struct Case {
+    Words words;
+    std::string err;
+    int status;
+  };
+  const Case cases[] = {
+      {{"-h"}, kBanner + kUsage, 1},
+      {{"-?"}, kBanner + kUsage, 1},
+      {{"/?"}, kBanner + kUsage, 1},
+      {{"-H"}, kBanner + kUsage, 1},
+      {{"-q", "-h"}, kUsage, 1},
+      {{"-h", "-q"}, kUsage, 1},
+      {{"-h", "-group"}, kBanner + kUsage, 1},  // -h is read before -group
+      {{"-group", "-h"}, kBanner + kUsage, 1},
+      {{"-u", "alpha", "-h"}, kBanner + kUsage, 1},
+      {{"-group"}, kBanner + kNoGroupName, -1},
+      {{"-group", "-s", "dc1"}, kBanner + kNoGroupName, -1},
+      {{"-np", "-comp", "CORP\\PC1", "-group"}, kBanner + kNoGroupName, -1},
+      {{"-d", "-group"}, kBanner + kNoGroupName, -1},  // rejected before the principal step
+      {{"-q", "-group"}, kNoGroupName, -1},
+      {{"-u", "alpha"}, kBanner + kNoDomain, -1},
+      {{"-q", "-u", "alpha"}, kNoDomain, -1},
+      {{"-q", "x", "-u", "alpha"}, kNoDomain, -1},  // q's value is consumed and ignored
+      {{"-d", "-q", "-u", "alpha"}, "UserID specified [alpha]\n" + kNoDomain, -1},
+      {{"-x", "-u", "alpha"}, kBanner + kNoDomain, -1},  // an unknown switch changes nothing
+      {{"-u", "CORP\\alice", "-comp", "PC1"}, kBanner + kNoDomain, -1},
+      {{"-U", "alpha", "/Group", "Sales"}, kBanner + kNoDomain, -1},
+  };
+  for (const Case& c : cases) {
+    fake::FakeForest forest;
+    SetUpHost(forest);
+    testing::RunOutcome outcome = testing::RunNestwalk(forest, c.words);
+    EXPECT_EQ(outcome.out, "") << Line(c.words);
+    EXPECT_EQ(outcome.err, c.err) << Line(c.words);
+    EXPECT_EQ(outcome.status, c.status) << Line(c.words);
+  }
+}
+
+TEST(RunProgramTest, HostQueryFailuresEndTheRunWithTheirStatus) {
+  struct Case {
+    Words words;
+    void (*setUp)(fake::FakeForest&);
+    std::string err;
+    int status;
+  };
+  const Case cases[] = {
+      {{},
+       [](fake::FakeForest& f) {
+         f.SetLoggedOnUser({2, "", "", "run kinit to obtain a Kerberos ticket"});
+       },
+       kBanner +
+           "Error: NetWkStaUserGetInfo failed - 2\n   run kinit to obtain a Kerberos ticket\n",
+       2},
+      {{"-comp"},
+       [](fake::FakeForest& f) {
+         f.SetComputerName({5, "", ""});
+       },
+       kBanner + "Error: NetWkStaGetInfo failed - 5\n",
+       5},
+      {{"-comp"},
+       [](fake::FakeForest& f) {
+         f.SetJoinInformation({6, false, "", "no smb.conf"});
+       },
+       kBanner + "Error: NetGetJoinInformation failed - 6\n   no smb.conf\n",
+       6},
+      {{"-q", "-comp"},
+       [](fake::FakeForest& f) {
+         f.SetJoinInformation({0, false, "", ""});
+       },
+       "Error: Machine does not appear to be part of a domain.\n",
+       -1},
+      // -comp without a value looks up this machine even though -u named an account.
+      {{"-u", "CORP\\alice", "-comp"},
+       [](fake::FakeForest& f) {
+         f.SetJoinInformation({0, false, "WORKGROUP", ""});
+       },
+       kBanner + "Error: Machine does not appear to be part of a domain.\n",
+       -1},
+  };
+  for (const Case& c : cases) {
+    fake::FakeForest forest;
+    SetUpHost(forest);
+    c.setUp(forest);
+    testing::RunOutcome outcome = testing::RunNestwalk(forest, c.words);
+    EXPECT_EQ(outcome.out, "") << Line(c.words);
+    EXPECT_EQ(outcome.err, c.err) << Line(c.words);
+    EXPECT_EQ(outcome.status, c.status) << Line(c.words);
+  }
+}
+
+// Runs that get past the principal step: with no directory behind the host, the principal
+// line is all that reaches standard output.
+TEST(RunProgramTest, PrincipalLineOpensStandardOutput) {
+  struct Case {
+    Words words;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{}, "Security Principal: [USER] CORP\\alice\n"},
+      {{"-q"}, "Security Principal: [USER] CORP\\alice\n"},
+      {{"-x", "value", "-np", "-tryall"}, "Security Principal: [USER] CORP\\alice\n"},
+      {{"-u", "corp\\Bob"}, "Security Principal: [USER] corp\\Bob\n"},
+      {{"-u", "\\x"}, "Security Principal: [USER] \\x\n"},
+      {{"-comp"}, "Security Principal: [COMPUTER] CORP\\PC1$\n"},
+      {{"-comp", "-u", "CORP\\bob"}, "Security Principal: [COMPUTER] CORP\\PC1$\n"},
+      {{"-u", "CORP\\bob", "-comp", "CORP\\PC2"}, "Security Principal: [COMPUTER] CORP\\PC2\n"},
+      {{"-comp", "CORP\\PC2", "-group", "CORP\\Sales"},
+       "Security Principal: [GROUP] CORP\\Sales\n"},
+      {{"-np", "-GROUP", "CORP\\Sales", "-s", "dc1"}, "Security Principal: [GROUP] CORP\\Sales\n"},
+  };
+  for (const Case& c : cases) {
+    fake::FakeForest forest;
+    SetUpHost(forest);
+    testing::RunOutcome outcome = testing::RunNestwalk(forest, c.words);
+    EXPECT_EQ(outcome.out, c.out) << Line(c.words);
+  }
+}
+
+TEST(RunProgramTest, BannerComesFirstUnlessQuiet) {
+  fake::FakeForest forest;
+  SetUpHost(forest);
+  EXPECT_EQ(testing::RunNestwalk(forest, {}).err.rfind(kBanner, 0), 0U);
+  EXPECT_EQ(testing::RunNestwalk(forest, {"-q"}).err.find("Nestwalk V02.03.00LNX"),
+            std::string::npos);
+}
+
+TEST(ExitCodeForStatusTest, KeepsEightBitsAndNeverTurnsAFailureIntoSuccess) {
+  const std::pair<int, int> cases[] = {
+      {0, 0},     {1, 1},   {-1, 255},  {2, 2},    {255, 255},  {256, 255},
+      {512, 255}, {257, 1}, {1355, 75}, {-2, 254}, {-256, 255}, {-255, 1},
+  };
+  for (const auto& [status, code] : cases) {
+    EXPECT_EQ(ExitCodeForStatus(status), code) << status;
+  }
+}
+
+}  // namespace
+}  // namespace nestwalk
