@@ -1,0 +1,62 @@
+// Owning smart pointers for the memory that libldap and liblber hand out. Each deleter is the
+// library's own release call, so a value never outlives its owner and is never freed twice.
+#ifndef NESTWALK_PLATFORM_LINUX_LDAP_HANDLES_H_
+#define NESTWALK_PLATFORM_LINUX_LDAP_HANDLES_H_
+
+#include <ldap.h>
+
+#include <memory>
+
+namespace nestwalk::platform {
+
+// Closing a connection is unbinding it; the result code of the unbind tells nothing useful.
+struct LdapUnbind {
+  void operator()(LDAP* ld) const { ldap_unbind_ext_s(ld, nullptr, nullptr); }
+};
+using LdapPtr = std::unique_ptr<LDAP, LdapUnbind>;
+
+// A whole result chain (every message of one search).
+struct LdapMessageFree {
+  void operator()(LDAPMessage* message) const { ldap_msgfree(message); }
+};
+using LdapMessagePtr = std::unique_ptr<LDAPMessage, LdapMessageFree>;
+
+// The cursor of ldap_first_attribute / ldap_next_attribute.
+struct BerElementFree {
+  void operator()(BerElement* ber) const { ber_free(ber, 0); }
+};
+using BerElementPtr = std::unique_ptr<BerElement, BerElementFree>;
+
+// The values of ldap_get_values_len.
+struct BervalArrayFree {
+  void operator()(berval** values) const { ldap_value_free_len(values); }
+};
+using BervalArrayPtr = std::unique_ptr<berval*, BervalArrayFree>;
+
+// Texts the library allocates: DNs, attribute names, diagnostic messages.
+struct LdapMemFree {
+  void operator()(char* text) const { ldap_memfree(text); }
+};
+using LdapTextPtr = std::unique_ptr<char, LdapMemFree>;
+
+// Bytes liblber allocates inside a caller's berval (the cookie of a page response).
+struct BerMemFree {
+  void operator()(char* bytes) const { ber_memfree(bytes); }
+};
+using BerBytesPtr = std::unique_ptr<char, BerMemFree>;
+
+// One control, as ldap_create_page_control builds it.
+struct LdapControlFree {
+  void operator()(LDAPControl* control) const { ldap_control_free(control); }
+};
+using LdapControlPtr = std::unique_ptr<LDAPControl, LdapControlFree>;
+
+// A NULL-terminated control list, as ldap_parse_result returns the server's controls.
+struct LdapControlsFree {
+  void operator()(LDAPControl** controls) const { ldap_controls_free(controls); }
+};
+using LdapControlsPtr = std::unique_ptr<LDAPControl*, LdapControlsFree>;
+
+}  // namespace nestwalk::platform
+
+#endif  // NESTWALK_PLATFORM_LINUX_LDAP_HANDLES_H_

@@ -1,0 +1,96 @@
+#include "platform/linux/linux_directory.h"
+
+#include <ldap.h>
+#include <sys/time.h>
+
+#include <utility>
+
+#include "platform/linux/ldap_entries.h"
+#include "platform/linux/ldap_handles.h"
+#include "platform/linux/ldap_search_call.h"
+#include "platform/linux/ldap_url.h"
+#include "platform/linux/linux_paged_search.h"
+#include "platform/linux/negotiate_bind.h"
+
+namespace nestwalk::platform {
+
+OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port, bool ssl) {
+  std::optional<std::string> url = BuildLdapUrl(host, port, ssl);
+  LDAP* raw = nullptr;
+  const int code = ldap_initialize(&raw, url ? url->c_str() : nullptr);
+  LdapPtr ld(raw);
+  if (code != LDAP_SUCCESS) return OpenResult{LdapHandle(), code};
+  if (!ld) return OpenResult{LdapHandle(), LDAP_LOCAL_ERROR};
+
+  timeval timeout{kNetworkTimeoutSeconds, 0};
+  ldap_set_option(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+  // The service principal is ldap/<the name we were given>, not whatever the peer's address
+  // reverse-resolves to.
+  ldap_set_option(ld.get(), LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON);
+  return OpenResult{connections_.Add(std::move(ld)), 0};
+}
+
+int LinuxDirectory::SetOption(LdapHandle connection, LdapOption option, int value) {
+  LDAP* ld = connections_.Find(connection);
+  if (ld == nullptr) return LDAP_PARAM_ERROR;
+  switch (option) {
+    case LdapOption::kProtocolVersion:
+      return ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &value);
+    case LdapOption::kReferrals:
+      return ldap_set_option(ld, LDAP_OPT_REFERRALS, value != 0 ? LDAP_OPT_ON : LDAP_OPT_OFF);
+    case LdapOption::kEncryption:
+      return ldap_set_option(ld, LDAP_OPT_X_SASL_SECPROPS, value != 0 ? "minssf=56" : "minssf=0");
+  }
+  return LDAP_PARAM_ERROR;
+}
+
+int LinuxDirectory::SimpleBind(LdapHandle connection, const std::optional<std::string>& dn,
+                               const std::optional<std::string>& password) {
+  LDAP* ld = connections_.Find(connection);
+  if (ld == nullptr) return LDAP_PARAM_ERROR;
+  std::string secret = password.value_or("");
+  berval credential{static_cast<ber_len_t>(secret.size()), secret.data()};
+  return ldap_sasl_bind_s(ld, dn ? dn->c_str() : nullptr, LDAP_SASL_SIMPLE, &credential, nullptr,
+                          nullptr, nullptr);
+}
+
+int LinuxDirectory::NegotiateBind(LdapHandle connection,
+                                  const std::optional<ExplicitCredentials>& credentials) {
+  LDAP* ld = connections_.Find(connection);
+  if (ld == nullptr) return LDAP_PARAM_ERROR;
+  return NegotiateBindConnection(ld, credentials);
+}
+
+SearchResult LinuxDirectory::Search(LdapHandle connection, const SearchRequest& request) {
+  LDAP* ld = connections_.Find(connection);
+  if (ld == nullptr) return SearchResult{LDAP_PARAM_ERROR, {}};
+  LdapSearchCall call(request);
+  SearchCallResult result = call.Run(ld, nullptr);
+  if (result.code != LDAP_SUCCESS) return SearchResult{result.code, {}};
+  return SearchResult{LDAP_SUCCESS, ReadEntries(ld, result.messages.get())};
+}
+
+std::unique_ptr<PagedSearch> LinuxDirectory::StartPagedSearch(LdapHandle connection,
+                                                              const SearchRequest& request,
+                                                              int pageSize) {
+  if (connections_.Find(connection) == nullptr || pageSize < 1) return nullptr;
+  return std::make_unique<LinuxPagedSearch>(connections_, connection, request, pageSize);
+}
+
+std::string LinuxDirectory::ErrorText(int code) { return ldap_err2string(code); }
+
+std::optional<std::string> LinuxDirectory::ServerErrorText(LdapHandle connection) {
+  LDAP* ld = connections_.Find(connection);
+  if (ld == nullptr) return std::nullopt;
+  char* raw = nullptr;
+  if (ldap_get_option(ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &raw) != LDAP_OPT_SUCCESS) {
+    return std::nullopt;
+  }
+  LdapTextPtr text(raw);
+  if (!text || *text == '\0') return std::nullopt;
+  return std::string(text.get());
+}
+
+void LinuxDirectory::Unbind(LdapHandle connection) { connections_.Close(connection); }
+
+}  // namespace nestwalk::platform

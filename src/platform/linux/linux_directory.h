@@ -1,0 +1,54 @@
+// The directory seam on OpenLDAP's libldap, with SASL GSSAPI (MIT Kerberos) for negotiate
+// binds.
+#ifndef NESTWALK_PLATFORM_LINUX_LINUX_DIRECTORY_H_
+#define NESTWALK_PLATFORM_LINUX_LINUX_DIRECTORY_H_
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/directory.h"
+#include "platform/linux/ldap_connection_table.h"
+
+namespace nestwalk::platform {
+
+// Owns every connection it opens until Unbind or its own destruction. Operations on a handle
+// it does not know (never opened, or already unbound) do nothing and return LDAP_PARAM_ERROR
+// (-9); ServerErrorText gives nullopt for them. Paged searches it starts must not outlive it.
+class LinuxDirectory : public Directory {
+ public:
+  // Connect time limit of every connection: a dead host costs this long, not minutes.
+  static constexpr int kNetworkTimeoutSeconds = 10;
+
+  LinuxDirectory() = default;
+  ~LinuxDirectory() override = default;
+  LinuxDirectory(const LinuxDirectory&) = delete;
+  LinuxDirectory& operator=(const LinuxDirectory&) = delete;
+
+  // ldap_initialize on the URL of BuildLdapUrl; it does not connect yet. On failure the
+  // library's code is the error.
+  OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;
+  // kProtocolVersion: the value as protocol version; kReferrals: chasing on when non-zero;
+  // kEncryption: non-zero demands a SASL security layer of at least 56 bits.
+  int SetOption(LdapHandle connection, LdapOption option, int value) override;
+  int SimpleBind(LdapHandle connection, const std::optional<std::string>& dn,
+                 const std::optional<std::string>& password) override;
+  int NegotiateBind(LdapHandle connection,
+                    const std::optional<ExplicitCredentials>& credentials) override;
+  // On a non-zero code the entries are empty.
+  SearchResult Search(LdapHandle connection, const SearchRequest& request) override;
+  // nullptr for an unknown handle or a page size below 1; no request is sent until NextPage.
+  std::unique_ptr<PagedSearch> StartPagedSearch(LdapHandle connection, const SearchRequest& request,
+                                                int pageSize) override;
+  std::string ErrorText(int code) override;
+  // The connection's diagnostic message, nullopt when it is empty.
+  std::optional<std::string> ServerErrorText(LdapHandle connection) override;
+  void Unbind(LdapHandle connection) override;
+
+ private:
+  LdapConnectionTable connections_;
+};
+
+}  // namespace nestwalk::platform
+
+#endif  // NESTWALK_PLATFORM_LINUX_LINUX_DIRECTORY_H_
