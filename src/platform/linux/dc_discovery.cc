@@ -1,0 +1,182 @@
+#include "platform/linux/dc_discovery.h"
+
+#include <set>
+#include <utility>
+
+#include "platform/linux/flat_name.h"
+#include "text/case_folding.h"
+
+namespace nestwalk::platform {
+namespace {
+
+struct Request {
+  std::string domain;  // a DNS name (of the forest for a GC), or a flat name
+  bool flat = false;
+  bool globalCatalog = false;
+  bool directoryService = false;
+};
+
+struct Found {
+  std::string host;  // as contacted
+  NetlogonResponse response;
+};
+
+bool Serves(const NetlogonResponse& r, const Request& request) {
+  if (r.opcode != kLogonSamLogonResponseEx && r.opcode != kLogonSamUserUnknownEx) return false;
+  if (request.directoryService && (r.flags & kDsDsFlag) == 0) return false;
+  if (request.globalCatalog && (r.flags & kDsGcAnswerFlag) == 0) return false;
+  if (request.flat) return LowerCaseText(r.netbiosDomainName) == LowerCaseText(request.domain);
+  return DomainKey(request.globalCatalog ? r.dnsForestName : r.dnsDomainName) ==
+         DomainKey(request.domain);
+}
+
+// A DC query names its domain in the ping; a GC is asked about its own domain, whose forest
+// is then compared, and a flat name cannot be put in the ping at all.
+std::string PingDomain(const Request& request) {
+  return request.flat || request.globalCatalog ? std::string() : request.domain;
+}
+
+class Search {
+ public:
+  Search(DiscoveryNetwork& network, SiteMemory& memory, Request request)
+      : network_(network), memory_(memory), request_(std::move(request)) {}
+
+  std::optional<Found> Run() {
+    const std::string knownSite = memory_.site;
+    if (!knownSite.empty()) {
+      if (std::optional<Found> found = TryList(SitedName(knownSite))) return found;
+    }
+    std::optional<Found> found = TryList(GenericName());
+    if (!found) return std::nullopt;
+    const std::string& client = found->response.clientSiteName;
+    if (client.empty()) return found;
+    memory_.site = client;
+    const bool inClientSite = LowerCaseText(found->response.dcSiteName) == LowerCaseText(client);
+    if (!inClientSite && LowerCaseText(client) != LowerCaseText(knownSite)) {
+      if (std::optional<Found> closer = TryList(SitedName(client))) return closer;
+    }
+    return found;
+  }
+
+ private:
+  std::string Service() const { return request_.globalCatalog ? "gc" : "dc"; }
+  std::string GenericName() const {
+    return "_ldap._tcp." + Service() + "._msdcs." + request_.domain;
+  }
+  std::string SitedName(const std::string& site) const {
+    return "_ldap._tcp." + site + "._sites." + Service() + "._msdcs." + request_.domain;
+  }
+
+  std::optional<Found> TryList(const std::string& srvName) {
+    int pinged = 0;
+    for (const SrvRecord& record : OrderSrvRecords(network_.LookupSrv(srvName).records)) {
+      if (pinged == kMaxPingedCandidates) break;
+      if (!tried_.insert({LowerCaseText(record.target), record.port}).second) continue;
+      ++pinged;
+      PingResult result = network_.Ping(record.target, record.port, PingDomain(request_));
+      if (result.outcome == PingOutcome::kAnswered && Serves(*result.response, request_)) {
+        if (!result.response->clientSiteName.empty())
+          memory_.site = result.response->clientSiteName;
+        return Found{record.target, std::move(*result.response)};
+      }
+    }
+    return std::nullopt;
+  }
+
+  DiscoveryNetwork& network_;
+  SiteMemory& memory_;
+  Request request_;
+  std::set<std::pair<std::string, int>> tried_;
+};
+
+LocatorAnswer Answer(const Found& found) {
+  LocatorAnswer answer;
+  const std::string& host =
+      found.response.dnsHostName.empty() ? found.host : found.response.dnsHostName;
+  answer.info.name = "\\\\" + host;
+  answer.info.siteName = found.response.dcSiteName;
+  answer.info.flags = found.response.flags;
+  return answer;
+}
+
+std::string WithoutLeadingBackslashes(const std::string& name) {
+  const std::size_t start = name.find_first_not_of('\\');
+  return start == std::string::npos ? std::string() : name.substr(start);
+}
+
+LocatorAnswer Failure(int status) {
+  LocatorAnswer answer;
+  answer.status = status;
+  return answer;
+}
+
+}  // namespace
+
+LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
+                           const std::string& computerName, const std::string& domainName,
+                           unsigned flags) {
+  Request request;
+  request.globalCatalog = (flags & kDsGcServerRequired) != 0;
+  request.directoryService = (flags & kDsDirectoryServiceRequired) != 0;
+  request.domain = DomainKey(domainName);
+  if (request.domain.empty()) {
+    std::optional<std::string> joined = network.JoinedDomain();
+    if (!joined) return Failure(kErrorNoSuchDomain);
+    request.domain = DomainKey(*joined);
+  }
+  request.flat = request.domain.find('.') == std::string::npos;
+
+  const std::string computer = WithoutLeadingBackslashes(computerName);
+  if (!computer.empty()) {
+    PingResult result = network.Ping(computer, kLdapPort, PingDomain(request));
+    if (result.outcome == PingOutcome::kUnreachable) return Failure(kRpcServerUnavailable);
+    if (result.outcome == PingOutcome::kAnswered && Serves(*result.response, request)) {
+      return Answer(Found{computer, std::move(*result.response)});
+    }
+  }
+
+  if (request.flat) {
+    std::optional<NetlogonResponse> mapped =
+        MapFlatName(request.domain, network.KnownDomains(), [&](const std::string& dnsDomain) {
+          const Request probe{dnsDomain, false, false, request.directoryService};
+          std::optional<Found> found = Search(network, memory, probe).Run();
+          return found ? std::optional<NetlogonResponse>(std::move(found->response)) : std::nullopt;
+        });
+    if (!mapped) return Failure(kErrorNoSuchDomain);
+    request.flat = false;
+    request.domain =
+        DomainKey(request.globalCatalog ? mapped->dnsForestName : mapped->dnsDomainName);
+    if (request.domain.empty()) return Failure(kErrorNoSuchDomain);
+  }
+
+  std::optional<Found> found = Search(network, memory, request).Run();
+  if (!found) return Failure(kErrorNoSuchDomain);
+  return Answer(*found);
+}
+
+SiteAnswer LookupSite(DiscoveryNetwork& network, SiteMemory& memory,
+                      const std::string& computerName) {
+  SiteAnswer answer;
+  const std::string computer = WithoutLeadingBackslashes(computerName);
+  std::string site;
+  if (!computer.empty()) {
+    PingResult result = network.Ping(computer, kLdapPort, "");
+    if (result.outcome == PingOutcome::kUnreachable) {
+      answer.status = kRpcServerUnavailable;
+      return answer;
+    }
+    if (result.outcome == PingOutcome::kAnswered) site = result.response->dcSiteName;
+  } else if (std::optional<std::string> joined = network.JoinedDomain()) {
+    const Request request{DomainKey(*joined), false, false, true};
+    std::optional<Found> found = Search(network, memory, request).Run();
+    if (found) site = found->response.clientSiteName;
+  }
+  if (site.empty()) {
+    answer.status = kErrorNoSiteName;
+    return answer;
+  }
+  answer.siteName = site;
+  return answer;
+}
+
+}  // namespace nestwalk::platform

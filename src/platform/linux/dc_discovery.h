@@ -1,0 +1,57 @@
+// Finding a domain controller or global catalog from DNS SRV records and LDAP pings, and the
+// site of this machine: the decisions of the locator, over a network that tests can script.
+#ifndef NESTWALK_PLATFORM_LINUX_DC_DISCOVERY_H_
+#define NESTWALK_PLATFORM_LINUX_DC_DISCOVERY_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/linux/dns_srv.h"
+#include "platform/linux/ldap_ping.h"
+#include "platform/locator.h"
+
+namespace nestwalk::platform {
+
+// What the locator asks of the network and of this machine's configuration.
+class DiscoveryNetwork {
+ public:
+  virtual ~DiscoveryNetwork() = default;
+  virtual SrvAnswer LookupSrv(const std::string& name) = 0;
+  // `dnsDomain` empty: the server answers for its own domain.
+  virtual PingResult Ping(const std::string& host, int port, const std::string& dnsDomain) = 0;
+  // The DNS domains this machine knows, most trusted first (they may repeat).
+  virtual std::vector<std::string> KnownDomains() = 0;
+  // The DNS name of the domain this machine belongs to, if any.
+  virtual std::optional<std::string> JoinedDomain() = 0;
+};
+
+// Candidates pinged from one SRV list at most.
+inline constexpr int kMaxPingedCandidates = 5;
+inline constexpr int kLdapPort = 389;
+// ERROR_NO_SITENAME: no site could be learnt.
+inline constexpr int kErrorNoSiteName = 1919;
+
+// The site of this machine as far as the locator has learnt it (the ClientSiteName of the
+// last answer that had one); empty until then. The locator updates it as it goes.
+struct SiteMemory {
+  std::string site;
+};
+
+// Answers a locator query: `computerName` (empty: this machine; leading backslashes ignored)
+// is pinged first; then a flat name is mapped through the known domains; then SRV records
+// and pings find a server, in this machine's site when there is one. Status 0 with the
+// answer, 1722 when `computerName` cannot be reached, 1355 when nothing fits.
+LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
+                           const std::string& computerName, const std::string& domainName,
+                           unsigned flags);
+
+// The site of `computerName` (a server's own site), or with an empty name the client site that
+// a DC of the joined domain reports for this machine. 1722 when the computer cannot be
+// reached, kErrorNoSiteName when no site comes back.
+SiteAnswer LookupSite(DiscoveryNetwork& network, SiteMemory& memory,
+                      const std::string& computerName);
+
+}  // namespace nestwalk::platform
+
+#endif  // NESTWALK_PLATFORM_LINUX_DC_DISCOVERY_H_

@@ -1,0 +1,160 @@
+#include "platform/linux/kerberos.h"
+
+#include <krb5.h>
+
+#include <memory>
+
+#include "platform/linux/principal_name.h"
+
+namespace nestwalk::platform {
+namespace {
+
+struct ContextDeleter {
+  void operator()(krb5_context context) const { krb5_free_context(context); }
+};
+using Context = std::unique_ptr<std::remove_pointer_t<krb5_context>, ContextDeleter>;
+
+Context OpenContext() {
+  krb5_context context = nullptr;
+  if (krb5_init_context(&context) != 0) return nullptr;
+  return Context(context);
+}
+
+// Handles that need the context to be released; the context must outlive them.
+class CCache {
+ public:
+  explicit CCache(krb5_context context) : context_(context) {}
+  ~CCache() {
+    if (cache_) krb5_cc_close(context_, cache_);
+  }
+  CCache(const CCache&) = delete;
+  CCache& operator=(const CCache&) = delete;
+  krb5_ccache* out() { return &cache_; }
+  krb5_ccache get() const { return cache_; }
+
+ private:
+  krb5_context context_;
+  krb5_ccache cache_ = nullptr;
+};
+
+class Principal {
+ public:
+  explicit Principal(krb5_context context) : context_(context) {}
+  ~Principal() { krb5_free_principal(context_, principal_); }
+  Principal(const Principal&) = delete;
+  Principal& operator=(const Principal&) = delete;
+  krb5_principal* out() { return &principal_; }
+  krb5_principal get() const { return principal_; }
+
+ private:
+  krb5_context context_;
+  krb5_principal principal_ = nullptr;
+};
+
+class KeytabCursor {
+ public:
+  KeytabCursor(krb5_context context, krb5_keytab keytab) : context_(context), keytab_(keytab) {
+    open_ = krb5_kt_start_seq_get(context_, keytab_, &cursor_) == 0;
+  }
+  ~KeytabCursor() {
+    if (open_) krb5_kt_end_seq_get(context_, keytab_, &cursor_);
+  }
+  KeytabCursor(const KeytabCursor&) = delete;
+  KeytabCursor& operator=(const KeytabCursor&) = delete;
+  bool open() const { return open_; }
+  krb5_kt_cursor* get() { return &cursor_; }
+
+ private:
+  krb5_context context_;
+  krb5_keytab keytab_;
+  krb5_kt_cursor cursor_{};
+  bool open_ = false;
+};
+
+class Keytab {
+ public:
+  explicit Keytab(krb5_context context) : context_(context) {}
+  ~Keytab() {
+    if (keytab_) krb5_kt_close(context_, keytab_);
+  }
+  Keytab(const Keytab&) = delete;
+  Keytab& operator=(const Keytab&) = delete;
+  krb5_keytab* out() { return &keytab_; }
+  krb5_keytab get() const { return keytab_; }
+
+ private:
+  krb5_context context_;
+  krb5_keytab keytab_ = nullptr;
+};
+
+class KeytabEntry {
+ public:
+  explicit KeytabEntry(krb5_context context) : context_(context) {}
+  ~KeytabEntry() { krb5_free_keytab_entry_contents(context_, &entry_); }
+  KeytabEntry(const KeytabEntry&) = delete;
+  KeytabEntry& operator=(const KeytabEntry&) = delete;
+  krb5_keytab_entry* get() { return &entry_; }
+
+ private:
+  krb5_context context_;
+  krb5_keytab_entry entry_{};
+};
+
+std::optional<std::string> UnparsedName(krb5_context context, krb5_const_principal principal) {
+  char* text = nullptr;
+  if (krb5_unparse_name(context, principal, &text) != 0) return std::nullopt;
+  std::string copy(text);
+  krb5_free_unparsed_name(context, text);
+  return copy;
+}
+
+}  // namespace
+
+CachePrincipal DefaultCachePrincipal() {
+  Context context = OpenContext();
+  if (!context) return {CachePrincipalError::kLibraryUnavailable, {}};
+  CCache cache(context.get());
+  if (krb5_cc_default(context.get(), cache.out()) != 0) return {CachePrincipalError::kNoCache, {}};
+  Principal principal(context.get());
+  const krb5_error_code code = krb5_cc_get_principal(context.get(), cache.get(), principal.out());
+  if (code == KRB5_FCC_NOFILE || code == KRB5_CC_NOTFOUND) {
+    return {CachePrincipalError::kNoCache, {}};
+  }
+  if (code != 0) return {CachePrincipalError::kNoPrincipal, {}};
+  std::optional<std::string> text = UnparsedName(context.get(), principal.get());
+  if (!text) return {CachePrincipalError::kNoPrincipal, {}};
+  return {CachePrincipalError::kNone, std::move(*text)};
+}
+
+std::optional<std::string> DefaultRealm() {
+  Context context = OpenContext();
+  if (!context) return std::nullopt;
+  char* realm = nullptr;
+  if (krb5_get_default_realm(context.get(), &realm) != 0) return std::nullopt;
+  std::string copy(realm);
+  krb5_free_default_realm(context.get(), realm);
+  if (copy.empty()) return std::nullopt;
+  return copy;
+}
+
+std::optional<std::string> KeytabMachineRealm() {
+  Context context = OpenContext();
+  if (!context) return std::nullopt;
+  Keytab keytab(context.get());
+  if (krb5_kt_default(context.get(), keytab.out()) != 0) return std::nullopt;
+  KeytabCursor cursor(context.get(), keytab.get());
+  if (!cursor.open()) return std::nullopt;
+  while (true) {
+    KeytabEntry entry(context.get());
+    if (krb5_kt_next_entry(context.get(), keytab.get(), entry.get(), cursor.get()) != 0) {
+      return std::nullopt;
+    }
+    if (entry.get()->principal->length != 1) continue;  // host/..., cifs/...: not the account
+    std::optional<std::string> text = UnparsedName(context.get(), entry.get()->principal);
+    if (!text) continue;
+    std::optional<PrincipalParts> parts = SplitPrincipalName(*text);
+    if (parts && parts->name.size() > 1 && parts->name.back() == '$') return parts->realm;
+  }
+}
+
+}  // namespace nestwalk::platform

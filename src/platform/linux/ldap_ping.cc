@@ -1,0 +1,70 @@
+#include "platform/linux/ldap_ping.h"
+
+#include <ldap.h>
+#include <sys/time.h>
+
+#include "platform/filter_escape.h"
+#include "platform/linux/ldap_handles.h"
+#include "platform/linux/ldap_url.h"
+
+namespace nestwalk::platform {
+namespace {
+
+timeval ToTimeval(std::chrono::milliseconds duration) {
+  timeval tv{};
+  tv.tv_sec = static_cast<time_t>(duration.count() / 1000);
+  tv.tv_usec = static_cast<suseconds_t>(duration.count() % 1000 * 1000);
+  return tv;
+}
+
+}  // namespace
+
+std::string PingFilter(std::string_view dnsDomain) {
+  const std::string ntVersion = "(NtVer=\\06\\00\\00\\00)";
+  if (dnsDomain.empty()) return ntVersion;
+  return "(&(DnsDomain=" + EscapeFilterValue(dnsDomain) + ")" + ntVersion + ")";
+}
+
+PingResult PingServer(const std::string& host, int port, const std::string& dnsDomain,
+                      std::chrono::milliseconds timeout) {
+  const std::optional<std::string> url = BuildLdapUrl(host, port, false);
+  if (!url) return {PingOutcome::kUnreachable, LDAP_PARAM_ERROR, std::nullopt};
+  LDAP* raw = nullptr;
+  int code = ldap_initialize(&raw, url->c_str());
+  if (code != LDAP_SUCCESS) return {PingOutcome::kUnreachable, code, std::nullopt};
+  LdapPtr ld(raw);
+
+  const int version = LDAP_VERSION3;
+  timeval limit = ToTimeval(timeout);
+  ldap_set_option(ld.get(), LDAP_OPT_PROTOCOL_VERSION, &version);
+  ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+  ldap_set_option(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, &limit);
+  ldap_set_option(ld.get(), LDAP_OPT_TIMEOUT, &limit);
+
+  const std::string filter = PingFilter(dnsDomain);
+  char attribute[] = "Netlogon";
+  char* attributes[] = {attribute, nullptr};
+  LDAPMessage* rawResult = nullptr;
+  code = ldap_search_ext_s(ld.get(), "", LDAP_SCOPE_BASE, filter.c_str(), attributes, 0, nullptr,
+                           nullptr, &limit, 1, &rawResult);
+  LdapMessagePtr result(rawResult);
+  if (code != LDAP_SUCCESS) {
+    // A server that refuses the question is alive; only transport failures mean unreachable.
+    const bool transport = code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR ||
+                           code == LDAP_TIMEOUT || code == LDAP_TIMELIMIT_EXCEEDED;
+    return {transport ? PingOutcome::kUnreachable : PingOutcome::kNotThisDomain, code,
+            std::nullopt};
+  }
+  LDAPMessage* entry = ldap_first_entry(ld.get(), result.get());
+  if (entry == nullptr) return {PingOutcome::kNotThisDomain, code, std::nullopt};
+  BervalArrayPtr values(ldap_get_values_len(ld.get(), entry, attribute));
+  if (!values || values.get()[0] == nullptr)
+    return {PingOutcome::kNotThisDomain, code, std::nullopt};
+  const berval* blob = values.get()[0];
+  std::optional<NetlogonResponse> response =
+      ParseNetlogonResponse(std::string_view(blob->bv_val, blob->bv_len));
+  if (!response) return {PingOutcome::kBadAnswer, code, std::nullopt};
+  return {PingOutcome::kAnswered, code, std::move(response)};
+}
+
+}  // namespace nestwalk::platform

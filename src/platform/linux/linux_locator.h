@@ -1,0 +1,35 @@
+// The locator of the real platform: DNS SRV records and LDAP pings in place of the Windows
+// domain controller locator.
+#ifndef NESTWALK_PLATFORM_LINUX_LINUX_LOCATOR_H_
+#define NESTWALK_PLATFORM_LINUX_LINUX_LOCATOR_H_
+
+#include "platform/directory.h"
+#include "platform/linux/dc_discovery.h"
+#include "platform/linux/system_discovery_network.h"
+#include "platform/locator.h"
+
+namespace nestwalk::platform {
+
+// Statuses: 0; kErrorNoSuchDomain (1355) when no server of the domain answers;
+// kRpcServerUnavailable (1722) when a named computer cannot be reached; kErrorNoSiteName
+// (1919) when no site can be learnt; EnumerateForestDomains passes on its own statuses.
+// Remembers this machine's site between calls, so later queries try its DCs first.
+class LinuxLocator : public Locator {
+ public:
+  // `directory` is used for the forest's domains and must outlive this object.
+  explicit LinuxLocator(Directory& directory);
+
+  LocatorAnswer GetDcName(const std::string& computerName, const std::string& domainName,
+                          unsigned flags) override;
+  SiteAnswer GetSiteName(const std::string& computerName) override;
+  ForestDomainsAnswer EnumerateForestDomains(const std::string& serverName) override;
+
+ private:
+  Directory& directory_;
+  SystemDiscoveryNetwork network_;
+  SiteMemory site_;
+};
+
+}  // namespace nestwalk::platform
+
+#endif  // NESTWALK_PLATFORM_LINUX_LINUX_LOCATOR_H_

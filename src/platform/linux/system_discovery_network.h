@@ -1,0 +1,21 @@
+// The locator's network on this host: the system resolver for SRV records, real LDAP pings,
+// and this machine's resolver, Kerberos and join configuration for its domains.
+#ifndef NESTWALK_PLATFORM_LINUX_SYSTEM_DISCOVERY_NETWORK_H_
+#define NESTWALK_PLATFORM_LINUX_SYSTEM_DISCOVERY_NETWORK_H_
+
+#include "platform/linux/dc_discovery.h"
+
+namespace nestwalk::platform {
+
+class SystemDiscoveryNetwork : public DiscoveryNetwork {
+ public:
+  SrvAnswer LookupSrv(const std::string& name) override;
+  PingResult Ping(const std::string& host, int port, const std::string& dnsDomain) override;
+  // The host's domain first, then the Kerberos default realm, then the resolver's search list.
+  std::vector<std::string> KnownDomains() override;
+  std::optional<std::string> JoinedDomain() override;
+};
+
+}  // namespace nestwalk::platform
+
+#endif  // NESTWALK_PLATFORM_LINUX_SYSTEM_DISCOVERY_NETWORK_H_
