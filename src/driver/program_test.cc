@@ -72,14 +72,27 @@ std::string Line(const Words& words) {
   return line;
 }
 
-// Runs that end before the directory phases: every stream and the status are fixed.
-TEST(RunProgramTest, EndsBeforeTheDirectoryWithFixedOutput) {
-  struct Case {
-    Words words;
-    std::string err;
-    int status;
-  };
-  const Case cases[] = {
+// A run that ends before the directory phases: every stream and the status are fixed, and
+// nothing reaches standard output.
+struct FixedRun {
+  Words words;
+  std::string err;
+  int status;
+  void (*setUp)(fake::FakeForest&) = nullptr;  // host answers beyond SetUpHost's
+};
+
+void ExpectFixedRun(const FixedRun& run) {
+  fake::FakeForest forest;
+  SetUpHost(forest);
+  if (run.setUp != nullptr) run.setUp(forest);
+  testing::RunOutcome outcome = testing::RunNestwalk(forest, run.words);
+  EXPECT_EQ(outcome.out, "") << Line(run.words);
+  EXPECT_EQ(outcome.err, run.err) << Line(run.words);
+  EXPECT_EQ(outcome.status, run.status) << Line(run.words);
+}
+
+TEST(RunProgramTest, UsageAndSwitchErrorsInReadingOrder) {
+  const FixedRun cases[] = {
       {{"-h"}, kBanner + kUsage, 1},
       {{"-?"}, kBanner + kUsage, 1},
       {{"/?"}, kBanner + kUsage, 1},
@@ -102,66 +115,45 @@ TEST(RunProgramTest, EndsBeforeTheDirectoryWithFixedOutput) {
       {{"-u", "CORP\\alice", "-comp", "PC1"}, kBanner + kNoDomain, -1},
       {{"-U", "alpha", "/Group", "Sales"}, kBanner + kNoDomain, -1},
   };
-  for (const Case& c : cases) {
-    fake::FakeForest forest;
-    SetUpHost(forest);
-    testing::RunOutcome outcome = testing::RunNestwalk(forest, c.words);
-    EXPECT_EQ(outcome.out, "") << Line(c.words);
-    EXPECT_EQ(outcome.err, c.err) << Line(c.words);
-    EXPECT_EQ(outcome.status, c.status) << Line(c.words);
-  }
+  for (const FixedRun& run : cases) ExpectFixedRun(run);
 }
 
 TEST(RunProgramTest, HostQueryFailuresEndTheRunWithTheirStatus) {
-  struct Case {
-    Words words;
-    void (*setUp)(fake::FakeForest&);
-    std::string err;
-    int status;
-  };
-  const Case cases[] = {
+  const FixedRun cases[] = {
       {{},
-       [](fake::FakeForest& f) {
-         f.SetLoggedOnUser({2, "", "", "run kinit to obtain a Kerberos ticket"});
-       },
        kBanner +
            "Error: NetWkStaUserGetInfo failed - 2\n   run kinit to obtain a Kerberos ticket\n",
-       2},
+       2,
+       [](fake::FakeForest& f) {
+         f.SetLoggedOnUser({2, "", "", "run kinit to obtain a Kerberos ticket"});
+       }},
       {{"-comp"},
+       kBanner + "Error: NetWkStaGetInfo failed - 5\n",
+       5,
        [](fake::FakeForest& f) {
          f.SetComputerName({5, "", ""});
-       },
-       kBanner + "Error: NetWkStaGetInfo failed - 5\n",
-       5},
+       }},
       {{"-comp"},
+       kBanner + "Error: NetGetJoinInformation failed - 6\n   no smb.conf\n",
+       6,
        [](fake::FakeForest& f) {
          f.SetJoinInformation({6, false, "", "no smb.conf"});
-       },
-       kBanner + "Error: NetGetJoinInformation failed - 6\n   no smb.conf\n",
-       6},
+       }},
       {{"-q", "-comp"},
+       "Error: Machine does not appear to be part of a domain.\n",
+       -1,
        [](fake::FakeForest& f) {
          f.SetJoinInformation({0, false, "", ""});
-       },
-       "Error: Machine does not appear to be part of a domain.\n",
-       -1},
+       }},
       // -comp without a value looks up this machine even though -u named an account.
       {{"-u", "CORP\\alice", "-comp"},
+       kBanner + "Error: Machine does not appear to be part of a domain.\n",
+       -1,
        [](fake::FakeForest& f) {
          f.SetJoinInformation({0, false, "WORKGROUP", ""});
-       },
-       kBanner + "Error: Machine does not appear to be part of a domain.\n",
-       -1},
+       }},
   };
-  for (const Case& c : cases) {
-    fake::FakeForest forest;
-    SetUpHost(forest);
-    c.setUp(forest);
-    testing::RunOutcome outcome = testing::RunNestwalk(forest, c.words);
-    EXPECT_EQ(outcome.out, "") << Line(c.words);
-    EXPECT_EQ(outcome.err, c.err) << Line(c.words);
-    EXPECT_EQ(outcome.status, c.status) << Line(c.words);
-  }
+  for (const FixedRun& run : cases) ExpectFixedRun(run);
 }
 
 // Runs that get past the principal step: with no directory behind the host, the principal

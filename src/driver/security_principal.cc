@@ -2,45 +2,47 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace nestwalk {
 
 namespace {
 
-// A failed host query: the error line, then the platform's advice when it has any.
-PrincipalFailure HostFailure(Console& console, std::string_view message, int status,
-                             const std::string& hint) {
-  console.Err(std::string(message));
+// Writes why the principal cannot be determined, then the platform's advice when it has any.
+PrincipalFailure Failure(Console& console, std::string_view message, int status,
+                         const std::string& hint) {
+  console.Err(message);
   if (!hint.empty()) console.Err("   " + hint + "\n");
   return PrincipalFailure{status};
 }
 
-std::string StatusLine(std::string_view prefix, int status) {
-  return std::string(prefix) + std::to_string(status) + "\n";
+// A host query that answered with a non-zero status; the run ends with that status.
+template <typename Answer>
+PrincipalFailure QueryFailure(Console& console, std::string_view query, const Answer& answer) {
+  std::string message("Error: ");
+  message.append(query).append(" failed - ").append(std::to_string(answer.status)).append("\n");
+  return Failure(console, message, answer.status, answer.hint);
+}
+
+// An account the host reported, shown as domain\name.
+SecurityPrincipal HostAccount(PrincipalKind kind, std::string domain, std::string samName) {
+  std::string qualifiedName = domain + "\\" + samName;
+  return SecurityPrincipal{kind, std::move(domain), std::move(samName), std::move(qualifiedName)};
 }
 
 std::variant<SecurityPrincipal, PrincipalFailure> CurrentMachine(Console& console,
                                                                  platform::HostQueries& host) {
   console.DebugErr("Determining current machine...\n");
   platform::ComputerNameAnswer computer = host.GetComputerName();
-  if (computer.status != 0) {
-    return HostFailure(console, StatusLine("Error: NetWkStaGetInfo failed - ", computer.status),
-                       computer.status, computer.hint);
-  }
+  if (computer.status != 0) return QueryFailure(console, "NetWkStaGetInfo", computer);
   platform::JoinAnswer join = host.GetJoinInformation();
-  if (join.status != 0) {
-    return HostFailure(console, StatusLine("Error: NetGetJoinInformation failed - ", join.status),
-                       join.status, join.hint);
-  }
+  if (join.status != 0) return QueryFailure(console, "NetGetJoinInformation", join);
   if (!join.joinedToDomain) {
-    return HostFailure(console, "Error: Machine does not appear to be part of a domain.\n", -1,
-                       join.hint);
+    return Failure(console, "Error: Machine does not appear to be part of a domain.\n", -1,
+                   join.hint);
   }
-  SecurityPrincipal principal;
-  principal.kind = PrincipalKind::kComputer;
-  principal.domain = join.domainName;
-  principal.samName = computer.computerName + "$";
-  principal.qualifiedName = principal.domain + "\\" + principal.samName;
+  SecurityPrincipal principal =
+      HostAccount(PrincipalKind::kComputer, join.domainName, computer.computerName + "$");
   console.DebugErr("Computer: " + principal.qualifiedName + "\n");
   return principal;
 }
@@ -49,15 +51,9 @@ std::variant<SecurityPrincipal, PrincipalFailure> CurrentUser(Console& console,
                                                               platform::HostQueries& host) {
   console.DebugErr("Determining current user...\n");
   platform::LoggedOnUserAnswer user = host.GetLoggedOnUser();
-  if (user.status != 0) {
-    return HostFailure(console, StatusLine("Error: NetWkStaUserGetInfo failed - ", user.status),
-                       user.status, user.hint);
-  }
+  if (user.status != 0) return QueryFailure(console, "NetWkStaUserGetInfo", user);
   // Always a user: a group comes with a name, since the driver rejects -group without one.
-  SecurityPrincipal principal;
-  principal.domain = user.logonDomain;
-  principal.samName = user.userName;
-  principal.qualifiedName = principal.domain + "\\" + principal.samName;
+  SecurityPrincipal principal = HostAccount(PrincipalKind::kUser, user.logonDomain, user.userName);
   console.DebugErr("UserID: " + principal.qualifiedName + "\n");
   return principal;
 }
