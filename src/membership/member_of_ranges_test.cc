@@ -104,22 +104,12 @@ TEST_F(CollectMemberOfTest, FetchesTheRemainingRangesOnTheSameConnection) {
   EXPECT_EQ(captured_.err.str(), "");
 }
 
-// A directory that answers searches from a script, for servers that misbehave.
-class ScriptedDirectory : public platform::Directory {
+// A server that answers searches from a script, for answers that misbehave.
+class ScriptedSearches : public fake::FakeForest {
  public:
   std::deque<platform::SearchResult> answers;
   std::vector<platform::SearchRequest> asked;
 
-  platform::OpenResult Open(const std::optional<std::string>&, int, bool) override { return {}; }
-  int SetOption(platform::LdapHandle, platform::LdapOption, int) override { return 0; }
-  int SimpleBind(platform::LdapHandle, const std::optional<std::string>&,
-                 const std::optional<std::string>&) override {
-    return 0;
-  }
-  int NegotiateBind(platform::LdapHandle,
-                    const std::optional<platform::ExplicitCredentials>&) override {
-    return 0;
-  }
   platform::SearchResult Search(platform::LdapHandle, const platform::SearchRequest& r) override {
     asked.push_back(r);
     if (answers.empty()) return {.code = platform::kLdapNoSuchObject, .entries = {}};
@@ -127,14 +117,6 @@ class ScriptedDirectory : public platform::Directory {
     answers.pop_front();
     return next;
   }
-  std::unique_ptr<platform::PagedSearch> StartPagedSearch(platform::LdapHandle,
-                                                          const platform::SearchRequest&,
-                                                          int) override {
-    return nullptr;
-  }
-  std::string ErrorText(int code) override { return "error " + std::to_string(code); }
-  std::optional<std::string> ServerErrorText(platform::LdapHandle) override { return std::nullopt; }
-  void Unbind(platform::LdapHandle) override {}
 };
 
 platform::Entry Piece(const std::string& name, std::vector<std::string> values) {
@@ -160,9 +142,9 @@ TEST(CollectMemberOfScriptedTest, StopsWithWhatCameWhenAPieceIsMissingOrDoesNotA
        ""},
       {"an empty final piece", {Answer("memberOf;range=2-*", {})}, {"a", "b"}, ""},
       {"the follow-up fails",
-       {platform::SearchResult{.code = 1, .entries = {}}},
+       {platform::SearchResult{.code = platform::kLdapServerDown, .entries = {}}},
        {"a", "b"},
-       "LDAP_SEARCH_S: 0x1\nLDAP_SEARCH_S: error 1\n\n" + incomplete},
+       "LDAP_SEARCH_S: 0xffffffff\nLDAP_SEARCH_S: Can't contact LDAP server\n\n" + incomplete},
       {"no entry", {platform::SearchResult{}}, {"a", "b"}, incomplete},
       {"a piece that starts elsewhere",
        {Answer("memberOf;range=0-1", {"a", "b"})},
@@ -175,7 +157,7 @@ TEST(CollectMemberOfScriptedTest, StopsWithWhatCameWhenAPieceIsMissingOrDoesNotA
       {"plain memberOf instead of a piece", {Answer("memberOf", {"c"})}, {"a", "b"}, incomplete},
   };
   for (const Case& c : cases) {
-    ScriptedDirectory directory;
+    ScriptedSearches directory;
     directory.answers.assign(c.followUps.begin(), c.followUps.end());
     testing::CapturedConsole captured;
     std::vector<std::string> values =
@@ -190,7 +172,7 @@ TEST(CollectMemberOfScriptedTest, StopsWithWhatCameWhenAPieceIsMissingOrDoesNotA
 }
 
 TEST(CollectMemberOfScriptedTest, PlainValuesAndAbsentAttributeNeedNoFurtherSearch) {
-  ScriptedDirectory directory;
+  ScriptedSearches directory;
   testing::CapturedConsole captured;
   EXPECT_EQ(CollectMemberOf(captured.console, directory, platform::LdapHandle(1), kRead,
                             Piece("memberOf", {"x", "y"})),
