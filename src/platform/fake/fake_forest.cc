@@ -1,0 +1,465 @@
+#include "platform/fake/fake_forest.h"
+
+#include <stdexcept>
+#include <tuple>
+
+#include "platform/fake/fake_attribute_selection.h"
+#include "platform/fake/fake_error_text.h"
+#include "platform/fake/fake_filter.h"
+#include "platform/fake/fake_locator.h"
+#include "platform/fake/fake_paged_search.h"
+#include "platform/fake/fake_root_dse.h"
+#include "platform/fake/fake_tree.h"
+#include "platform/sid.h"
+#include "text/case_folding.h"
+
+namespace nestwalk::fake {
+
+namespace {
+
+constexpr int kOperationsError = 1;
+constexpr int kBadParameter = -9;
+constexpr int kBadSearchFilter = -7;
+constexpr char kBindRequiredText[] =
+    "000004DC: LdapErr: DSID-0C090A71, comment: In order to perform this operation a successful "
+    "bind must be completed on the connection., data 0, v4563";
+
+bool IsGlobalCatalogPort(int port) { return port == 3268 || port == 3269; }
+bool IsDirectoryPort(int port) { return port == 389 || port == 636 || IsGlobalCatalogPort(port); }
+
+bool PortMatches(const std::optional<int>& wanted, int port) { return !wanted || *wanted == port; }
+
+std::string OptionText(platform::LdapOption option, int value) {
+  switch (option) {
+    case platform::LdapOption::kProtocolVersion:
+      return "version=" + std::to_string(value);
+    case platform::LdapOption::kReferrals:
+      return "referrals=" + std::to_string(value);
+    case platform::LdapOption::kEncryption:
+      return "encryption=" + std::to_string(value);
+  }
+  return "unknown=" + std::to_string(value);
+}
+
+struct OptionFailure {
+  std::string host;
+  platform::LdapOption option;
+  int code;
+};
+
+struct BindFailure {
+  std::string host;
+  std::optional<int> port;
+  int code;
+  std::optional<std::string> serverErrorText;
+};
+
+struct SearchFailure {
+  std::string host;
+  std::optional<int> port;
+  std::string base;
+  int code;
+};
+
+}  // namespace
+
+struct FakeForest::State {
+  FakeTree tree;
+  std::map<std::string, std::vector<platform::Attribute>> rootDseOverrides;  // lower-cased host
+  int maxValueRange = 0;
+  int maxPageSize = 0;
+  std::string defaultServer;
+
+  std::map<std::tuple<std::string, std::string, bool>, platform::LocatorAnswer> locatorAnswers;
+  std::optional<platform::SiteAnswer> localSite;
+  std::optional<platform::ForestDomainsAnswer> forestDomains;
+  platform::ComputerNameAnswer computerName;
+  platform::JoinAnswer join;
+  platform::LoggedOnUserAnswer loggedOnUser;
+
+  std::map<std::string, int> openFailures;  // lower-cased host
+  std::vector<OptionFailure> optionFailures;
+  std::vector<BindFailure> bindFailures;
+  std::vector<SearchFailure> searchFailures;
+  std::optional<PageFailure> pageFailure;
+  bool failPagedStart = false;
+
+  // Indexed by handle id - 1; hosts are the ones reached (the default server for nullopt).
+  std::vector<ConnectionRecord> connections;
+  std::vector<std::string> hosts;
+  std::vector<std::optional<std::string>> serverErrors;
+  std::vector<SearchRecord> searches;
+  std::vector<LocatorCall> locatorCalls;
+
+  // The connection's index, or nullopt for a handle this forest never gave out.
+  std::optional<std::size_t> IndexOf(platform::LdapHandle handle) const {
+    if (!handle.valid() || handle.id() > connections.size()) return std::nullopt;
+    return static_cast<std::size_t>(handle.id() - 1);
+  }
+
+  // 0 when the handle may be used; otherwise the code the operation fails with. Use after
+  // unbind is counted.
+  int CheckUsable(platform::LdapHandle handle) {
+    std::optional<std::size_t> index = IndexOf(handle);
+    if (!index) return kBadParameter;
+    ConnectionRecord& record = connections[*index];
+    if (record.unbindCount > 0) {
+      ++record.useAfterUnbind;
+      return kBadParameter;
+    }
+    return 0;
+  }
+
+  // The view behind a connection, or nullopt when nothing answers there.
+  std::optional<View> ViewOf(std::size_t index) const {
+    const ServerSpec* server = tree.FindServer(hosts[index]);
+    int port = connections[index].port;
+    if (server == nullptr || !IsDirectoryPort(port)) return std::nullopt;
+    bool globalCatalog = IsGlobalCatalogPort(port);
+    if (globalCatalog && !server->globalCatalog) return std::nullopt;
+    return View{server, globalCatalog};
+  }
+
+  int Bind(platform::LdapHandle handle) {
+    if (int code = CheckUsable(handle); code != 0) return code;
+    std::size_t index = *IndexOf(handle);
+    ConnectionRecord& record = connections[index];
+    ++record.bindCount;
+    record.bound = false;
+    serverErrors[index].reset();
+    for (const BindFailure& failure : bindFailures) {
+      if (SameText(failure.host, hosts[index]) && PortMatches(failure.port, record.port)) {
+        serverErrors[index] = failure.serverErrorText;
+        return failure.code;
+      }
+    }
+    if (!ViewOf(index)) return platform::kLdapServerDown;
+    record.bound = true;
+    return platform::kLdapSuccess;
+  }
+
+  platform::SearchResult RootDse(const View& view, const platform::SearchRequest& request) const {
+    auto overridden = rootDseOverrides.find(LowerCaseText(view.server->host));
+    std::vector<platform::Attribute> attributes = overridden != rootDseOverrides.end()
+                                                      ? overridden->second
+                                                      : BuildRootDse(tree, *view.server);
+    return platform::SearchResult{
+        platform::kLdapSuccess,
+        {platform::Entry{"", SelectAttributes(attributes, request.attributes,
+                                              request.attributesOnly, maxValueRange)}}};
+  }
+
+  // A search on a usable connection, after it was recorded.
+  platform::SearchResult Search(std::size_t index, const platform::SearchRequest& request) {
+    const ConnectionRecord& record = connections[index];
+    for (const SearchFailure& failure : searchFailures) {
+      if (SameText(failure.host, hosts[index]) && PortMatches(failure.port, record.port) &&
+          SameText(failure.base, request.base)) {
+        return platform::SearchResult{failure.code, {}};
+      }
+    }
+    std::optional<View> view = ViewOf(index);
+    if (!view) return platform::SearchResult{platform::kLdapServerDown, {}};
+    if (request.base.empty() && request.scope == platform::SearchScope::kBase) {
+      return RootDse(*view, request);
+    }
+    if (!record.bound) {
+      serverErrors[index] = kBindRequiredText;
+      return platform::SearchResult{kOperationsError, {}};
+    }
+    std::optional<Filter> filter = ParseFilter(request.filter);
+    if (!filter) return platform::SearchResult{kBadSearchFilter, {}};
+    FindResult found = tree.Find(*view, request.base, request.scope, *filter);
+    platform::SearchResult result{found.code, {}};
+    for (platform::Entry& entry : found.entries) {
+      entry.attributes = SelectAttributes(entry.attributes, request.attributes,
+                                          request.attributesOnly, maxValueRange);
+      result.entries.push_back(std::move(entry));
+    }
+    return result;
+  }
+};
+
+FakeForest::FakeForest() : state_(std::make_unique<State>()) {}
+FakeForest::~FakeForest() = default;
+
+// ---- building the forest ----------------------------------------------------------------------
+
+void FakeForest::AddDomain(const DomainSpec& domain) { state_->tree.AddDomain(domain); }
+
+void FakeForest::AddServer(const ServerSpec& server) { state_->tree.AddServer(server); }
+
+void FakeForest::AddEntry(const std::string& dn, std::vector<platform::Attribute> attributes) {
+  state_->tree.PutEntry(dn, std::move(attributes));
+}
+
+namespace {
+
+std::vector<platform::Attribute> AccountAttributes(const FakeTree& tree, const std::string& dn,
+                                                   const std::string& samName, unsigned rid,
+                                                   std::vector<platform::Attribute> kind) {
+  std::vector<platform::Attribute> attributes = std::move(kind);
+  attributes.push_back({"sAMAccountName", {samName}});
+  const FakeDomain* domain = tree.DomainHolding(dn);
+  if (rid > 0 && domain != nullptr) {
+    if (std::optional<std::string> sid =
+            platform::SidFromText(domain->spec.sid + "-" + std::to_string(rid))) {
+      attributes.push_back({"objectSid", {*sid}});
+    }
+  }
+  return attributes;
+}
+
+}  // namespace
+
+void FakeForest::AddUser(const std::string& dn, const std::string& samName,
+                         const std::string& primaryGroupId, unsigned rid) {
+  AddEntry(dn,
+           AccountAttributes(state_->tree, dn, samName, rid,
+                             {{"objectClass", {"top", "person", "organizationalPerson", "user"}},
+                              {"objectCategory", {"person"}},
+                              {"primaryGroupID", {primaryGroupId}}}));
+}
+
+void FakeForest::AddComputer(const std::string& dn, const std::string& samName,
+                             const std::string& primaryGroupId, unsigned rid) {
+  AddEntry(dn, AccountAttributes(
+                   state_->tree, dn, samName, rid,
+                   {{"objectClass", {"top", "person", "organizationalPerson", "user", "computer"}},
+                    {"objectCategory", {"computer"}},
+                    {"primaryGroupID", {primaryGroupId}}}));
+}
+
+void FakeForest::AddGroup(const std::string& dn, const std::string& samName,
+                          const std::string& groupType, std::vector<std::string> memberDns,
+                          unsigned rid) {
+  std::vector<platform::Attribute> kind{
+      {"objectClass", {"top", "group"}}, {"objectCategory", {"group"}}, {"groupType", {groupType}}};
+  if (!memberDns.empty()) kind.push_back({"member", std::move(memberDns)});
+  AddEntry(dn, AccountAttributes(state_->tree, dn, samName, rid, std::move(kind)));
+}
+
+void FakeForest::AddValue(const std::string& dn, const std::string& attribute,
+                          const std::string& value) {
+  if (!state_->tree.AppendValue(dn, attribute, value)) {
+    throw std::invalid_argument("FakeForest::AddValue: no entry " + dn);
+  }
+}
+
+void FakeForest::SetRootDse(const std::string& host, std::vector<platform::Attribute> attributes) {
+  state_->rootDseOverrides[LowerCaseText(host)] = std::move(attributes);
+}
+
+void FakeForest::SetMaxValueRange(int maxValues) { state_->maxValueRange = maxValues; }
+void FakeForest::SetMaxPageSize(int maxPageSize) { state_->maxPageSize = maxPageSize; }
+void FakeForest::SetDefaultServer(const std::string& host) { state_->defaultServer = host; }
+
+// ---- locator and host answers -------------------------------------------------------------------
+
+void FakeForest::SetLocatorAnswer(const std::string& computerName, const std::string& domainName,
+                                  bool wantGlobalCatalog, platform::LocatorAnswer answer) {
+  state_->locatorAnswers[{LowerCaseText(computerName), LowerCaseText(domainName),
+                          wantGlobalCatalog}] = std::move(answer);
+}
+
+void FakeForest::SetLocalSite(platform::SiteAnswer answer) {
+  state_->localSite = std::move(answer);
+}
+void FakeForest::SetForestDomains(platform::ForestDomainsAnswer answer) {
+  state_->forestDomains = std::move(answer);
+}
+void FakeForest::SetComputerName(platform::ComputerNameAnswer answer) {
+  state_->computerName = std::move(answer);
+}
+void FakeForest::SetJoinInformation(platform::JoinAnswer answer) {
+  state_->join = std::move(answer);
+}
+void FakeForest::SetLoggedOnUser(platform::LoggedOnUserAnswer answer) {
+  state_->loggedOnUser = std::move(answer);
+}
+
+// ---- failure injection --------------------------------------------------------------------------
+
+void FakeForest::FailOpen(const std::string& host, int error) {
+  state_->openFailures[LowerCaseText(host)] = error;
+}
+
+void FakeForest::FailOption(const std::string& host, platform::LdapOption option, int code) {
+  state_->optionFailures.push_back({host, option, code});
+}
+
+void FakeForest::FailBind(const std::string& host, std::optional<int> port, int code,
+                          std::optional<std::string> serverErrorText) {
+  state_->bindFailures.push_back({host, port, code, std::move(serverErrorText)});
+}
+
+void FakeForest::FailSearch(const std::string& host, std::optional<int> port,
+                            const std::string& base, int code) {
+  state_->searchFailures.push_back({host, port, base, code});
+}
+
+void FakeForest::FailPagedSearchAfter(int pages, int code) {
+  state_->pageFailure = PageFailure{pages, code};
+}
+
+void FakeForest::FailPagedSearchStart() { state_->failPagedStart = true; }
+
+// ---- what was asked -----------------------------------------------------------------------------
+
+const std::vector<ConnectionRecord>& FakeForest::connections() const { return state_->connections; }
+
+const ConnectionRecord& FakeForest::connection(platform::LdapHandle handle) const {
+  std::optional<std::size_t> index = state_->IndexOf(handle);
+  if (!index) throw std::out_of_range("FakeForest::connection: unknown handle");
+  return state_->connections[*index];
+}
+
+const std::vector<SearchRecord>& FakeForest::searches() const { return state_->searches; }
+
+const std::vector<LocatorCall>& FakeForest::locatorCalls() const { return state_->locatorCalls; }
+
+int FakeForest::SearchCount(const std::string& host, std::optional<int> port,
+                            const std::string& base) const {
+  int count = 0;
+  for (const SearchRecord& search : state_->searches) {
+    std::size_t index = *state_->IndexOf(search.handle);
+    if (SameText(state_->hosts[index], host) &&
+        PortMatches(port, state_->connections[index].port) && SameText(search.request.base, base)) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+int FakeForest::HandleMisuseCount() const {
+  int count = 0;
+  for (const ConnectionRecord& record : state_->connections) {
+    count += record.useAfterUnbind + std::max(0, record.unbindCount - 1);
+  }
+  return count;
+}
+
+platform::Services FakeForest::services() { return platform::Services{*this, *this, *this}; }
+
+// ---- platform::Directory ------------------------------------------------------------------------
+
+platform::OpenResult FakeForest::Open(const std::optional<std::string>& host, int port, bool ssl) {
+  std::string reached = host ? *host : state_->defaultServer;
+  auto failure = state_->openFailures.find(LowerCaseText(reached));
+  if (failure != state_->openFailures.end()) return platform::OpenResult{{}, failure->second};
+  platform::LdapHandle handle(state_->connections.size() + 1);
+  ConnectionRecord record;
+  record.handle = handle;
+  record.host = host;
+  record.port = port;
+  record.ssl = ssl;
+  state_->connections.push_back(std::move(record));
+  state_->hosts.push_back(reached);
+  state_->serverErrors.emplace_back();
+  return platform::OpenResult{handle, 0};
+}
+
+int FakeForest::SetOption(platform::LdapHandle connection, platform::LdapOption option, int value) {
+  if (int code = state_->CheckUsable(connection); code != 0) return code;
+  std::size_t index = *state_->IndexOf(connection);
+  state_->connections[index].options.push_back(OptionText(option, value));
+  for (const OptionFailure& failure : state_->optionFailures) {
+    if (failure.option == option && SameText(failure.host, state_->hosts[index])) {
+      return failure.code;
+    }
+  }
+  return platform::kLdapSuccess;
+}
+
+int FakeForest::SimpleBind(platform::LdapHandle connection, const std::optional<std::string>&,
+                           const std::optional<std::string>&) {
+  return state_->Bind(connection);
+}
+
+int FakeForest::NegotiateBind(platform::LdapHandle connection,
+                              const std::optional<platform::ExplicitCredentials>& credentials) {
+  int code = state_->Bind(connection);
+  if (std::optional<std::size_t> index = state_->IndexOf(connection);
+      index && code != kBadParameter) {
+    state_->connections[*index].credentials = credentials;
+  }
+  return code;
+}
+
+platform::SearchResult FakeForest::Search(platform::LdapHandle connection,
+                                          const platform::SearchRequest& request) {
+  if (int code = state_->CheckUsable(connection); code != 0)
+    return platform::SearchResult{code, {}};
+  state_->searches.push_back(SearchRecord{connection, request});
+  return state_->Search(*state_->IndexOf(connection), request);
+}
+
+std::unique_ptr<platform::PagedSearch> FakeForest::StartPagedSearch(
+    platform::LdapHandle connection, const platform::SearchRequest& request, int pageSize) {
+  if (state_->CheckUsable(connection) != 0) return nullptr;
+  state_->searches.push_back(SearchRecord{connection, request, true, pageSize});
+  if (state_->failPagedStart) return nullptr;
+  int granted = pageSize;
+  if (state_->maxPageSize > 0 && (granted <= 0 || granted > state_->maxPageSize)) {
+    granted = state_->maxPageSize;
+  }
+  State* state = state_.get();
+  return std::make_unique<FakePagedSearch>(
+      state_->Search(*state_->IndexOf(connection), request), granted, state_->pageFailure,
+      [state, connection] { return state->CheckUsable(connection); });
+}
+
+std::string FakeForest::ErrorText(int code) { return LibldapErrorText(code); }
+
+std::optional<std::string> FakeForest::ServerErrorText(platform::LdapHandle connection) {
+  if (state_->CheckUsable(connection) != 0) return std::nullopt;
+  return state_->serverErrors[*state_->IndexOf(connection)];
+}
+
+void FakeForest::Unbind(platform::LdapHandle connection) {
+  std::optional<std::size_t> index = state_->IndexOf(connection);
+  if (!index) return;
+  ConnectionRecord& record = state_->connections[*index];
+  ++record.unbindCount;
+  record.bound = false;
+}
+
+// ---- platform::Locator --------------------------------------------------------------------------
+
+platform::LocatorAnswer FakeForest::GetDcName(const std::string& computerName,
+                                              const std::string& domainName, unsigned flags) {
+  state_->locatorCalls.push_back(LocatorCall{computerName, domainName, flags});
+  bool wantGc = (flags & platform::kDsGcServerRequired) != 0;
+  auto set =
+      state_->locatorAnswers.find({LowerCaseText(computerName), LowerCaseText(domainName), wantGc});
+  if (set != state_->locatorAnswers.end()) return set->second;
+  std::string joined = state_->join.joinedToDomain ? state_->join.domainName : "";
+  return ComputeDcAnswer(state_->tree, GetSiteName("").siteName, joined, computerName, domainName,
+                         flags);
+}
+
+platform::SiteAnswer FakeForest::GetSiteName(const std::string& computerName) {
+  if (!computerName.empty()) {
+    const ServerSpec* server = state_->tree.FindServer(WithoutBackslashes(computerName));
+    if (server == nullptr) return platform::SiteAnswer{platform::kRpcServerUnavailable, ""};
+    return platform::SiteAnswer{0, server->site};
+  }
+  if (state_->localSite) return *state_->localSite;
+  const std::vector<ServerSpec>& servers = state_->tree.servers();
+  return platform::SiteAnswer{0, servers.empty() ? "" : servers.front().site};
+}
+
+platform::ForestDomainsAnswer FakeForest::EnumerateForestDomains(const std::string&) {
+  if (state_->forestDomains) return *state_->forestDomains;
+  platform::ForestDomainsAnswer answer;
+  for (const FakeDomain& domain : state_->tree.domains()) answer.dnsNames.push_back(domain.dnsName);
+  return answer;
+}
+
+// ---- platform::HostQueries ----------------------------------------------------------------------
+
+platform::ComputerNameAnswer FakeForest::GetComputerName() { return state_->computerName; }
+platform::JoinAnswer FakeForest::GetJoinInformation() { return state_->join; }
+platform::LoggedOnUserAnswer FakeForest::GetLoggedOnUser() { return state_->loggedOnUser; }
+
+}  // namespace nestwalk::fake

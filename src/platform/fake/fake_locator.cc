@@ -1,0 +1,68 @@
+#include "platform/fake/fake_locator.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "text/case_folding.h"
+
+namespace nestwalk::fake {
+
+namespace {
+
+// DS_LDAP_FLAG, DS_DS_FLAG, DS_KDC_FLAG, DS_WRITABLE_FLAG and the three DNS flags.
+constexpr unsigned kEveryDcFlags = 0x8 | 0x10 | 0x20 | 0x100 | 0x20000000 | 0x40000000 | 0x80000000;
+constexpr unsigned kClosestFlag = 0x80;
+
+std::vector<const ServerSpec*> Candidates(const FakeTree& tree, const FakeDomain& domain,
+                                          bool wantGc) {
+  bool wholeForest = wantGc && &domain == &tree.domains().front();
+  std::vector<const ServerSpec*> fitting;
+  for (const ServerSpec& server : tree.servers()) {
+    if (wantGc && !server.globalCatalog) continue;
+    if (!wholeForest && LowerCaseText(server.domainDn) != LowerCaseText(domain.spec.dn)) continue;
+    fitting.push_back(&server);
+  }
+  return fitting;
+}
+
+platform::LocatorAnswer AnswerWith(const ServerSpec& server, const std::string& localSite) {
+  unsigned flags = kEveryDcFlags;
+  if (server.globalCatalog) flags |= platform::kDsGcFlag;
+  if (!localSite.empty() && LowerCaseText(server.site) == LowerCaseText(localSite)) {
+    flags |= kClosestFlag;
+  }
+  return platform::LocatorAnswer{0, platform::DcInfo{"\\\\" + server.host, server.site, flags}};
+}
+
+}  // namespace
+
+std::string WithoutBackslashes(const std::string& name) {
+  return name.substr(std::min(name.find_first_not_of('\\'), name.size()));
+}
+
+platform::LocatorAnswer ComputeDcAnswer(const FakeTree& tree, const std::string& localSite,
+                                        const std::string& joinedDomain,
+                                        const std::string& computerName,
+                                        const std::string& domainName, unsigned flags) {
+  const ServerSpec* asked = nullptr;
+  if (!computerName.empty()) {
+    asked = tree.FindServer(WithoutBackslashes(computerName));
+    if (asked == nullptr) return platform::LocatorAnswer{platform::kRpcServerUnavailable, {}};
+  }
+  const FakeDomain* domain = tree.FindDomainByName(domainName.empty() ? joinedDomain : domainName);
+  if (domain == nullptr) return platform::LocatorAnswer{platform::kErrorNoSuchDomain, {}};
+  std::vector<const ServerSpec*> fitting =
+      Candidates(tree, *domain, (flags & platform::kDsGcServerRequired) != 0);
+  if (fitting.empty()) return platform::LocatorAnswer{platform::kErrorNoSuchDomain, {}};
+  for (const ServerSpec* server : fitting) {
+    if (server == asked) return AnswerWith(*server, localSite);
+  }
+  for (const ServerSpec* server : fitting) {
+    if (LowerCaseText(server->site) == LowerCaseText(localSite)) {
+      return AnswerWith(*server, localSite);
+    }
+  }
+  return AnswerWith(*fitting.front(), localSite);
+}
+
+}  // namespace nestwalk::fake

@@ -1,0 +1,93 @@
+// The content of a fake forest: its domains, servers and entries, and what one server view (a
+// DC port or a GC port) shows of them, with memberOf computed as a back-link.
+#ifndef NESTWALK_PLATFORM_FAKE_FAKE_TREE_H_
+#define NESTWALK_PLATFORM_FAKE_FAKE_TREE_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/directory.h"
+#include "platform/fake/fake_filter.h"
+#include "platform/fake/fake_forest.h"
+
+namespace nestwalk::fake {
+
+struct FakeDomain {
+  DomainSpec spec;
+  std::string dnsName;  // lower case, derived from the DN
+};
+
+// What a connection sees: one server, through its DC port or its GC port.
+struct View {
+  const ServerSpec* server = nullptr;  // never null in a view that shows anything
+  bool globalCatalog = false;
+};
+
+struct FindResult {
+  int code = platform::kLdapSuccess;
+  std::vector<platform::Entry> entries;  // every visible attribute, memberOf included
+};
+
+class FakeTree {
+ public:
+  // Adds the domain and its domain object (objectSid) and crossRef entries.
+  void AddDomain(const DomainSpec& domain);
+  void AddServer(const ServerSpec& server);
+  // Adds an entry, or replaces the attributes of the entry with that DN (keeping its place).
+  void PutEntry(const std::string& dn, std::vector<platform::Attribute> attributes);
+  // Appends a value; false when there is no entry with that DN.
+  bool AppendValue(const std::string& dn, const std::string& attribute, const std::string& value);
+
+  const std::vector<FakeDomain>& domains() const { return domains_; }
+  const std::vector<ServerSpec>& servers() const { return servers_; }
+  std::size_t entryCount() const { return entries_.size(); }
+  // ASCII case ignored; nullptr when unknown.
+  const FakeDomain* FindDomainByName(const std::string& flatOrDnsName) const;
+  const FakeDomain* FindDomainByDn(const std::string& dn) const;
+  // The domain whose naming context holds `dn` (the longest suffix); nullptr when none.
+  const FakeDomain* DomainHolding(const std::string& dn) const;
+  const ServerSpec* FindServer(const std::string& host) const;
+
+  // Empty before the first domain is added.
+  std::string rootDn() const;
+  std::string configurationDn() const;
+  std::string schemaDn() const;
+
+  // The entries a search of `view` finds below `base` (base scope: the entry itself) that match
+  // `filter`, in the order they were added. A subtree search stays inside the naming context
+  // of its base. code 32 when the view shows no entry, naming context or container at `base`.
+  FindResult Find(const View& view, const std::string& base, platform::SearchScope scope,
+                  const Filter& filter) const;
+
+ private:
+  struct StoredEntry {
+    std::string dn;
+    std::vector<platform::Attribute> attributes;
+  };
+
+  // The DN of the naming context the DN belongs to (its longest suffix); empty when none.
+  std::string NamingContextOf(const std::string& dn) const;
+  bool Shows(const View& view, const std::string& namingContext) const;
+  // Whether the view holds this group's member values.
+  bool HoldsMembersOf(const View& view, const StoredEntry& group,
+                      const std::string& namingContext) const;
+  // Lower-cased member DN to the DNs of the groups that list it, as the view holds them.
+  std::multimap<std::string, std::string> BackLinks(const View& view) const;
+  platform::Entry Present(const View& view, const StoredEntry& stored,
+                          const std::multimap<std::string, std::string>& backLinks) const;
+
+  std::vector<FakeDomain> domains_;
+  std::vector<ServerSpec> servers_;
+  std::vector<StoredEntry> entries_;
+  std::map<std::string, std::size_t> entryIndex_;  // lower-cased DN to its place in entries_
+};
+
+// ASCII case ignored; whether `dn` is `suffix` or lies below it.
+bool IsAtOrBelow(const std::string& dn, const std::string& suffix);
+// Equality ignoring ASCII case.
+bool SameText(const std::string& a, const std::string& b);
+
+}  // namespace nestwalk::fake
+
+#endif  // NESTWALK_PLATFORM_FAKE_FAKE_TREE_H_
