@@ -419,9 +419,8 @@ std::optional<std::string> FakeForest::ServerErrorText(platform::LdapHandle conn
 void FakeForest::Unbind(platform::LdapHandle connection) {
   std::optional<std::size_t> index = state_->IndexOf(connection);
   if (!index) return;
-  ConnectionRecord& record = state_->connections[*index];
-  ++record.unbindCount;
-  record.bound = false;
+  // `bound` stays as it was: the record tells whether a bind succeeded before the unbind.
+  ++state_->connections[*index].unbindCount;
 }
 
 // ---- platform::Locator --------------------------------------------------------------------------

@@ -13,14 +13,19 @@ namespace {
 constexpr unsigned kEveryDcFlags = 0x8 | 0x10 | 0x20 | 0x100 | 0x20000000 | 0x40000000 | 0x80000000;
 constexpr unsigned kClosestFlag = 0x80;
 
+// The servers of `domain` that fit; for a GC query of the forest root's name with no GC in the
+// root domain, the GCs of every domain.
 std::vector<const ServerSpec*> Candidates(const FakeTree& tree, const FakeDomain& domain,
                                           bool wantGc) {
-  bool wholeForest = wantGc && &domain == &tree.domains().front();
   std::vector<const ServerSpec*> fitting;
   for (const ServerSpec& server : tree.servers()) {
     if (wantGc && !server.globalCatalog) continue;
-    if (!wholeForest && LowerCaseText(server.domainDn) != LowerCaseText(domain.spec.dn)) continue;
-    fitting.push_back(&server);
+    if (LowerCaseText(server.domainDn) == LowerCaseText(domain.spec.dn)) fitting.push_back(&server);
+  }
+  if (fitting.empty() && wantGc && &domain == &tree.domains().front()) {
+    for (const ServerSpec& server : tree.servers()) {
+      if (server.globalCatalog) fitting.push_back(&server);
+    }
   }
   return fitting;
 }

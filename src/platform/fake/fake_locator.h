@@ -11,8 +11,9 @@ namespace nestwalk::fake {
 
 // The first server of the named domain (flat or DNS name, case ignored; empty: `joinedDomain`)
 // that fits `flags`, preferring one in `localSite`. A GC query for the forest root's name takes
-// any GC of the forest. A non-empty `computerName` (with or without leading backslashes) must
-// be a known server, else 1722; when that server fits it is the answer. 1355 when none fits.
+// any GC of the forest when the root domain has none. A non-empty `computerName` (with or without
+// leading backslashes) must be a known server, else 1722; when that server fits it is the answer.
+// 1355 when none fits.
 platform::LocatorAnswer ComputeDcAnswer(const FakeTree& tree, const std::string& localSite,
                                         const std::string& joinedDomain,
                                         const std::string& computerName,
