@@ -22,6 +22,18 @@
 //   "ntdsdsa", "sitelink", "crossRef") compared like any other value.
 // - Unknown hosts can be opened (libldap connects lazily) but every bind to them fails with
 //   -1 ("Can't contact LDAP server"); so does a bind to port 3268 of a server that is no GC.
+// - AddDomain also adds the domain object (objectCategory "domainDNS", objectSid) and its
+//   crossRef "CN=<flat>,CN=Partitions,<configuration NC>" (nCName, dnsRoot, nETBIOSName,
+//   systemFlags 3). Server and NTDS Settings objects are not made up: add them as entries.
+// - On a GC view, the groups whose members the view does not hold (global and domain-local
+//   groups of other domains) show without their `member` values, as on a real GC.
+// - The RootDSE (base "", base scope) can be read without a bind; every other search on an
+//   unbound connection fails with 1 ("Operations error") and AD's server error text. A
+//   subtree search stays in the naming context of its base; a base that the view shows neither
+//   as an entry, a naming context nor a container of entries gives 32. A filter the grammar
+//   above does not cover gives -7. Every entry counts as having an objectClass.
+// - Operations on a handle after its Unbind fail with -9 and are counted (HandleMisuseCount);
+//   so do handles this forest never gave out, which are not counted.
 #ifndef NESTWALK_PLATFORM_FAKE_FAKE_FOREST_H_
 #define NESTWALK_PLATFORM_FAKE_FAKE_FOREST_H_
 
@@ -97,7 +109,8 @@ class FakeForest : public platform::Directory, public platform::Locator,
                    const std::string& primaryGroupId, unsigned rid = 0);
   void AddGroup(const std::string& dn, const std::string& samName, const std::string& groupType,
                 std::vector<std::string> memberDns, unsigned rid = 0);
-  // Appends one value to an attribute of an existing entry.
+  // Appends one value to an attribute of an existing entry; throws std::invalid_argument when
+  // there is no entry with that DN.
   void AddValue(const std::string& dn, const std::string& attribute, const std::string& value);
   // Replaces the RootDSE attributes a server reports (normally built from the forest).
   void SetRootDse(const std::string& host, std::vector<platform::Attribute> attributes);
@@ -118,6 +131,7 @@ class FakeForest : public platform::Directory, public platform::Locator,
   // These override the computed answer for one (computer, domain, wantGc) question:
   void SetLocatorAnswer(const std::string& computerName, const std::string& domainName,
                         bool wantGlobalCatalog, platform::LocatorAnswer answer);
+  // Without it, the local site is the site of the first server added (status 0).
   void SetLocalSite(platform::SiteAnswer answer);
   // Overrides the computed list of forest domains (status 0, the domains' DNS names).
   void SetForestDomains(platform::ForestDomainsAnswer answer);
@@ -133,13 +147,15 @@ class FakeForest : public platform::Directory, public platform::Locator,
   // Searches with this base (ASCII case ignored; "" is the RootDSE) return `code`.
   void FailSearch(const std::string& host, std::optional<int> port, const std::string& base,
                   int code);
-  // Paged searches deliver `pages` pages, then the next page request returns `code`.
+  // Paged searches started afterwards deliver `pages` pages, then the next page request
+  // returns `code`.
   void FailPagedSearchAfter(int pages, int code);
   // StartPagedSearch returns no search at all.
   void FailPagedSearchStart();
 
   // ---- what was asked ----------------------------------------------------------------------
   const std::vector<ConnectionRecord>& connections() const;
+  // Throws std::out_of_range for a handle this forest never gave out.
   const ConnectionRecord& connection(platform::LdapHandle handle) const;
   const std::vector<SearchRecord>& searches() const;
   const std::vector<LocatorCall>& locatorCalls() const;
@@ -160,6 +176,7 @@ class FakeForest : public platform::Directory, public platform::Locator,
                     const std::optional<platform::ExplicitCredentials>& credentials) override;
   platform::SearchResult Search(platform::LdapHandle connection,
                                 const platform::SearchRequest& request) override;
+  // The search must not outlive the forest. A page size of 0 or less asks for everything at once.
   std::unique_ptr<platform::PagedSearch> StartPagedSearch(platform::LdapHandle connection,
                                                           const platform::SearchRequest& request,
                                                           int pageSize) override;
