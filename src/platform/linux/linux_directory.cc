@@ -14,7 +14,15 @@
 
 namespace nestwalk::platform {
 
+namespace {
+
+constexpr int kHighestPort = 65535;
+
+}  // namespace
+
 OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port, bool ssl) {
+  // libldap would keep only the low 16 bits and connect to some other port.
+  if (port > kHighestPort) return OpenResult{LdapHandle(), LDAP_PARAM_ERROR};
   std::optional<std::string> url = BuildLdapUrl(host, port, ssl);
   LDAP* raw = nullptr;
   const int code = ldap_initialize(&raw, url ? url->c_str() : nullptr);

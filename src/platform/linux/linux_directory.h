@@ -26,7 +26,7 @@ class LinuxDirectory : public Directory {
   LinuxDirectory& operator=(const LinuxDirectory&) = delete;
 
   // ldap_initialize on the URL of BuildLdapUrl; it does not connect yet. On failure the
-  // library's code is the error.
+  // library's code is the error; a port above 65535 is refused with LDAP_PARAM_ERROR.
   OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;
   // kProtocolVersion: the value as protocol version; kReferrals: chasing on when non-zero;
   // kEncryption: non-zero demands a SASL security layer of at least 56 bits.

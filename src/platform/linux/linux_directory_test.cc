@@ -1,0 +1,135 @@
+#include "platform/linux/linux_directory.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace nestwalk::platform {
+namespace {
+
+constexpr int kParamError = -9;  // libldap's LDAP_PARAM_ERROR
+
+// A loopback port that nothing listens on: bound once by the kernel's choice, then closed.
+int ClosedLoopbackPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+SearchRequest RootDseRequest() {
+  SearchRequest request;
+  request.attributes = {"defaultNamingContext"};
+  return request;
+}
+
+TEST(LinuxDirectoryTest, OpenGivesDistinctHandlesWithoutConnecting) {
+  LinuxDirectory directory;
+  OpenResult first = directory.Open("dc1.corp.example.com", 389, false);
+  OpenResult second = directory.Open("::1", 3269, true);
+  OpenResult fallback = directory.Open(std::nullopt, 389, false);
+  for (const OpenResult* opened : {&first, &second, &fallback}) {
+    EXPECT_TRUE(opened->handle.valid());
+    EXPECT_EQ(opened->error, 0);
+  }
+  EXPECT_NE(first.handle, second.handle);
+  EXPECT_NE(second.handle, fallback.handle);
+}
+
+// libldap itself would wrap such a port around to another one.
+TEST(LinuxDirectoryTest, OpenRefusesAPortBeyondTcpsRange) {
+  LinuxDirectory directory;
+  OpenResult opened = directory.Open("dc1", 65536 + 389, false);
+  EXPECT_FALSE(opened.handle.valid());
+  EXPECT_EQ(opened.error, kParamError);
+  EXPECT_TRUE(directory.Open("dc1", 65535, false).handle.valid());
+}
+
+TEST(LinuxDirectoryTest, EveryOptionCanBeSetBeforeConnecting) {
+  LinuxDirectory directory;
+  LdapHandle handle = directory.Open("dc1.corp.example.com", 389, false).handle;
+  EXPECT_EQ(directory.SetOption(handle, LdapOption::kProtocolVersion, 3), 0);
+  EXPECT_EQ(directory.SetOption(handle, LdapOption::kReferrals, 0), 0);
+  EXPECT_EQ(directory.SetOption(handle, LdapOption::kReferrals, 1), 0);
+  EXPECT_EQ(directory.SetOption(handle, LdapOption::kEncryption, 1), 0);
+}
+
+// Handles never opened, and handles already unbound, are refused without a crash; a later
+// connection never answers to an old handle.
+TEST(LinuxDirectoryTest, UnknownHandlesAreRefused) {
+  LinuxDirectory directory;
+  LdapHandle unbound = directory.Open("dc1.corp.example.com", 389, false).handle;
+  directory.Unbind(unbound);
+  LdapHandle later = directory.Open("dc1.corp.example.com", 389, false).handle;
+  EXPECT_NE(later, unbound);
+  for (LdapHandle handle : {LdapHandle(), LdapHandle(12345), unbound}) {
+    EXPECT_EQ(directory.SetOption(handle, LdapOption::kProtocolVersion, 3), kParamError);
+    EXPECT_EQ(directory.SimpleBind(handle, std::nullopt, std::nullopt), kParamError);
+    EXPECT_EQ(directory.NegotiateBind(handle, std::nullopt), kParamError);
+    SearchResult result = directory.Search(handle, RootDseRequest());
+    EXPECT_EQ(result.code, kParamError);
+    EXPECT_TRUE(result.entries.empty());
+    EXPECT_EQ(directory.StartPagedSearch(handle, RootDseRequest(), 2), nullptr);
+    EXPECT_EQ(directory.ServerErrorText(handle), std::nullopt);
+    directory.Unbind(handle);
+  }
+}
+
+TEST(LinuxDirectoryTest, PagedSearchOfAClosedConnectionFails) {
+  LinuxDirectory directory;
+  LdapHandle handle = directory.Open("dc1.corp.example.com", 389, false).handle;
+  EXPECT_EQ(directory.StartPagedSearch(handle, RootDseRequest(), 0), nullptr);
+  std::unique_ptr<PagedSearch> search = directory.StartPagedSearch(handle, RootDseRequest(), 2);
+  ASSERT_NE(search, nullptr);
+  directory.Unbind(handle);
+  std::vector<Entry> page{Entry{"CN=stale", {}}};
+  EXPECT_EQ(search->NextPage(page), kParamError);
+  EXPECT_TRUE(page.empty());
+  EXPECT_NE(search->NextPage(page), 0);
+}
+
+TEST(LinuxDirectoryTest, ErrorTextIsTheLibrarysWording) {
+  LinuxDirectory directory;
+  EXPECT_EQ(directory.ErrorText(0), "Success");
+  EXPECT_EQ(directory.ErrorText(49), "Invalid credentials");
+  EXPECT_EQ(directory.ErrorText(kLdapServerDown), "Can't contact LDAP server");
+}
+
+// Nothing listens: every operation that has to connect fails at once with "server down", and
+// neither libldap nor SASL writes anything to the terminal.
+TEST(LinuxDirectoryTest, AClosedPortFailsQuietlyWithServerDown) {
+  LinuxDirectory directory;
+  const int port = ClosedLoopbackPort();
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  LdapHandle negotiate = directory.Open("127.0.0.1", port, false).handle;
+  directory.SetOption(negotiate, LdapOption::kProtocolVersion, 3);
+  const int negotiateCode = directory.NegotiateBind(negotiate, std::nullopt);
+  LdapHandle simple = directory.Open("127.0.0.1", port, false).handle;
+  directory.SetOption(simple, LdapOption::kProtocolVersion, 3);
+  const int simpleCode = directory.SimpleBind(simple, std::nullopt, std::nullopt);
+  const int searchCode = directory.Search(simple, RootDseRequest()).code;
+  std::vector<Entry> page;
+  const int pageCode = directory.StartPagedSearch(simple, RootDseRequest(), 2)->NextPage(page);
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(negotiateCode, kLdapServerDown);
+  EXPECT_EQ(simpleCode, kLdapServerDown);
+  EXPECT_EQ(searchCode, kLdapServerDown);
+  EXPECT_EQ(pageCode, kLdapServerDown);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(err, "");
+}
+
+}  // namespace
+}  // namespace nestwalk::platform
