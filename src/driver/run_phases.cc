@@ -7,6 +7,7 @@
 #include "ldap/server_maps.h"
 #include "ldap/server_selection.h"
 #include "membership/account_lookup.h"
+#include "membership/forest_wide_mode.h"
 #include "membership/group_details.h"
 #include "membership/membership_report.h"
 #include "membership/nested_expansion.h"
@@ -60,8 +61,8 @@ int RunDirectoryPhases(Console& console, platform::Services& services, const Run
   ReadDirectMemberships(console, services.directory, servers->dcConnection, servers->gcConnection,
                         account.dn, groups);
 
-  // ---- The forest-wide mode (settings.tryAll) runs here, between the direct memberships and
-  // ---- the nested expansion.
+  // Only adds diagnostic output; nothing below depends on what it finds.
+  if (settings.tryAll) RunForestWideMode(console, services, *servers);
 
   NestedExpansion(console, services, connections, maps, servers->gcConnection,
                   settings.initialServer)
