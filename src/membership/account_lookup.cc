@@ -1,6 +1,9 @@
 #include "membership/account_lookup.h"
 
-#include "ldap/ldap_error.h"
+#include <optional>
+#include <vector>
+
+#include "membership/counted_search.h"
 #include "platform/filter_escape.h"
 
 namespace nestwalk {
@@ -39,21 +42,18 @@ AccountObject GetUserDN(Console& console, platform::Directory& directory,
       .attributes = {"primaryGroupID"},
       .attributesOnly = false,
   };
-  platform::SearchResult result = directory.Search(connection, request);
-  if (result.code != platform::kLdapSuccess) {
-    ReportSearchFailure(console, directory, result.code);
-    return {};
-  }
-  console.DebugErr(std::to_string(result.entries.size()) + " entries returned\n");
-  if (result.entries.empty()) {
+  std::optional<std::vector<platform::Entry>> entries =
+      CountedSearch(console, directory, connection, request);
+  if (!entries) return {};
+  if (entries->empty()) {
     console.Err("ERROR: Couldn't find SAMName " + samName + " in " + base + "\n");
     return {};
   }
-  if (result.entries.size() > 1) {
+  if (entries->size() > 1) {
     console.Err("ERROR: SAMName " + samName + " is not unique!!!\n");
     return {};
   }
-  const platform::Entry& entry = result.entries.front();
+  const platform::Entry& entry = entries->front();
   AccountObject account{.dn = entry.dn,
                         .primaryGroupID = entry.First("primaryGroupID").value_or("")};
   console.DebugErr("DN: " + account.dn + "\n");

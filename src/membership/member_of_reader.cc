@@ -1,8 +1,9 @@
 #include "membership/member_of_reader.h"
 
+#include <optional>
 #include <vector>
 
-#include "ldap/ldap_error.h"
+#include "membership/counted_search.h"
 #include "membership/member_of_ranges.h"
 #include "text/case_folding.h"
 
@@ -19,22 +20,19 @@ void EnumerateMemberships(Console& console, platform::Directory& directory,
       .attributes = {"sAMAccountName", "memberOf", "groupType"},
       .attributesOnly = false,
   };
-  platform::SearchResult result = directory.Search(connection, read);
-  if (result.code != platform::kLdapSuccess) {
-    ReportSearchFailure(console, directory, result.code);
-    return;
-  }
-  console.DebugErr(std::to_string(result.entries.size()) + " entries returned\n");
-  if (result.entries.empty()) {
+  std::optional<std::vector<platform::Entry>> entries =
+      CountedSearch(console, directory, connection, read);
+  if (!entries) return;
+  if (entries->empty()) {
     console.Err("ERROR: Couldn't find " + dn + "\n");
     return;
   }
-  if (result.entries.size() > 1) {
+  if (entries->size() > 1) {
     console.Err("ERROR: Multiple items returned for " + dn + "\n");
     return;
   }
 
-  const platform::Entry& entry = result.entries.front();
+  const platform::Entry& entry = entries->front();
   const std::vector<std::string> memberOf =
       CollectMemberOf(console, directory, connection, read, entry);
   const std::string accountName =

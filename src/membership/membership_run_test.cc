@@ -31,7 +31,9 @@ void ExpectRun(fake::FakeForest& forest, const std::vector<std::string>& args,
   EXPECT_EQ(outcome.status, expected.status);
   // Every connection is closed exactly once, and none is used after that.
   for (const fake::ConnectionRecord& connection : forest.connections()) {
-    if (connection.bound) EXPECT_EQ(connection.unbindCount, 1) << *connection.host;
+    if (connection.bound) {
+      EXPECT_EQ(connection.unbindCount, 1) << connection.host.value_or("");
+    }
   }
   EXPECT_EQ(forest.HandleMisuseCount(), 0);
 }

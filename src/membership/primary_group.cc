@@ -1,8 +1,9 @@
 #include "membership/primary_group.h"
 
 #include <optional>
+#include <vector>
 
-#include "ldap/ldap_error.h"
+#include "membership/counted_search.h"
 #include "platform/filter_escape.h"
 #include "platform/sid.h"
 
@@ -20,17 +21,14 @@ std::optional<std::string> ReadDomainSid(Console& console, platform::Directory& 
       .attributes = {"objectSid"},
       .attributesOnly = false,
   };
-  platform::SearchResult result = directory.Search(connection, request);
-  if (result.code != platform::kLdapSuccess) {
-    ReportSearchFailure(console, directory, result.code);
-    return std::nullopt;
-  }
-  console.DebugErr(std::to_string(result.entries.size()) + " entries returned\n");
-  if (result.entries.empty()) {
+  std::optional<std::vector<platform::Entry>> entries =
+      CountedSearch(console, directory, connection, request);
+  if (!entries) return std::nullopt;
+  if (entries->empty()) {
     console.Err("ERROR: Couldn't find domain object " + base + "\n");
     return std::nullopt;
   }
-  std::optional<std::string> binary = result.entries.front().First("objectSid");
+  std::optional<std::string> binary = entries->front().First("objectSid");
   if (!binary) {
     console.Err("ERROR: Domain object " + base + " has no objectSid\n");
     return std::nullopt;
@@ -72,17 +70,14 @@ std::string GetPrimaryGroupDN(Console& console, platform::Directory& directory,
       .attributesOnly = true,
   };
   console.DebugErr("Filter: " + request.filter + "\n");
-  platform::SearchResult result = directory.Search(connection, request);
-  if (result.code != platform::kLdapSuccess) {
-    ReportSearchFailure(console, directory, result.code);
-    return {};
-  }
-  console.DebugErr(std::to_string(result.entries.size()) + " entries returned\n");
-  if (result.entries.empty()) {
+  std::optional<std::vector<platform::Entry>> entries =
+      CountedSearch(console, directory, connection, request);
+  if (!entries) return {};
+  if (entries->empty()) {
     console.Err("ERROR: Couldn't find primary group with SID " + groupSidText + "\n");
     return {};
   }
-  const std::string& dn = result.entries.front().dn;
+  const std::string& dn = entries->front().dn;
   console.DebugErr("Primary group: " + dn + "\n");
   return dn;
 }
