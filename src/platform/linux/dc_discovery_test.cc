@@ -1,0 +1,261 @@
+#include "platform/linux/dc_discovery.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace nestwalk::platform {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr unsigned kDcQuery = kDsReturnDnsName | kDsDirectoryServiceRequired;
+constexpr unsigned kGcQuery = kDsReturnDnsName | kDsGcServerRequired;
+constexpr unsigned kDcFlags = 0x1f9;  // PDC, LDAP, DS, KDC, ... but no GC
+constexpr unsigned kGcFlags = kDcFlags | 0x4;
+
+struct Server {
+  std::string domain;  // DNS name
+  std::string flat;
+  std::string forest;
+  std::string site;
+  unsigned flags = kGcFlags;
+  bool reachable = true;
+};
+
+// SRV records and servers by name; records every question asked.
+class ScriptedNetwork : public DiscoveryNetwork {
+ public:
+  std::map<std::string, std::vector<SrvRecord>> srv;
+  std::map<std::string, Server> servers;
+  std::string clientSite = "Default-First-Site-Name";
+  std::vector<std::string> known;
+  std::optional<std::string> joined;
+  std::vector<std::string> srvAsked;
+  std::vector<std::string> pinged;  // "host:port domain"
+
+  SrvAnswer LookupSrv(const std::string& name) override {
+    srvAsked.push_back(name);
+    auto it = srv.find(name);
+    if (it == srv.end()) return {};
+    return {true, it->second};
+  }
+
+  PingResult Ping(const std::string& host, int port, const std::string& dnsDomain) override {
+    pinged.push_back(host + ":" + std::to_string(port) + " " + dnsDomain);
+    auto it = servers.find(host);
+    if (it == servers.end() || !it->second.reachable) return {PingOutcome::kUnreachable, -1, {}};
+    const Server& s = it->second;
+    if (!dnsDomain.empty() && dnsDomain != s.domain) return {PingOutcome::kNotThisDomain, 0, {}};
+    NetlogonResponse r;
+    r.opcode = kLogonSamLogonResponseEx;
+    r.flags = s.flags;
+    r.dnsForestName = s.forest.empty() ? s.domain : s.forest;
+    r.dnsDomainName = s.domain;
+    r.dnsHostName = host;
+    r.netbiosDomainName = s.flat;
+    r.dcSiteName = s.site;
+    r.clientSiteName = clientSite;
+    r.ntVersion = 5;
+    return {PingOutcome::kAnswered, 0, r};
+  }
+
+  std::vector<std::string> KnownDomains() override { return known; }
+  std::optional<std::string> JoinedDomain() override { return joined; }
+};
+
+const std::string kSite = "Default-First-Site-Name";
+
+SrvRecord Rec(const std::string& target, std::uint16_t priority = 0, std::uint16_t weight = 100,
+              std::uint16_t port = 389) {
+  return {priority, weight, port, target};
+}
+
+class DcDiscoveryTest : public ::testing::Test {
+ protected:
+  DcDiscoveryTest() {
+    net.servers["dc1.corp.test"] = {"corp.test", "CORP", "", kSite};
+    net.srv["_ldap._tcp.dc._msdcs.corp.test"] = {Rec("dc1.corp.test")};
+  }
+  LocatorAnswer Locate(const std::string& computer, const std::string& domain, unsigned flags) {
+    return LocateServer(net, memory, computer, domain, flags);
+  }
+  ScriptedNetwork net;
+  SiteMemory memory;
+};
+
+TEST_F(DcDiscoveryTest, AnswersWithTheHostFlagsAndSiteOfThePing) {
+  const LocatorAnswer a = Locate("", "CORP.test.", kDcQuery);
+  EXPECT_EQ(a.status, 0);
+  EXPECT_EQ(a.info.name, "\\\\dc1.corp.test");
+  EXPECT_EQ(a.info.flags, kGcFlags);
+  EXPECT_EQ(a.info.siteName, kSite);
+  EXPECT_THAT(net.pinged, ElementsAre("dc1.corp.test:389 corp.test"));
+  EXPECT_EQ(memory.site, kSite);
+}
+
+TEST_F(DcDiscoveryTest, TriesCandidatesInPriorityAndWeightOrder) {
+  net.servers["dead.corp.test"] = {"corp.test", "CORP", "", kSite, kGcFlags, false};
+  net.servers["other.corp.test"] = {"other.test", "OTHER", "", kSite};
+  net.servers["dc2.corp.test"] = {"corp.test", "CORP", "", kSite};
+  net.srv["_ldap._tcp.dc._msdcs.corp.test"] = {Rec("dc2.corp.test", 10),
+                                               Rec("other.corp.test", 0, 1),
+                                               Rec("dead.corp.test", 0, 50), Rec(".", 0, 99)};
+  const LocatorAnswer a = Locate("", "corp.test", kDcQuery);
+  EXPECT_EQ(a.info.name, "\\\\dc2.corp.test");
+  EXPECT_THAT(net.pinged,
+              ElementsAre("dead.corp.test:389 corp.test", "other.corp.test:389 corp.test",
+                          "dc2.corp.test:389 corp.test"));
+}
+
+TEST_F(DcDiscoveryTest, PingsAtMostAFewCandidates) {
+  std::vector<SrvRecord> dead;
+  for (int i = 0; i < 8; ++i) dead.push_back(Rec("dead" + std::to_string(i) + ".corp.test"));
+  net.srv["_ldap._tcp.dc._msdcs.corp.test"] = dead;
+  EXPECT_EQ(Locate("", "corp.test", kDcQuery).status, kErrorNoSuchDomain);
+  EXPECT_EQ(net.pinged.size(), static_cast<std::size_t>(kMaxPingedCandidates));
+}
+
+TEST_F(DcDiscoveryTest, NoServerGives1355) {
+  struct Case {
+    const char* name;
+    std::vector<SrvRecord> records;
+    unsigned flags;
+  };
+  net.servers["nogc.corp.test"] = {"corp.test", "CORP", "", kSite, kDcFlags};
+  net.servers["nods.corp.test"] = {"corp.test", "CORP", "", kSite, kGcFlags & ~kDsDsFlag};
+  const Case cases[] = {
+      {"no records", {}, kDcQuery},
+      {"service not offered", {Rec(".")}, kDcQuery},
+      {"all unreachable", {Rec("nowhere.corp.test")}, kDcQuery},
+      {"no directory service", {Rec("nods.corp.test")}, kDcQuery},
+      {"GC query, DC without the GC flag", {Rec("nogc.corp.test", 0, 0, 3268)}, kGcQuery},
+  };
+  for (const Case& c : cases) {
+    net.srv["_ldap._tcp.dc._msdcs.corp.test"] = c.records;
+    net.srv["_ldap._tcp.gc._msdcs.corp.test"] = c.records;
+    const LocatorAnswer a = Locate("", "corp.test", c.flags);
+    EXPECT_EQ(a.status, kErrorNoSuchDomain) << c.name;
+    EXPECT_EQ(a.info.name, "") << c.name;
+  }
+}
+
+TEST_F(DcDiscoveryTest, GlobalCatalogOfTheForest) {
+  net.servers["gc.child.corp.test"] = {"child.corp.test", "CHILD", "corp.test", kSite};
+  net.srv["_ldap._tcp.gc._msdcs.corp.test"] = {Rec("gc.child.corp.test", 0, 0, 3268)};
+  const LocatorAnswer a = Locate("", "corp.test", kGcQuery);
+  EXPECT_EQ(a.status, 0);
+  EXPECT_EQ(a.info.name, "\\\\gc.child.corp.test");
+  EXPECT_TRUE(a.info.flags & kDsGcFlag);
+  // A GC answers for its own domain; the forest is checked in the answer.
+  EXPECT_THAT(net.pinged, ElementsAre("gc.child.corp.test:3268 "));
+}
+
+TEST_F(DcDiscoveryTest, PrefersADcInTheClientSite) {
+  net.clientSite = "Branch";
+  net.servers["dc1.corp.test"].site = "Hub";
+  net.servers["br1.corp.test"] = {"corp.test", "CORP", "", "Branch"};
+  net.srv["_ldap._tcp.Branch._sites.dc._msdcs.corp.test"] = {Rec("br1.corp.test")};
+  const LocatorAnswer first = Locate("", "corp.test", kDcQuery);
+  EXPECT_EQ(first.info.name, "\\\\br1.corp.test");
+  EXPECT_EQ(first.info.siteName, "Branch");
+  EXPECT_THAT(net.srvAsked, ElementsAre("_ldap._tcp.dc._msdcs.corp.test",
+                                        "_ldap._tcp.Branch._sites.dc._msdcs.corp.test"));
+  // Once the site is known, its records come first.
+  net.srvAsked.clear();
+  net.pinged.clear();
+  EXPECT_EQ(Locate("", "corp.test", kDcQuery).info.name, "\\\\br1.corp.test");
+  EXPECT_THAT(net.srvAsked, ElementsAre("_ldap._tcp.Branch._sites.dc._msdcs.corp.test"));
+  EXPECT_THAT(net.pinged, ElementsAre("br1.corp.test:389 corp.test"));
+}
+
+TEST_F(DcDiscoveryTest, KeepsAnOutOfSiteDcWhenTheSiteHasNone) {
+  net.clientSite = "Branch";
+  net.servers["dc1.corp.test"].site = "Hub";
+  const LocatorAnswer a = Locate("", "corp.test", kDcQuery);
+  EXPECT_EQ(a.info.name, "\\\\dc1.corp.test");
+  EXPECT_EQ(a.info.siteName, "Hub");
+}
+
+TEST_F(DcDiscoveryTest, NamedComputer) {
+  net.servers["dc9.corp.test"] = {"corp.test", "CORP", "", kSite, kDcFlags};
+  struct Case {
+    const char* name;
+    std::string computer;
+    std::string domain;
+    unsigned flags;
+    int status;
+    std::string answer;
+    std::size_t srvLookups;
+  };
+  const Case cases[] = {
+      {"serves the domain", "dc9.corp.test", "corp.test", kDcQuery, 0, "\\\\dc9.corp.test", 0},
+      {"backslashes ignored", "\\\\dc9.corp.test", "corp.test", kDcQuery, 0, "\\\\dc9.corp.test",
+       0},
+      {"serves the flat name", "dc9.corp.test", "corp", kDcQuery, 0, "\\\\dc9.corp.test", 0},
+      {"unreachable", "127.0.0.2", "corp.test", kDcQuery, kRpcServerUnavailable, "", 0},
+      {"not a GC: normal discovery", "dc9.corp.test", "corp.test", kGcQuery, 0, "\\\\dc1.corp.test",
+       1},
+  };
+  net.srv["_ldap._tcp.gc._msdcs.corp.test"] = {Rec("dc1.corp.test", 0, 0, 3268)};
+  for (const Case& c : cases) {
+    net.srvAsked.clear();
+    const LocatorAnswer a = Locate(c.computer, c.domain, c.flags);
+    EXPECT_EQ(a.status, c.status) << c.name;
+    EXPECT_EQ(a.info.name, c.answer) << c.name;
+    EXPECT_EQ(net.srvAsked.size(), c.srvLookups) << c.name;
+  }
+}
+
+TEST_F(DcDiscoveryTest, FlatNamesMapThroughTheKnownDomains) {
+  net.servers["dc1.a.test"] = {"a.test", "ALPHA", "", kSite};
+  net.srv["_ldap._tcp.dc._msdcs.a.test"] = {Rec("dc1.a.test")};
+  net.known = {"A.test.", "a.test", "nowhere.test", "corp.test"};
+  const LocatorAnswer a = Locate("", "Corp", kDcQuery);
+  EXPECT_EQ(a.status, 0);
+  EXPECT_EQ(a.info.name, "\\\\dc1.corp.test");
+  EXPECT_EQ(net.srvAsked.front(), "_ldap._tcp.dc._msdcs.a.test");
+  EXPECT_EQ(std::count(net.srvAsked.begin(), net.srvAsked.end(), "_ldap._tcp.dc._msdcs.a.test"), 1);
+
+  EXPECT_EQ(Locate("", "UNKNOWN", kDcQuery).status, kErrorNoSuchDomain);
+}
+
+TEST_F(DcDiscoveryTest, FlatNameOfAGcQueryMeansItsForest) {
+  net.servers["dc1.corp.test"].forest = "root.test";
+  net.servers["gc.root.test"] = {"root.test", "ROOT", "", kSite};
+  net.srv["_ldap._tcp.gc._msdcs.root.test"] = {Rec("gc.root.test", 0, 0, 3268)};
+  net.known = {"corp.test"};
+  EXPECT_EQ(Locate("", "CORP", kGcQuery).info.name, "\\\\gc.root.test");
+}
+
+TEST_F(DcDiscoveryTest, EmptyDomainMeansTheJoinedOne) {
+  EXPECT_EQ(Locate("", "", kDcQuery).status, kErrorNoSuchDomain);
+  EXPECT_THAT(net.pinged, IsEmpty());
+  net.joined = "CORP.TEST";
+  EXPECT_EQ(Locate("", "", kDcQuery).info.name, "\\\\dc1.corp.test");
+}
+
+TEST_F(DcDiscoveryTest, SiteOfThisMachineAndOfAServer) {
+  EXPECT_EQ(LookupSite(net, memory, "").status, kErrorNoSiteName);
+  net.joined = "CORP.TEST";
+  net.clientSite = "Branch";
+  const SiteAnswer mine = LookupSite(net, memory, "");
+  EXPECT_EQ(mine.status, 0);
+  EXPECT_EQ(mine.siteName, "Branch");
+  EXPECT_EQ(memory.site, "Branch");
+
+  const SiteAnswer server = LookupSite(net, memory, "dc1.corp.test");
+  EXPECT_EQ(server.siteName, kSite);
+  EXPECT_EQ(LookupSite(net, memory, "127.0.0.2").status, kRpcServerUnavailable);
+
+  net.clientSite = "";
+  SiteMemory fresh;
+  EXPECT_EQ(LookupSite(net, fresh, "").status, kErrorNoSiteName);
+}
+
+}  // namespace
+}  // namespace nestwalk::platform

@@ -1,0 +1,148 @@
+#include "platform/linux/netlogon_response.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nestwalk::platform {
+namespace {
+
+std::string Le16(std::uint16_t v) {
+  return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+}
+std::string Le32(std::uint32_t v) {
+  return Le16(static_cast<std::uint16_t>(v & 0xFFFF)) + Le16(static_cast<std::uint16_t>(v >> 16));
+}
+
+// An uncompressed RFC 1035 name.
+std::string Name(const std::string& dotted) {
+  std::string out;
+  std::size_t start = 0;
+  while (start < dotted.size()) {
+    std::size_t dot = dotted.find('.', start);
+    if (dot == std::string::npos) dot = dotted.size();
+    out += static_cast<char>(dot - start);
+    out += dotted.substr(start, dot - start);
+    start = dot + 1;
+  }
+  return out + '\0';
+}
+
+std::string Pointer(std::uint16_t offset) {
+  return {static_cast<char>(0xC0 | offset >> 8), static_cast<char>(offset & 0xFF)};
+}
+
+std::string Header(std::uint16_t opcode = 23, std::uint32_t flags = 0x3f1fd) {
+  return Le16(opcode) + Le16(0) + Le32(flags) + std::string(16, '\x11');
+}
+
+std::string Trailer(std::uint32_t ntVersion = 5) {
+  return Le32(ntVersion) + Le16(0xFFFF) + Le16(0xFFFF);
+}
+
+// The body of an answer from dc1 of corp.example.com, with the compression a DC uses: the
+// domain name is written once and pointed at afterwards.
+std::string CompressedBody() {
+  std::string body = Name("corp.example.com");  // forest at 24
+  body += Pointer(24);                          // domain
+  body += std::string(
+              "\x03"
+              "dc1") +
+          Pointer(24);                            // host
+  body += Name("CORP") + Name("DC1") + Name("");  // flat domain, computer, user
+  body += Name("Default-First-Site-Name");        // DC site at 24 + 18 + 2 + 6 + 6 + 5 + 1
+  body += Pointer(62);                            // client site
+  return body;
+}
+
+TEST(NetlogonResponseTest, DecodesACompressedAnswer) {
+  const std::optional<NetlogonResponse> r =
+      ParseNetlogonResponse(Header() + CompressedBody() + Trailer());
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->opcode, 23);
+  EXPECT_EQ(r->flags, 0x3f1fdu);
+  EXPECT_EQ(r->domainGuid, std::string(16, '\x11'));
+  EXPECT_EQ(r->dnsForestName, "corp.example.com");
+  EXPECT_EQ(r->dnsDomainName, "corp.example.com");
+  EXPECT_EQ(r->dnsHostName, "dc1.corp.example.com");
+  EXPECT_EQ(r->netbiosDomainName, "CORP");
+  EXPECT_EQ(r->netbiosComputerName, "DC1");
+  EXPECT_EQ(r->userName, "");
+  EXPECT_EQ(r->dcSiteName, "Default-First-Site-Name");
+  EXPECT_EQ(r->clientSiteName, "Default-First-Site-Name");
+  EXPECT_EQ(r->ntVersion, 5u);
+}
+
+TEST(NetlogonResponseTest, SkipsTheSocketAddressAndReadsTheNextClosestSite) {
+  const std::string names = Name("f") + Name("d") + Name("h") + Name("N") + Name("C") + Name("") +
+                            Name("S1") + Name("S2");
+  const std::string sockaddr = std::string(1, '\x10') + std::string(16, '\x7f');
+  const std::optional<NetlogonResponse> r =
+      ParseNetlogonResponse(Header() + names + sockaddr + Name("S3") + Trailer(0x4 | 0x8 | 0x10));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->clientSiteName, "S2");
+  EXPECT_EQ(r->nextClosestSiteName, "S3");
+}
+
+TEST(NetlogonResponseTest, RejectsMalformedAnswers) {
+  const std::string eight =
+      Name("a") + Name("b") + Name("c") + Name("d") + Name("e") + Name("") + Name("s") + Name("t");
+  struct Case {
+    const char* name;
+    std::string blob;
+  };
+  const Case cases[] = {
+      {"empty", ""},
+      {"header only", Header()},
+      {"no names", Header() + Trailer()},
+      {"seven names", Header() + Name("a") + Name("b") + Name("c") + Name("d") + Name("e") +
+                          Name("") + Name("s") + Trailer()},
+      {"bad LmNt token", Header() + eight + Le32(5) + Le16(0xFFFE) + Le16(0xFFFF)},
+      {"bad Lm20 token", Header() + eight + Le32(5) + Le16(0xFFFF) + Le16(0)},
+      {"not a 5EX answer", Header() + eight + Trailer(0x2)},
+      {"label runs into the trailer",
+       Header() + eight.substr(0, eight.size() - 1) + "\x05" + Trailer()},
+      {"pointer to itself", Header() + Pointer(24) + eight + Trailer()},
+      {"pointer forward", Header() + Pointer(26) + eight + Trailer()},
+      {"two-name pointer loop",
+       Header() + std::string("\x01x") + Pointer(27) + Pointer(24) + eight + Trailer()},
+      {"pointer cut short", Header() + eight.substr(0, 19) + "\xC0" + Trailer()},
+      {"reserved label type", Header() + "\x41" + std::string(0x41, 'a') + eight + Trailer()},
+      {"name longer than 255", Header() +
+                                   [] {
+                                     std::string n;
+                                     for (int i = 0; i < 5; ++i) n += "\x3f" + std::string(63, 'a');
+                                     return n + '\0';
+                                   }() +
+                                   eight + Trailer()},
+      {"socket address past the end",
+       Header() + eight + "\x20" + std::string(4, 'x') + Trailer(0xC)},
+      {"missing next closest site", Header() + eight + Trailer(0x14)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(ParseNetlogonResponse(c.blob)) << c.name;
+  }
+}
+
+TEST(NetlogonResponseTest, EveryTruncationOfAValidAnswerIsRejected) {
+  const std::string blob = Header() + CompressedBody() + Trailer();
+  ASSERT_TRUE(ParseNetlogonResponse(blob));
+  for (std::size_t length = 0; length < blob.size(); ++length) {
+    EXPECT_FALSE(ParseNetlogonResponse(blob.substr(0, length))) << length;
+  }
+}
+
+TEST(NetlogonResponseTest, PointersMayReachAnyEarlierName) {
+  // The client site points into the middle of the host name, at "corp.example.com".
+  std::string body = Name("example.com") + Name("corp.example.com") + Pointer(37) + Name("D") +
+                     Name("C") + Name("") + Name("s") + Pointer(42);
+  const std::optional<NetlogonResponse> r = ParseNetlogonResponse(Header() + body + Trailer());
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->dnsHostName, "corp.example.com");
+  EXPECT_EQ(r->clientSiteName, "example.com");
+}
+
+}  // namespace
+}  // namespace nestwalk::platform
