@@ -1,0 +1,390 @@
+#include "platform/fake/fake_forest.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sid.h"
+
+namespace nestwalk::fake {
+namespace {
+
+constexpr char kRoot[] = "DC=corp,DC=example,DC=com";
+constexpr char kEmea[] = "DC=emea,DC=corp,DC=example,DC=com";
+constexpr char kDc1[] = "dc1.corp.example.com";       // root, GC, site Hub
+constexpr char kDc2[] = "dc2.emea.corp.example.com";  // emea, no GC, site Branch
+constexpr char kAlice[] = "CN=Alice,DC=emea,DC=corp,DC=example,DC=com";
+constexpr char kGEmea[] = "CN=G-Emea,DC=emea,DC=corp,DC=example,DC=com";
+constexpr char kDlEmea[] = "CN=DL-Emea,DC=emea,DC=corp,DC=example,DC=com";
+constexpr char kUEmea[] = "CN=U-Emea,DC=emea,DC=corp,DC=example,DC=com";
+constexpr char kURoot[] = "CN=U-Root,DC=corp,DC=example,DC=com";
+constexpr char kDlRoot[] = "CN=DL-Root,DC=corp,DC=example,DC=com";
+constexpr char kGlobal[] = "-2147483646";
+constexpr char kDomainLocal[] = "-2147483644";
+constexpr char kUniversal[] = "-2147483640";
+
+using Values = std::vector<std::string>;
+
+class FakeForestTest : public ::testing::Test {
+ protected:
+  FakeForestTest() {
+    forest_.AddDomain({kRoot, "CORP", "S-1-5-21-1-2-3"});
+    forest_.AddDomain({kEmea, "EMEA", "S-1-5-21-4-5-6"});
+    forest_.AddServer({kDc1, kRoot, "Hub", true});
+    forest_.AddServer({kDc2, kEmea, "Branch", false});
+    forest_.AddUser(kAlice, "alice", "513", 1104);
+    forest_.AddGroup(kGEmea, "G-Emea", kGlobal, {kAlice});
+    forest_.AddGroup(kDlEmea, "DL-Emea", kDomainLocal, {kAlice});
+    forest_.AddGroup(kUEmea, "U-Emea", kUniversal, {kAlice});
+    forest_.AddGroup(kURoot, "U-Root", kUniversal, {"cn=alice,dc=EMEA,dc=corp,dc=example,dc=com"});
+    forest_.AddGroup(kDlRoot, "DL-Root", kDomainLocal, {kAlice});
+  }
+
+  platform::LdapHandle Bound(const std::string& host, int port) {
+    platform::LdapHandle handle = forest_.Open(host, port, false).handle;
+    EXPECT_EQ(forest_.NegotiateBind(handle, std::nullopt), 0) << host << ":" << port;
+    return handle;
+  }
+
+  platform::SearchResult Read(platform::LdapHandle handle, const std::string& dn,
+                              std::vector<std::string> attributes = {}) {
+    return forest_.Search(handle, {.base = dn,
+                                   .scope = platform::SearchScope::kBase,
+                                   .filter = "(objectClass=*)",
+                                   .attributes = std::move(attributes),
+                                   .attributesOnly = false});
+  }
+
+  FakeForest forest_;
+};
+
+TEST_F(FakeForestTest, MemberOfIsTheBackLinkOfWhatEachViewHolds) {
+  struct Case {
+    const char* host;
+    int port;
+    Values memberOf;
+  };
+  const Case cases[] = {
+      // A DC holds the groups of its own domain, whatever their scope.
+      {kDc2, 389, {kGEmea, kDlEmea, kUEmea}},
+      // A GC adds the universal groups of every domain, never the global or domain-local
+      // groups of another domain.
+      {kDc1, 3268, {kUEmea, kURoot, kDlRoot}},
+  };
+  for (const Case& c : cases) {
+    platform::SearchResult result = Read(Bound(c.host, c.port), kAlice, {"memberOf"});
+    ASSERT_EQ(result.code, 0) << c.host;
+    ASSERT_EQ(result.entries.size(), 1u) << c.host;
+    EXPECT_EQ(result.entries[0].dn, kAlice);
+    ASSERT_EQ(result.entries[0].attributes.size(), 1u) << c.host;
+    EXPECT_EQ(result.entries[0].attributes[0].name, "memberOf");
+    EXPECT_EQ(result.entries[0].attributes[0].values, c.memberOf) << c.host << ":" << c.port;
+  }
+  // A DC of another domain does not show the account at all.
+  EXPECT_EQ(Read(Bound(kDc1, 389), kAlice).code, platform::kLdapNoSuchObject);
+}
+
+TEST_F(FakeForestTest, AGcShowsGroupsOfOtherDomainsWithoutMembersItDoesNotHold) {
+  platform::LdapHandle gc = Bound(kDc1, 3268);
+  struct Case {
+    const char* dn;
+    bool hasMembers;
+  };
+  for (Case c :
+       {Case{kGEmea, false}, Case{kDlEmea, false}, Case{kUEmea, true}, Case{kDlRoot, true}}) {
+    platform::SearchResult result = Read(gc, c.dn);
+    ASSERT_EQ(result.entries.size(), 1u) << c.dn;
+    EXPECT_EQ(result.entries[0].Find("member") != nullptr, c.hasMembers) << c.dn;
+    EXPECT_EQ(result.entries[0].First("objectCategory"), "group") << c.dn;
+  }
+  platform::SearchResult members =
+      forest_.Search(gc, {.base = kEmea,
+                          .scope = platform::SearchScope::kSubtree,
+                          .filter = std::string("(member=") + kAlice + ")",
+                          .attributes = {"cn"},
+                          .attributesOnly = true});
+  ASSERT_EQ(members.entries.size(), 1u);
+  EXPECT_EQ(members.entries[0].dn, kUEmea);
+}
+
+TEST_F(FakeForestTest, OwnMemberOfValuesReplaceTheBackLinkOnEveryView) {
+  forest_.AddValue(kAlice, "memberOf", "CN=Given,DC=emea,DC=corp,DC=example,DC=com");
+  for (auto [host, port] : {std::pair{kDc2, 389}, std::pair{kDc1, 3268}}) {
+    platform::SearchResult result = Read(Bound(host, port), kAlice, {"memberOf"});
+    ASSERT_EQ(result.entries.size(), 1u);
+    EXPECT_EQ(*result.entries[0].Find("memberOf"),
+              Values{"CN=Given,DC=emea,DC=corp,DC=example,DC=com"});
+  }
+}
+
+TEST_F(FakeForestTest, SubtreeSearchesStayInTheirNamingContextAndKeepTheAddedOrder) {
+  platform::LdapHandle dc1 = Bound(kDc1, 389);
+  auto dns = [&](const std::string& base, const std::string& filter) {
+    platform::SearchResult result = forest_.Search(
+        dc1, {.base = base, .scope = platform::SearchScope::kSubtree, .filter = filter});
+    Values found;
+    for (const platform::Entry& entry : result.entries) found.push_back(entry.dn);
+    return found;
+  };
+  // The configuration partition lies below the root domain's DN but is not part of it.
+  EXPECT_EQ(dns(kRoot, "(objectClass=*)"), (Values{kRoot, kURoot, kDlRoot}));
+  EXPECT_EQ(dns("CN=Configuration,DC=corp,DC=example,DC=com", "(objectCategory=crossRef)"),
+            (Values{"CN=CORP,CN=Partitions,CN=Configuration,DC=corp,DC=example,DC=com",
+                    "CN=EMEA,CN=Partitions,CN=Configuration,DC=corp,DC=example,DC=com"}));
+  EXPECT_EQ(dns("CN=Partitions,CN=Configuration,DC=corp,DC=example,DC=com",
+                "(&(objectCategory=crossRef)(nETBIOSName=emea))"),
+            (Values{"CN=EMEA,CN=Partitions,CN=Configuration,DC=corp,DC=example,DC=com"}));
+  platform::SearchResult missing =
+      forest_.Search(dc1, {.base = "OU=Nowhere,DC=corp,DC=example,DC=com",
+                           .scope = platform::SearchScope::kSubtree,
+                           .filter = "(objectClass=*)"});
+  EXPECT_EQ(missing.code, platform::kLdapNoSuchObject);
+  EXPECT_EQ(forest_.Search(dc1, {.base = kRoot, .filter = "(cn=x"}).code, -7);
+}
+
+TEST_F(FakeForestTest, BuildersGiveObjectSidsOfTheirDomain) {
+  platform::LdapHandle dc2 = Bound(kDc2, 389);
+  platform::SearchResult domain = Read(dc2, kEmea, {"objectSid"});
+  ASSERT_EQ(domain.entries.size(), 1u);
+  EXPECT_EQ(platform::SidToText(*domain.entries[0].First("objectSid")), "S-1-5-21-4-5-6");
+  platform::SearchResult alice = Read(dc2, kAlice, {"objectSid", "primaryGroupID"});
+  ASSERT_EQ(alice.entries.size(), 1u);
+  EXPECT_EQ(platform::SidToText(*alice.entries[0].First("objectSid")), "S-1-5-21-4-5-6-1104");
+  EXPECT_EQ(alice.entries[0].First("primaryGroupID"), "513");
+  EXPECT_EQ(Read(dc2, kGEmea, {"objectSid"}).entries[0].Find("objectSid"), nullptr);
+}
+
+TEST_F(FakeForestTest, RootDseDescribesTheServerAndNeedsNoBind) {
+  platform::LdapHandle unbound = forest_.Open(kDc2, 389, false).handle;
+  platform::SearchResult result = Read(unbound, "");
+  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.entries.size(), 1u);
+  const platform::Entry& dse = result.entries[0];
+  EXPECT_EQ(dse.First("defaultNamingContext"), kEmea);
+  EXPECT_EQ(dse.First("rootDomainNamingContext"), kRoot);
+  EXPECT_EQ(dse.First("configurationNamingContext"), "CN=Configuration,DC=corp,DC=example,DC=com");
+  EXPECT_EQ(dse.First("schemaNamingContext"),
+            "CN=Schema,CN=Configuration,DC=corp,DC=example,DC=com");
+  EXPECT_EQ(*dse.Find("namingContexts"),
+            (Values{kEmea, "CN=Configuration,DC=corp,DC=example,DC=com",
+                    "CN=Schema,CN=Configuration,DC=corp,DC=example,DC=com"}));
+  EXPECT_EQ(dse.First("dnsHostName"), kDc2);
+  EXPECT_EQ(dse.First("serverName"),
+            "CN=DC2,CN=Servers,CN=Branch,CN=Sites,CN=Configuration,DC=corp,DC=example,DC=com");
+  EXPECT_EQ(dse.First("dsServiceName"),
+            "CN=NTDS Settings,CN=DC2,CN=Servers,CN=Branch,CN=Sites,CN=Configuration,DC=corp,DC="
+            "example,DC=com");
+  EXPECT_EQ(
+      *dse.Find("supportedCapabilities"),
+      (Values{"1.2.840.113556.1.4.800", "1.2.840.113556.1.4.1670", "1.2.840.113556.1.4.1791"}));
+  EXPECT_EQ(dse.First("domainFunctionality"), "4");
+  EXPECT_EQ(dse.First("forestFunctionality"), "4");
+  EXPECT_TRUE(dse.First("currentTime").has_value());
+  EXPECT_TRUE(dse.First("highestCommittedUsn").has_value());
+
+  // Anything else wants a bind first.
+  EXPECT_EQ(Read(unbound, kAlice).code, 1);
+  EXPECT_TRUE(forest_.ServerErrorText(unbound).has_value());
+
+  forest_.SetRootDse(kDc2, {{"defaultNamingContext", {"DC=other"}}});
+  platform::SearchResult replaced = Read(unbound, "");
+  ASSERT_EQ(replaced.entries.size(), 1u);
+  ASSERT_EQ(replaced.entries[0].attributes.size(), 1u);
+  EXPECT_EQ(replaced.entries[0].First("defaultNamingContext"), "DC=other");
+}
+
+TEST_F(FakeForestTest, BindsReachOnlyKnownServersAndTheirPorts) {
+  struct Case {
+    std::string host;
+    int port;
+    int code;
+  };
+  const Case cases[] = {
+      {kDc1, 389, 0},
+      {kDc1, 3268, 0},
+      {kDc1, 636, 0},
+      {kDc2, 389, 0},
+      {kDc2, 3268, -1},  // no GC
+      {kDc1, 1234, -1},
+      {"DC1.CORP.EXAMPLE.COM", 389, 0},
+      {"nowhere.example.com", 389, -1},
+  };
+  for (const Case& c : cases) {
+    platform::OpenResult opened = forest_.Open(c.host, c.port, false);
+    ASSERT_TRUE(opened.handle.valid()) << c.host;
+    EXPECT_EQ(forest_.NegotiateBind(opened.handle, std::nullopt), c.code)
+        << c.host << ":" << c.port;
+    EXPECT_EQ(forest_.connection(opened.handle).bound, c.code == 0) << c.host;
+  }
+  EXPECT_EQ(forest_.ErrorText(-1), "Can't contact LDAP server");
+}
+
+TEST_F(FakeForestTest, InjectedFailuresHitOnlyTheirTarget) {
+  forest_.FailOpen("gone.example.com", -11);
+  forest_.FailBind(kDc1, 3268, 49, "80090308: LdapErr: DSID-0C09056B");
+  forest_.FailSearch(kDc2, std::nullopt, "DC=EMEA,DC=corp,DC=example,DC=com", 50);
+  forest_.FailOption(kDc2, platform::LdapOption::kEncryption, 53);
+
+  platform::OpenResult gone = forest_.Open("gone.example.com", 389, false);
+  EXPECT_FALSE(gone.handle.valid());
+  EXPECT_EQ(gone.error, -11);
+
+  platform::LdapHandle gc = forest_.Open(kDc1, 3268, false).handle;
+  EXPECT_EQ(forest_.NegotiateBind(gc, platform::ExplicitCredentials{"bob", "CORP", "pw"}), 49);
+  EXPECT_EQ(forest_.ServerErrorText(gc), "80090308: LdapErr: DSID-0C09056B");
+  EXPECT_EQ(forest_.connection(gc).credentials->user, "bob");
+  EXPECT_EQ(forest_.NegotiateBind(Bound(kDc1, 389), std::nullopt), 0);
+
+  platform::LdapHandle dc2 = Bound(kDc2, 389);
+  EXPECT_EQ(forest_.SetOption(dc2, platform::LdapOption::kProtocolVersion, 3), 0);
+  EXPECT_EQ(forest_.SetOption(dc2, platform::LdapOption::kEncryption, 1), 53);
+  EXPECT_EQ(forest_.connection(dc2).options, (Values{"version=3", "encryption=1"}));
+  EXPECT_EQ(Read(dc2, kEmea).code, 50);
+  EXPECT_EQ(Read(dc2, kAlice).code, 0);
+  EXPECT_EQ(forest_.SearchCount(kDc2, 389, kEmea), 1);
+  EXPECT_EQ(forest_.SearchCount(kDc2, 3268, kEmea), 0);
+}
+
+TEST_F(FakeForestTest, PagedSearchesDeliverPagesInOrderThenEnd) {
+  for (int i = 0; i < 5; ++i) {
+    forest_.AddEntry("CN=S" + std::to_string(i) + ",CN=Sites,CN=Configuration," + kRoot,
+                     {{"objectCategory", {"server"}}});
+  }
+  const platform::SearchRequest request{.base = std::string("CN=Sites,CN=Configuration,") + kRoot,
+                                        .scope = platform::SearchScope::kSubtree,
+                                        .filter = "(objectCategory=server)"};
+  struct Case {
+    int asked;
+    int maxPageSize;
+    std::vector<std::size_t> pages;
+  };
+  for (Case c : {Case{1000, 0, {5}}, Case{2, 0, {2, 2, 1}}, Case{1000, 2, {2, 2, 1}},
+                 Case{5, 0, {5}}, Case{1, 3, {1, 1, 1, 1, 1}}}) {
+    forest_.SetMaxPageSize(c.maxPageSize);
+    std::unique_ptr<platform::PagedSearch> search =
+        forest_.StartPagedSearch(Bound(kDc1, 389), request, c.asked);
+    ASSERT_NE(search, nullptr);
+    std::vector<std::size_t> sizes;
+    std::vector<platform::Entry> page;
+    Values dns;
+    while (search->NextPage(page) == 0) {
+      sizes.push_back(page.size());
+      for (const platform::Entry& entry : page) dns.push_back(entry.dn.substr(0, 5));
+      ASSERT_LE(sizes.size(), 5u);
+    }
+    EXPECT_EQ(sizes, c.pages) << c.asked << " " << c.maxPageSize;
+    EXPECT_EQ(dns, (Values{"CN=S0", "CN=S1", "CN=S2", "CN=S3", "CN=S4"}));
+    EXPECT_EQ(search->NextPage(page), platform::kLdapNoResultsReturned);
+  }
+  EXPECT_TRUE(forest_.searches().back().paged);
+  EXPECT_EQ(forest_.searches().back().pageSize, 1);
+}
+
+TEST_F(FakeForestTest, PagedSearchFailuresAndEmptyResults) {
+  const platform::SearchRequest none{.base = kRoot,
+                                     .scope = platform::SearchScope::kSubtree,
+                                     .filter = "(objectCategory=sitelink)"};
+  std::vector<platform::Entry> page{platform::Entry{"stale", {}}};
+  std::unique_ptr<platform::PagedSearch> empty =
+      forest_.StartPagedSearch(Bound(kDc1, 389), none, 1000);
+  EXPECT_EQ(empty->NextPage(page), 0);
+  EXPECT_TRUE(page.empty());
+  EXPECT_EQ(empty->NextPage(page), platform::kLdapNoResultsReturned);
+
+  const platform::SearchRequest groups{
+      .base = kRoot, .scope = platform::SearchScope::kSubtree, .filter = "(objectCategory=group)"};
+  forest_.FailPagedSearchAfter(1, platform::kLdapServerDown);
+  std::unique_ptr<platform::PagedSearch> failing =
+      forest_.StartPagedSearch(Bound(kDc1, 389), groups, 1);
+  EXPECT_EQ(failing->NextPage(page), 0);
+  EXPECT_EQ(page.size(), 1u);
+  EXPECT_EQ(failing->NextPage(page), platform::kLdapServerDown);
+
+  forest_.FailPagedSearchStart();
+  EXPECT_EQ(forest_.StartPagedSearch(Bound(kDc1, 389), groups, 1000), nullptr);
+}
+
+TEST_F(FakeForestTest, CountsEveryUseOfAHandleAfterItsUnbind) {
+  platform::LdapHandle once = Bound(kDc1, 389);
+  forest_.Unbind(once);
+  EXPECT_EQ(forest_.HandleMisuseCount(), 0);
+
+  platform::LdapHandle twice = Bound(kDc1, 389);
+  std::unique_ptr<platform::PagedSearch> paged = forest_.StartPagedSearch(
+      twice, {.base = kRoot, .scope = platform::SearchScope::kSubtree, .filter = ""}, 1000);
+  forest_.Unbind(twice);
+  forest_.Unbind(twice);
+  EXPECT_EQ(forest_.HandleMisuseCount(), 1);
+  EXPECT_EQ(Read(twice, kRoot).code, -9);
+  EXPECT_EQ(forest_.NegotiateBind(twice, std::nullopt), -9);
+  EXPECT_EQ(forest_.SetOption(twice, platform::LdapOption::kReferrals, 0), -9);
+  std::vector<platform::Entry> page;
+  EXPECT_EQ(paged->NextPage(page), -9);
+  EXPECT_EQ(forest_.StartPagedSearch(twice, {.base = kRoot}, 1000), nullptr);
+  EXPECT_EQ(forest_.HandleMisuseCount(), 6);
+  EXPECT_EQ(forest_.connection(twice).useAfterUnbind, 5);
+  EXPECT_EQ(forest_.connection(twice).unbindCount, 2);
+  EXPECT_EQ(Read(platform::LdapHandle(), kRoot).code, -9);
+  EXPECT_EQ(forest_.HandleMisuseCount(), 6);
+}
+
+TEST_F(FakeForestTest, LocatorAnswersFromTheServers) {
+  forest_.AddServer({"dc3.corp.example.com", kRoot, "Branch", false});
+  forest_.SetJoinInformation({0, true, "EMEA", ""});
+  struct Case {
+    std::string computer;
+    std::string domain;
+    unsigned flags;
+    int status;
+    std::string name;
+  };
+  const unsigned dc = platform::kDsDirectoryServiceRequired | platform::kDsReturnDnsName;
+  const unsigned gc = platform::kDsGcServerRequired | platform::kDsReturnDnsName;
+  const Case cases[] = {
+      {"", "CORP", dc, 0, "\\\\dc1.corp.example.com"},
+      {"", "emea.corp.example.com", dc, 0, "\\\\dc2.emea.corp.example.com"},
+      {"", "", dc, 0, "\\\\dc2.emea.corp.example.com"},  // the joined domain
+      {"", "corp.example.com", gc, 0, "\\\\dc1.corp.example.com"},
+      {"", "EMEA", gc, platform::kErrorNoSuchDomain, ""},
+      {"", "nope.test", dc, platform::kErrorNoSuchDomain, ""},
+      {"dc3.corp.example.com", "CORP", dc, 0, "\\\\dc3.corp.example.com"},
+      {"\\\\dc3.corp.example.com", "EMEA", dc, 0, "\\\\dc2.emea.corp.example.com"},
+      {"unknown.example.com", "CORP", dc, platform::kRpcServerUnavailable, ""},
+  };
+  for (const Case& c : cases) {
+    platform::LocatorAnswer answer = forest_.GetDcName(c.computer, c.domain, c.flags);
+    EXPECT_EQ(answer.status, c.status) << c.computer << " " << c.domain;
+    EXPECT_EQ(answer.info.name, c.name) << c.computer << " " << c.domain;
+  }
+  platform::LocatorAnswer answer = forest_.GetDcName("", "CORP", dc);
+  EXPECT_EQ(answer.info.siteName, "Hub");
+  EXPECT_NE(answer.info.flags & platform::kDsGcFlag, 0u);
+
+  // A server in the local site wins.
+  forest_.SetLocalSite({0, "branch"});
+  answer = forest_.GetDcName("", "CORP", dc);
+  EXPECT_EQ(answer.info.name, "\\\\dc3.corp.example.com");
+  EXPECT_EQ(answer.info.flags & platform::kDsGcFlag, 0u);
+
+  forest_.SetLocatorAnswer("", "corp", false, {1722, {}});
+  EXPECT_EQ(forest_.GetDcName("", "CORP", dc).status, 1722);
+  EXPECT_EQ(forest_.GetDcName("", "CORP", gc).status, 0);
+  EXPECT_EQ(forest_.locatorCalls().back().flags, gc);
+  EXPECT_EQ(forest_.locatorCalls().size(), std::size(cases) + 4);
+}
+
+TEST_F(FakeForestTest, HostAnswersSiteAndForestDomains) {
+  EXPECT_EQ(forest_.GetSiteName("").siteName, "Hub");  // the first server's site
+  EXPECT_EQ(forest_.GetSiteName(kDc2).siteName, "Branch");
+  EXPECT_EQ(forest_.EnumerateForestDomains(kDc1).dnsNames,
+            (Values{"corp.example.com", "emea.corp.example.com"}));
+  EXPECT_FALSE(forest_.GetJoinInformation().joinedToDomain);
+  EXPECT_EQ(forest_.GetLoggedOnUser().status, 0);
+  EXPECT_EQ(forest_.GetComputerName().computerName, "");
+  forest_.SetForestDomains({1355, {}});
+  EXPECT_EQ(forest_.EnumerateForestDomains(kDc1).status, 1355);
+}
+
+}  // namespace
+}  // namespace nestwalk::fake
