@@ -13,70 +13,7 @@
 namespace nestwalk {
 namespace {
 
-using testing::AddCorpForest;
-using testing::AddNtdsSettings;
-using testing::AddServerObject;
-using testing::BoundConnectionTo;
-using testing::kChildDn;
-using testing::kConfigNc;
-using testing::kHost;
-using testing::kRootDn;
-using testing::kSchemaNc;
-using testing::ServerDn;
-using testing::SiteTraceCapture;
-
-// Two sites and three GCs: DC1 (Hub, master for corp.com after two non-domain NCs), DC2
-// (Branch, no dNSHostName), DC3 (Branch, no server object, master for no forest domain), and
-// DC4, which is no GC. The server and NTDS Settings DNs of a server differ in letter case.
-struct ConfigObject {
-  std::function<void(fake::FakeForest&)> add;
-  std::string trace;  // what reading it writes to standard error in debug mode
-};
-
-const std::string kDc1 = ServerDn("DC1", "Hub");
-const std::string kDc1Mixed = "CN=dc1,CN=SERVERS,CN=Hub,CN=Sites," + kConfigNc;
-const std::string kDc2 = ServerDn("DC2", "Branch");
-const std::string kDc3 = ServerDn("DC3", "Branch");
-const std::string kDc4 = ServerDn("DC4", "Hub");
-const std::string kDc1Key = "cn=dc1,cn=servers,cn=hub,cn=sites,cn=configuration,dc=corp,dc=com";
-const std::string kDc2Key = "cn=dc2,cn=servers,cn=branch,cn=sites,cn=configuration,dc=corp,dc=com";
-const std::string kDc3Key = "cn=dc3,cn=servers,cn=branch,cn=sites,cn=configuration,dc=corp,dc=com";
-const std::string kDc4Key = "cn=dc4,cn=servers,cn=hub,cn=sites,cn=configuration,dc=corp,dc=com";
-
-const ConfigObject kDc1Server{[](fake::FakeForest& f) { AddServerObject(f, kDc1, "DC1.Corp.com"); },
-                              "Server Object\nServerDN: " + kDc1 + "\nDNSHostName: DC1.Corp.com\n"};
-const ConfigObject kDc1Ntds{
-    [](fake::FakeForest& f) {
-      AddNtdsSettings(f, kDc1Mixed, "1", {kConfigNc, kSchemaNc, kRootDn, kChildDn});
-    },
-    "NTDSDSA Object\nNC: ***notdomaindnformat***\nNC: ***notdomaindnformat***\nNC: corp.com\n"
-    "ServerDN: " +
-        kDc1Mixed + "\nMasterNC: corp.com\nSite: hub\n"};
-const ConfigObject kDc2Server{[](fake::FakeForest& f) { AddServerObject(f, kDc2, std::nullopt); },
-                              "Server Object\nServerDN: " + kDc2 + "\nDNSHostName: --\n"};
-const ConfigObject kDc2Ntds{[](fake::FakeForest& f) { AddNtdsSettings(f, kDc2, "1", {kChildDn}); },
-                            "NTDSDSA Object\nNC: child.corp.com\nServerDN: " + kDc2 +
-                                "\nMasterNC: child.corp.com\nSite: branch\n"};
-const ConfigObject kDc3Ntds{
-    [](fake::FakeForest& f) {
-      AddNtdsSettings(f, kDc3, "5", {"DC=DomainDnsZones,DC=corp,DC=com", kConfigNc});
-    },
-    "NTDSDSA Object\nNC: domaindnszones.corp.com\nNC: ***notdomaindnformat***\nServerDN: " + kDc3 +
-        "\nMasterNC: \nSite: branch\n"};
-const ConfigObject kDc4Server{[](fake::FakeForest& f) { AddServerObject(f, kDc4, "dc4.corp.com"); },
-                              "Server Object\nServerDN: " + kDc4 + "\nDNSHostName: dc4.corp.com\n"};
-// Not a GC: the search never returns it.
-const ConfigObject kDc4Ntds{[](fake::FakeForest& f) { AddNtdsSettings(f, kDc4, "0", {kRootDn}); },
-                            ""};
-
-const std::string kSeparator = "------------------------------\n";
-const std::string kDc1Listing = kSeparator + "DN: " + kDc1Key +
-                                "\nDomain:corp.com\nDNS HostName:dc1.corp.com\nSite:hub\n" +
-                                kSeparator;
-const std::string kFullListing = kDc1Listing + kSeparator + "DN: " + kDc2Key +
-                                 "\nDomain:child.corp.com\nDNS HostName:--\nSite:branch\n" +
-                                 kSeparator + kSeparator + "DN: " + kDc3Key +
-                                 "\nDomain:\nDNS HostName:\nSite:branch\n" + kSeparator;
+using namespace testing::sites;  // the two-site forest and its builders
 
 const GcInventory kFullInventory{{kDc1Key, {"dc1.corp.com", "corp.com", "hub"}},
                                  {kDc2Key, {"--", "child.corp.com", "branch"}},
@@ -85,12 +22,6 @@ const ServerHostMap kAllServerHosts{
     {kDc1Key, "dc1.corp.com"}, {kDc2Key, "--"}, {kDc4Key, "dc4.corp.com"}};
 
 const ForestDomainMap kForestDomains{{"corp.com", true}, {"child.corp.com", true}};
-
-std::string PageTrace(int pageRequests) {
-  std::string trace = "DEBUG: Search Initialized...\nDEBUG: Have valid Search Handle...\n";
-  for (int i = 0; i < pageRequests; ++i) trace += "DEBUG: Retrieving Page...\n";
-  return trace;
-}
 
 struct Outcome {
   ForestGcInventory inventory;

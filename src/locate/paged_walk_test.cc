@@ -12,7 +12,7 @@ namespace nestwalk {
 namespace {
 
 using testing::ScriptedDirectory;
-using testing::SiteTraceCapture;
+using namespace testing::sites;  // the two-site forest and its builders
 
 struct WalkCase {
   const char* label;

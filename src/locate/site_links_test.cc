@@ -10,31 +10,7 @@
 namespace nestwalk {
 namespace {
 
-using testing::AddCorpForest;
-using testing::AddSiteLink;
-using testing::BoundConnectionTo;
-using testing::kConfigNc;
-using testing::kHost;
-using testing::SiteLinkDn;
-using testing::SiteLinkSpec;
-using testing::SiteTraceCapture;
-
-const SiteLinkSpec kHubBranch{"IP", "HUB-BRANCH", {"Hub", "Branch"}, "100", "HUB-BRANCH"};
-const SiteLinkSpec kHubLab{"IP", "Hub-Lab", {"Lab", "Hub"}, "0050", "Hub-Lab"};
-const SiteLinkSpec kBareLink{"IP", "Bare", {"Hub"}, std::nullopt, std::nullopt};
-const SiteLinkSpec kSmtpLink{"SMTP", "Hub-Mail", {"Hub"}, "10", "Hub-Mail"};
-const SiteLinkSpec kBranchOnly{"IP", "Branch-Lab", {"Branch", "Lab"}, "200", "Branch-Lab"};
-
-std::string LinkTrace(const SiteLinkSpec& link) {
-  return "DN: " + SiteLinkDn(link) + "\nCost: " + link.cost.value_or("") +
-         "\nName: " + link.name.value_or("") + "\n";
-}
-
-std::string PageTrace(int pageRequests) {
-  std::string trace = "DEBUG: Search Initialized...\nDEBUG: Have valid Search Handle...\n";
-  for (int i = 0; i < pageRequests; ++i) trace += "DEBUG: Retrieving Page...\n";
-  return trace;
-}
+using namespace testing::sites;  // the two-site forest and its builders
 
 class SiteLinksTest : public ::testing::Test {
  protected:

@@ -10,15 +10,7 @@
 namespace nestwalk {
 namespace {
 
-using testing::AddCorpForest;
-using testing::AddNtdsSettings;
-using testing::AddServerObject;
-using testing::BoundConnectionTo;
-using testing::kChildDn;
-using testing::kConfigNc;
-using testing::kHost;
-using testing::ServerDn;
-using testing::SiteTraceCapture;
+using namespace testing::sites;  // the two-site forest and its builders
 
 class ForestWideModeTest : public ::testing::Test {
  protected:
