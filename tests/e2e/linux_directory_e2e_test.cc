@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/directory.h"
@@ -34,6 +35,16 @@ std::optional<TestDomain> DomainFromEnvironment() {
   const char* password = std::getenv("NESTWALK_E2E_ADMIN_PASSWORD");
   if (!dnsName || !baseDn || !dc || !password) return std::nullopt;
   return TestDomain{dnsName, baseDn, dc, password};
+}
+
+SearchRequest Subtree(const std::string& base, const std::string& filter,
+                      std::vector<std::string> attributes) {
+  SearchRequest request;
+  request.base = base;
+  request.scope = SearchScope::kSubtree;
+  request.filter = filter;
+  request.attributes = std::move(attributes);
+  return request;
 }
 
 // Points the Kerberos library at a ticket cache that does not exist for one scope.
@@ -126,12 +137,8 @@ TEST_F(LinuxDirectoryE2eTest, ExplicitCredentialsBindWithoutATicketCache) {
   LdapHandle handle = OpenDc(kLdapPort);
   ASSERT_EQ(directory_.NegotiateBind(handle, Administrator(domain_.adminPassword)), 0)
       << directory_.ServerErrorText(handle).value_or("");
-  SearchRequest request;
-  request.base = domain_.baseDn;
-  request.scope = SearchScope::kSubtree;
-  request.filter = "(sAMAccountName=Administrator)";
-  request.attributes = {"sAMAccountName"};
-  SearchResult result = directory_.Search(handle, request);
+  SearchResult result = directory_.Search(
+      handle, Subtree(domain_.baseDn, "(sAMAccountName=Administrator)", {"sAMAccountName"}));
   ASSERT_EQ(result.code, 0);
   ASSERT_EQ(result.entries.size(), 1u);
   EXPECT_EQ(result.entries[0].dn, "CN=Administrator,CN=Users," + domain_.baseDn);
@@ -183,12 +190,8 @@ TEST_F(LinuxDirectoryE2eTest, SearchesReturnTextAndBinaryValues) {
 
   // A subtree search from the domain root meets references to other partitions; they are no
   // entries.
-  SearchRequest subtree;
-  subtree.base = domain_.baseDn;
-  subtree.scope = SearchScope::kSubtree;
-  subtree.filter = "(objectClass=domain)";
-  subtree.attributes = {"objectClass"};
-  SearchResult domains = directory_.Search(handle, subtree);
+  SearchResult domains =
+      directory_.Search(handle, Subtree(domain_.baseDn, "(objectClass=domain)", {"objectClass"}));
   ASSERT_EQ(domains.code, 0);
   ASSERT_EQ(domains.entries.size(), 1u);
   EXPECT_EQ(domains.entries[0].dn, domain_.baseDn);
@@ -196,11 +199,7 @@ TEST_F(LinuxDirectoryE2eTest, SearchesReturnTextAndBinaryValues) {
 
 TEST_F(LinuxDirectoryE2eTest, PagedSearchDeliversEveryEntryInSmallPages) {
   LdapHandle handle = BoundDc(kLdapPort);
-  SearchRequest request;
-  request.base = "CN=Users," + domain_.baseDn;
-  request.scope = SearchScope::kSubtree;
-  request.filter = "(objectClass=*)";
-  request.attributes = {"cn"};
+  const SearchRequest request = Subtree("CN=Users," + domain_.baseDn, "(objectClass=*)", {"cn"});
   SearchResult whole = directory_.Search(handle, request);
   ASSERT_EQ(whole.code, 0);
   ASSERT_GT(whole.entries.size(), 4u);
