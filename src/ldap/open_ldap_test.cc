@@ -8,6 +8,7 @@
 
 #include "platform/fake/fake_forest.h"
 #include "support/captured_console.h"
+#include "support/corp_forest.h"
 
 namespace nestwalk {
 namespace {
@@ -15,8 +16,7 @@ namespace {
 using platform::LdapHandle;
 using testing::CapturedConsole;
 
-constexpr char kCorpDn[] = "DC=corp,DC=example,DC=com";
-constexpr char kDc1[] = "dc1.corp.example.com";
+constexpr const char* kDc1 = testing::kCorpDc1Host;
 
 // The fake forest, with every bind call written down as a line.
 class BindSpy : public fake::FakeForest {
@@ -39,13 +39,7 @@ class BindSpy : public fake::FakeForest {
 
 class OpenLdapTest : public ::testing::Test {
  protected:
-  OpenLdapTest() {
-    forest.AddDomain({.dn = kCorpDn, .flatName = "CORP", .sid = "S-1-5-21-1-2-3"});
-    forest.AddServer({.host = kDc1,
-                      .domainDn = kCorpDn,
-                      .site = "Default-First-Site-Name",
-                      .globalCatalog = true});
-  }
+  OpenLdapTest() { testing::AddCorpWithDc1(forest, true); }
 
   // The profile every caller of the program uses: the DC port, no referrals, version 3.
   static OpenLdapRequest DcRequest() {
@@ -309,8 +303,7 @@ TEST_F(OpenLdapTest, FailedBindIsReportedAndItsHandleClosed) {
   };
   for (const Case& c : cases) {
     fake::FakeForest failing;
-    failing.AddDomain({.dn = kCorpDn, .flatName = "CORP", .sid = "S-1-5-21-1-2-3"});
-    failing.AddServer({.host = kDc1, .domainDn = kCorpDn, .site = "S", .globalCatalog = false});
+    testing::AddCorpWithDc1(failing, false);
     failing.FailBind(kDc1, 389, 49, c.serverText);
     CapturedConsole quiet(false);
     OpenLdapRequest request = DcRequest();

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "ldap/ldap_error.h"
 #include "text/leading_decimal.h"
@@ -15,10 +16,6 @@ constexpr const char* kCapabilityIntegration = "1.2.840.113556.1.4.1791";
 constexpr const char* kCapabilityActiveDirectory = "1.2.840.113556.1.4.800";
 constexpr const char* kCapabilityV51 = "1.2.840.113556.1.4.1670";
 constexpr const char* kCapabilityAdam = "1.2.840.113556.1.4.1851";
-
-void CopyFirst(const platform::Entry& entry, const char* attribute, std::string& member) {
-  if (std::optional<std::string> value = entry.First(attribute)) member = *value;
-}
 
 void CopyFirstNumber(const platform::Entry& entry, const char* attribute, int& member) {
   if (std::optional<std::string> value = entry.First(attribute)) member = LeadingDecimal(*value);
@@ -64,16 +61,22 @@ CRootDSE::CRootDSE(Console& console, platform::Directory& directory,
   // A result without an entry reads like an entry without attributes.
   const platform::Entry none;
   const platform::Entry& entry = result.entries.empty() ? none : result.entries.front();
-  CopyFirst(entry, "schemaNamingContext", schemaNamingContext);
-  CopyFirst(entry, "defaultNamingContext", defaultNamingContext);
-  CopyFirst(entry, "configurationNamingContext", configurationNamingContext);
-  CopyFirst(entry, "currentTime", currentTime);
-  CopyFirst(entry, "rootDomainNamingContext", rootDomainNamingContext);
-  CopyFirst(entry, "dnsHostName", dnsHostName);
-  CopyFirst(entry, "dsServiceName", dsServiceName);
-  CopyFirst(entry, "highestCommittedUSN", highestCommittedUsn);
-  CopyFirst(entry, "ldapServiceName", ldapServiceName);
-  CopyFirst(entry, "serverName", serverName);
+  // The single-valued text members, each from the attribute of its name.
+  const std::pair<const char*, std::string CRootDSE::*> texts[] = {
+      {"schemaNamingContext", &CRootDSE::schemaNamingContext},
+      {"defaultNamingContext", &CRootDSE::defaultNamingContext},
+      {"configurationNamingContext", &CRootDSE::configurationNamingContext},
+      {"currentTime", &CRootDSE::currentTime},
+      {"rootDomainNamingContext", &CRootDSE::rootDomainNamingContext},
+      {"dnsHostName", &CRootDSE::dnsHostName},
+      {"dsServiceName", &CRootDSE::dsServiceName},
+      {"highestCommittedUSN", &CRootDSE::highestCommittedUsn},
+      {"ldapServiceName", &CRootDSE::ldapServiceName},
+      {"serverName", &CRootDSE::serverName},
+  };
+  for (const auto& [attribute, member] : texts) {
+    if (std::optional<std::string> value = entry.First(attribute)) this->*member = *value;
+  }
   CopyFirstNumber(entry, "domainFunctionality", domainFunctionality);
   CopyFirstNumber(entry, "forestFunctionality", forestFunctionality);
   if (const std::vector<std::string>* contexts = entry.Find("namingContexts")) {

@@ -8,6 +8,7 @@
 
 #include "platform/fake/fake_forest.h"
 #include "support/captured_console.h"
+#include "support/corp_forest.h"
 
 namespace nestwalk {
 namespace {
@@ -16,8 +17,7 @@ using platform::Attribute;
 using platform::LdapHandle;
 using testing::CapturedConsole;
 
-constexpr char kCorpDn[] = "DC=corp,DC=example,DC=com";
-constexpr char kDc1[] = "dc1.corp.example.com";
+constexpr const char* kDc1 = testing::kCorpDc1Host;
 constexpr char kIntegration[] = "1.2.840.113556.1.4.1791";
 constexpr char kActiveDirectory[] = "1.2.840.113556.1.4.800";
 constexpr char kV51[] = "1.2.840.113556.1.4.1670";
@@ -25,13 +25,7 @@ constexpr char kAdam[] = "1.2.840.113556.1.4.1851";
 
 class RootDseTest : public ::testing::Test {
  protected:
-  RootDseTest() {
-    forest.AddDomain({.dn = kCorpDn, .flatName = "CORP", .sid = "S-1-5-21-1-2-3"});
-    forest.AddServer({.host = kDc1,
-                      .domainDn = kCorpDn,
-                      .site = "Default-First-Site-Name",
-                      .globalCatalog = false});
-  }
+  RootDseTest() { testing::AddCorpWithDc1(forest, false); }
 
   CRootDSE Read(std::vector<Attribute> attributes) {
     forest.SetRootDse(kDc1, std::move(attributes));
@@ -155,7 +149,7 @@ TEST_F(RootDseTest, MissingAttributesKeepTheirInitialValues) {
 TEST_F(RootDseTest, ReadsTheBaseEntryWithAllAttributes) {
   const CRootDSE dse = Read();
   EXPECT_TRUE(dse.valid);
-  EXPECT_EQ(dse.defaultNamingContext, kCorpDn);
+  EXPECT_EQ(dse.defaultNamingContext, testing::kCorpDomainDn);
   ASSERT_FALSE(forest.searches().empty());
   const platform::SearchRequest& request = forest.searches().back().request;
   EXPECT_EQ(request.base, "");

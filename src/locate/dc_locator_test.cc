@@ -6,23 +6,16 @@
 
 #include "platform/fake/fake_forest.h"
 #include "support/captured_console.h"
+#include "support/corp_forest.h"
 
 namespace nestwalk {
 namespace {
 
 using testing::CapturedConsole;
 
-constexpr char kCorpDn[] = "DC=corp,DC=example,DC=com";
-
 class DcLocatorTest : public ::testing::Test {
  protected:
-  DcLocatorTest() {
-    forest.AddDomain({.dn = kCorpDn, .flatName = "CORP", .sid = "S-1-5-21-1-2-3"});
-    forest.AddServer({.host = "dc1.corp.example.com",
-                      .domainDn = kCorpDn,
-                      .site = "Default-First-Site-Name",
-                      .globalCatalog = true});
-  }
+  DcLocatorTest() { testing::AddCorpWithDc1(forest, true); }
 
   fake::FakeForest forest;
 };
