@@ -1,6 +1,7 @@
 #include "membership/member_of_reader.h"
 
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "membership/counted_search.h"
@@ -8,6 +9,13 @@
 #include "text/case_folding.h"
 
 namespace nestwalk {
+
+namespace {
+
+constexpr std::string_view kUnknownAccountName = "~~Unknown~~";
+constexpr std::string_view kUnknownGroupType = "-1";
+
+}  // namespace
 
 void EnumerateMemberships(Console& console, platform::Directory& directory,
                           platform::LdapHandle connection, const std::string& dn,

@@ -10,14 +10,12 @@
 
 namespace nestwalk {
 
-inline constexpr std::string_view kUnknownAccountName = "~~Unknown~~";
-inline constexpr std::string_view kUnknownGroupType = "-1";
-
 // Reads the object `dn` over `connection` (a base search for sAMAccountName, memberOf and
 // groupType, with every range of a ranged memberOf) and adds each memberOf DN not yet in `groups`
 // as a pending entry. Unless `skipDetails` (the object is the principal, which gets no entry),
-// the object's own sAMAccountName and groupType are stored in its entry when it has none yet.
-// Failures write their lines on standard error and add nothing.
+// the object's own sAMAccountName and groupType ("~~Unknown~~" and "-1" when absent) are stored
+// in its entry when it has none yet. Failures write their lines on standard error and add
+// nothing.
 void EnumerateMemberships(Console& console, platform::Directory& directory,
                           platform::LdapHandle connection, const std::string& dn,
                           GroupDetailsMap& groups, bool skipDetails);
