@@ -21,7 +21,8 @@ timeval ToTimeval(std::chrono::milliseconds duration) {
 
 std::string PingFilter(std::string_view dnsDomain) {
   const std::string ntVersion = "(NtVer=\\06\\00\\00\\00)";
-  if (dnsDomain.empty()) return ntVersion;
+  // Samba only answers a ping whose filter is an AND, even of a single term.
+  if (dnsDomain.empty()) return "(&" + ntVersion + ")";
   return "(&(DnsDomain=" + EscapeFilterValue(dnsDomain) + ")" + ntVersion + ")";
 }
 

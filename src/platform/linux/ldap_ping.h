@@ -28,8 +28,8 @@ struct PingResult {
   std::optional<NetlogonResponse> response;
 };
 
-// The search filter of a ping. An empty `dnsDomain` leaves the domain out, and the server
-// answers for its own domain.
+// The search filter of a ping, always an AND. An empty `dnsDomain` leaves the domain out,
+// and the server answers for its own domain.
 std::string PingFilter(std::string_view dnsDomain);
 
 // Pings `host` on `port`, asking about `dnsDomain` (empty: the server's own domain). Never

@@ -8,7 +8,7 @@ namespace {
 TEST(LdapPingTest, FilterNamesTheDomainEscaped) {
   EXPECT_EQ(PingFilter("corp.nestwalk.test"),
             "(&(DnsDomain=corp.nestwalk.test)(NtVer=\\06\\00\\00\\00))");
-  EXPECT_EQ(PingFilter(""), "(NtVer=\\06\\00\\00\\00)");
+  EXPECT_EQ(PingFilter(""), "(&(NtVer=\\06\\00\\00\\00))");
   EXPECT_EQ(PingFilter("x)(objectClass=*"),
             "(&(DnsDomain=x\\29\\28objectClass=\\2a)(NtVer=\\06\\00\\00\\00))");
 }

@@ -57,6 +57,47 @@ std::string CompressedBody() {
   return body;
 }
 
+// The Netlogon value of a Samba 4.17 DC (dc1 of corp.nestwalk.test) for the filter
+// (&(DnsDomain=corp.nestwalk.test)(NtVer=\06\00\00\00)).
+const std::string kSambaAnswer(
+    "\x17\x00\x00\x00\xfd\x13\x00\x00\x2c\xbb\xf5\x20\x42\xb5\x03\x40"
+    "\xbc\xa9\x92\x7e\x77\x29\x07\xe0\x04\x63\x6f\x72\x70\x08\x6e\x65"
+    "\x73\x74\x77\x61\x6c\x6b\x04\x74\x65\x73\x74\x00\xc0\x18\x03\x64"
+    "\x63\x31\xc0\x18\x04\x43\x4f\x52\x50\x00\x03\x44\x43\x31\x00\x00"
+    "\x17\x44\x65\x66\x61\x75\x6c\x74\x2d\x46\x69\x72\x73\x74\x2d\x53"
+    "\x69\x74\x65\x2d\x4e\x61\x6d\x65\x00\xc0\x40\x05\x00\x00\x00\xff"
+    "\xff\xff\xff",
+    99);
+
+TEST(NetlogonResponseTest, DecodesARealSambaAnswer) {
+  const std::optional<NetlogonResponse> r = ParseNetlogonResponse(kSambaAnswer);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->opcode, kLogonSamLogonResponseEx);
+  EXPECT_EQ(r->flags, 0x13fdu);  // PDC, GC, LDAP, DS, KDC, TIMESERV, CLOSEST, WRITABLE, ...
+  EXPECT_EQ(r->dnsForestName, "corp.nestwalk.test");
+  EXPECT_EQ(r->dnsDomainName, "corp.nestwalk.test");
+  EXPECT_EQ(r->dnsHostName, "dc1.corp.nestwalk.test");
+  EXPECT_EQ(r->netbiosDomainName, "CORP");
+  EXPECT_EQ(r->netbiosComputerName, "DC1");
+  EXPECT_EQ(r->userName, "");
+  EXPECT_EQ(r->dcSiteName, "Default-First-Site-Name");
+  EXPECT_EQ(r->clientSiteName, "Default-First-Site-Name");
+  EXPECT_EQ(r->ntVersion, 5u);
+}
+
+TEST(NetlogonResponseTest, CorruptionsOfTheRealAnswerNeverReadOutOfBounds) {
+  // Every byte replaced by values that turn it into a long label, a pointer (forward, to
+  // itself, backward) or an end of name: the decoder must reject or decode, never misbehave.
+  for (std::size_t at = 0; at < kSambaAnswer.size(); ++at) {
+    for (unsigned char value : {0x00, 0x01, 0x3f, 0x40, 0xc0, 0xff}) {
+      std::string blob = kSambaAnswer;
+      blob[at] = static_cast<char>(value);
+      const std::optional<NetlogonResponse> r = ParseNetlogonResponse(blob);
+      if (r) EXPECT_LE(r->dnsHostName.size(), 255u);
+    }
+  }
+}
+
 TEST(NetlogonResponseTest, DecodesACompressedAnswer) {
   const std::optional<NetlogonResponse> r =
       ParseNetlogonResponse(Header() + CompressedBody() + Trailer());
@@ -127,10 +168,11 @@ TEST(NetlogonResponseTest, RejectsMalformedAnswers) {
 }
 
 TEST(NetlogonResponseTest, EveryTruncationOfAValidAnswerIsRejected) {
-  const std::string blob = Header() + CompressedBody() + Trailer();
-  ASSERT_TRUE(ParseNetlogonResponse(blob));
-  for (std::size_t length = 0; length < blob.size(); ++length) {
-    EXPECT_FALSE(ParseNetlogonResponse(blob.substr(0, length))) << length;
+  for (const std::string& blob : {kSambaAnswer, Header() + CompressedBody() + Trailer()}) {
+    ASSERT_TRUE(ParseNetlogonResponse(blob));
+    for (std::size_t length = 0; length < blob.size(); ++length) {
+      EXPECT_FALSE(ParseNetlogonResponse(blob.substr(0, length))) << length;
+    }
   }
 }
 
