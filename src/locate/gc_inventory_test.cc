@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,7 @@ struct ArrivalCase {
   std::vector<ConfigObject> objects;  // in the order the directory returns them
   int maxPageSize;                    // 0: everything on one page
   int pageRequests;                   // pages delivered plus the request that ends the walk
+  friend void PrintTo(const ArrivalCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class GcInventoryArrivalTest : public GcInventoryTest,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct WalkCase {
   std::vector<std::vector<std::string>> pages;  // DNs of each page
   int endStatus;
   std::string trace;  // standard output in debug mode
+  friend void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class PagedWalkTest : public ::testing::TestWithParam<WalkCase> {};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,7 @@ struct EscapeCase {
   std::string site;            // as the locator reports it
   std::string escapedSite;     // as it must stand in the filter
   std::string storedSiteName;  // the site object's common name
+  friend void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class SiteLinkEscapeTest : public SiteLinksTest,

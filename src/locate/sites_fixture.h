@@ -27,11 +27,12 @@ struct SiteTraceCapture {
   Console console;
 };
 
-// A forest corp.com with the child domain child.corp.com and one GC, dc1.corp.com, in Hub.
-inline void AddCorpForest(fake::FakeForest& forest) {
+// A forest corp.com with the child domain child.corp.com and its server dc1.corp.com in Hub,
+// a GC when `globalCatalog`.
+inline void AddCorpForest(fake::FakeForest& forest, bool globalCatalog = true) {
   forest.AddDomain({kRootDn, "CORP", "S-1-5-21-1-2-3"});
   forest.AddDomain({kChildDn, "CHILD", "S-1-5-21-4-5-6"});
-  forest.AddServer({kHost, kRootDn, "Hub", true});
+  forest.AddServer({kHost, kRootDn, "Hub", globalCatalog});
 }
 
 // "CN=<server>,CN=Servers,CN=<site>,CN=Sites,<configuration NC>"
