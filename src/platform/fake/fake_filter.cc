@@ -202,8 +202,10 @@ bool MatchesValue(const Filter& filter, const std::string& stored) {
 
 std::optional<Filter> ParseFilter(std::string_view text) {
   if (text.empty()) return Node(Filter::Kind::kPresence, "objectClass");
-  if (text.front() != '(') return Parser("(" + std::string(text) + ")").ParseAll();
-  return Parser(text).ParseAll();
+  if (text.front() == '(') return Parser(text).ParseAll();
+  std::string wrapped(1, '(');
+  wrapped.append(text).push_back(')');
+  return Parser(wrapped).ParseAll();
 }
 
 bool Matches(const Filter& filter, const platform::Entry& entry) {

@@ -1,5 +1,6 @@
 #include "platform/fake/fake_tree.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -13,12 +14,18 @@ namespace {
 
 constexpr std::int64_t kUniversalGroupBit = 0x8;
 
-bool IsUniversal(const platform::Entry& group) {
-  std::optional<std::string> type = group.First("groupType");
+bool IsUniversal(const std::vector<platform::Attribute>& attributes) {
+  std::optional<std::string> type = platform::Entry{"", attributes}.First("groupType");
   if (!type) return false;
   std::int64_t value = 0;
   auto [end, error] = std::from_chars(type->data(), type->data() + type->size(), value);
   return error == std::errc() && (value & kUniversalGroupBit) != 0;
+}
+
+// IsAtOrBelow for texts already lower-cased.
+bool IsLowerAtOrBelow(std::string_view dn, std::string_view suffix) {
+  if (!dn.ends_with(suffix)) return false;
+  return dn.size() == suffix.size() || suffix.empty() || dn[dn.size() - suffix.size() - 1] == ',';
 }
 
 void RemoveAttribute(std::vector<platform::Attribute>& attributes, const std::string& name) {
@@ -32,13 +39,18 @@ bool SameText(const std::string& a, const std::string& b) {
 }
 
 bool IsAtOrBelow(const std::string& dn, const std::string& suffix) {
-  if (dn.size() < suffix.size()) return false;
-  if (LowerCaseText(dn.substr(dn.size() - suffix.size())) != LowerCaseText(suffix)) return false;
-  return dn.size() == suffix.size() || suffix.empty() || dn[dn.size() - suffix.size() - 1] == ',';
+  return IsLowerAtOrBelow(LowerCaseText(dn), LowerCaseText(suffix));
 }
 
 void FakeTree::AddDomain(const DomainSpec& domain) {
   domains_.push_back(FakeDomain{domain, DnToDomainName(domain.dn)});
+  contexts_.clear();
+  for (const FakeDomain& known : domains_) contexts_.push_back(LowerCaseText(known.spec.dn));
+  contexts_.push_back(LowerCaseText(configurationDn()));
+  contexts_.push_back(LowerCaseText(schemaDn()));
+  for (StoredEntry& entry : entries_) Derive(entry);
+  backLinks_.clear();
+
   std::vector<platform::Attribute> object{{"objectClass", {"top", "domain", "domainDNS"}},
                                           {"objectCategory", {"domainDNS"}}};
   if (std::optional<std::string> sid = platform::SidFromText(domain.sid)) {
@@ -58,26 +70,36 @@ void FakeTree::AddServer(const ServerSpec& server) { servers_.push_back(server);
 
 void FakeTree::PutEntry(const std::string& dn, std::vector<platform::Attribute> attributes) {
   auto [place, added] = entryIndex_.try_emplace(LowerCaseText(dn), entries_.size());
-  if (added) {
-    entries_.push_back(StoredEntry{dn, std::move(attributes)});
-  } else {
-    entries_[place->second] = StoredEntry{dn, std::move(attributes)};
-  }
+  if (added) entries_.emplace_back();
+  StoredEntry& entry = entries_[place->second];
+  entry.dn = dn;
+  entry.attributes = std::move(attributes);
+  Derive(entry);
+  backLinks_.clear();
 }
 
 bool FakeTree::AppendValue(const std::string& dn, const std::string& attribute,
                            const std::string& value) {
   auto place = entryIndex_.find(LowerCaseText(dn));
   if (place == entryIndex_.end()) return false;
-  std::vector<platform::Attribute>& attributes = entries_[place->second].attributes;
-  for (platform::Attribute& existing : attributes) {
-    if (SameText(existing.name, attribute)) {
-      existing.values.push_back(value);
-      return true;
-    }
+  StoredEntry& entry = entries_[place->second];
+  auto existing =
+      std::find_if(entry.attributes.begin(), entry.attributes.end(),
+                   [&](const platform::Attribute& a) { return SameText(a.name, attribute); });
+  if (existing != entry.attributes.end()) {
+    existing->values.push_back(value);
+  } else {
+    entry.attributes.push_back({attribute, {value}});
   }
-  attributes.push_back({attribute, {value}});
+  Derive(entry);
+  backLinks_.clear();
   return true;
+}
+
+void FakeTree::Derive(StoredEntry& entry) const {
+  entry.lowerDn = LowerCaseText(entry.dn);
+  entry.context = ContextOf(entry.lowerDn);
+  entry.universal = IsUniversal(entry.attributes);
 }
 
 const FakeDomain* FakeTree::FindDomainByName(const std::string& flatOrDnsName) const {
@@ -97,14 +119,8 @@ const FakeDomain* FakeTree::FindDomainByDn(const std::string& dn) const {
 }
 
 const FakeDomain* FakeTree::DomainHolding(const std::string& dn) const {
-  const FakeDomain* best = nullptr;
-  for (const FakeDomain& domain : domains_) {
-    if (IsAtOrBelow(dn, domain.spec.dn) &&
-        (best == nullptr || domain.spec.dn.size() > best->spec.dn.size())) {
-      best = &domain;
-    }
-  }
-  return best;
+  int context = ContextOf(LowerCaseText(dn));
+  return IsDomainContext(context) ? &domains_[static_cast<std::size_t>(context)] : nullptr;
 }
 
 const ServerSpec* FakeTree::FindServer(const std::string& host) const {
@@ -124,59 +140,57 @@ std::string FakeTree::schemaDn() const {
   return domains_.empty() ? "" : "CN=Schema," + configurationDn();
 }
 
-std::string FakeTree::NamingContextOf(const std::string& dn) const {
-  std::string best;
-  auto consider = [&](const std::string& candidate) {
-    if (!candidate.empty() && candidate.size() > best.size() && IsAtOrBelow(dn, candidate)) {
-      best = candidate;
+int FakeTree::ContextOf(const std::string& lowerDn) const {
+  int best = -1;
+  for (std::size_t i = 0; i < contexts_.size(); ++i) {
+    if (IsLowerAtOrBelow(lowerDn, contexts_[i]) &&
+        (best < 0 || contexts_[i].size() > contexts_[static_cast<std::size_t>(best)].size())) {
+      best = static_cast<int>(i);
     }
-  };
-  for (const FakeDomain& domain : domains_) consider(domain.spec.dn);
-  consider(configurationDn());
-  consider(schemaDn());
+  }
   return best;
 }
 
-bool FakeTree::Shows(const View& view, const std::string& namingContext) const {
-  if (namingContext.empty() || view.server == nullptr) return false;
-  if (SameText(namingContext, configurationDn()) || SameText(namingContext, schemaDn())) {
-    return true;
-  }
-  if (SameText(namingContext, view.server->domainDn)) return true;
-  return view.globalCatalog && FindDomainByDn(namingContext) != nullptr;
+bool FakeTree::IsDomainContext(int context) const {
+  return context >= 0 && static_cast<std::size_t>(context) < domains_.size();
 }
 
-bool FakeTree::HoldsMembersOf(const View& view, const StoredEntry& group,
-                              const std::string& namingContext) const {
-  if (SameText(namingContext, view.server->domainDn)) return true;
-  return view.globalCatalog && FindDomainByDn(namingContext) != nullptr &&
-         IsUniversal(platform::Entry{group.dn, group.attributes});
+bool FakeTree::Shows(const View& view, int context) const {
+  if (context < 0 || view.server == nullptr) return false;
+  if (!IsDomainContext(context)) return true;  // configuration and schema are everywhere
+  return view.globalCatalog ||
+         contexts_[static_cast<std::size_t>(context)] == LowerCaseText(view.server->domainDn);
 }
 
-std::multimap<std::string, std::string> FakeTree::BackLinks(const View& view) const {
-  std::multimap<std::string, std::string> links;
+bool FakeTree::HoldsMembersOf(const View& view, const StoredEntry& group) const {
+  if (!IsDomainContext(group.context)) return false;
+  return contexts_[static_cast<std::size_t>(group.context)] ==
+             LowerCaseText(view.server->domainDn) ||
+         (view.globalCatalog && group.universal);
+}
+
+const FakeTree::BackLinkMap& FakeTree::BackLinks(const View& view) const {
+  auto [place, added] =
+      backLinks_.try_emplace(std::pair{LowerCaseText(view.server->domainDn), view.globalCatalog});
+  if (!added) return place->second;
   for (const StoredEntry& entry : entries_) {
-    std::string namingContext = NamingContextOf(entry.dn);
-    if (!Shows(view, namingContext) || !HoldsMembersOf(view, entry, namingContext)) continue;
+    if (!Shows(view, entry.context) || !HoldsMembersOf(view, entry)) continue;
     for (const platform::Attribute& attribute : entry.attributes) {
       if (!SameText(attribute.name, "member")) continue;
       for (const std::string& member : attribute.values) {
-        links.emplace(LowerCaseText(member), entry.dn);
+        place->second.emplace(LowerCaseText(member), entry.dn);
       }
     }
   }
-  return links;
+  return place->second;
 }
 
-platform::Entry FakeTree::Present(const View& view, const StoredEntry& stored,
-                                  const std::multimap<std::string, std::string>& backLinks) const {
+platform::Entry FakeTree::Present(const View& view, const StoredEntry& stored) const {
   platform::Entry entry{stored.dn, stored.attributes};
-  if (!HoldsMembersOf(view, stored, NamingContextOf(stored.dn))) {
-    RemoveAttribute(entry.attributes, "member");
-  }
+  if (!HoldsMembersOf(view, stored)) RemoveAttribute(entry.attributes, "member");
   if (entry.Find("memberOf") != nullptr) return entry;
   platform::Attribute memberOf{"memberOf", {}};
-  auto [first, last] = backLinks.equal_range(LowerCaseText(stored.dn));
+  auto [first, last] = BackLinks(view).equal_range(stored.lowerDn);
   for (auto link = first; link != last; ++link) memberOf.values.push_back(link->second);
   if (!memberOf.values.empty()) entry.attributes.push_back(std::move(memberOf));
   return entry;
@@ -184,23 +198,24 @@ platform::Entry FakeTree::Present(const View& view, const StoredEntry& stored,
 
 FindResult FakeTree::Find(const View& view, const std::string& base, platform::SearchScope scope,
                           const Filter& filter) const {
-  std::string baseContext = NamingContextOf(base);
+  const std::string lowerBase = LowerCaseText(base);
+  const int baseContext = ContextOf(lowerBase);
   if (!Shows(view, baseContext)) return FindResult{platform::kLdapNoSuchObject, {}};
-  std::multimap<std::string, std::string> backLinks = BackLinks(view);
   FindResult result;
-  bool baseExists = SameText(base, baseContext);
-  for (const StoredEntry& stored : entries_) {
-    bool atBase = SameText(stored.dn, base);
-    baseExists = baseExists || atBase || IsAtOrBelow(stored.dn, base);
-    bool inScope = scope == platform::SearchScope::kBase
-                       ? atBase
-                       : IsAtOrBelow(stored.dn, base) && NamingContextOf(stored.dn) == baseContext;
-    if (!inScope) continue;
-    platform::Entry entry = Present(view, stored, backLinks);
+  if (scope == platform::SearchScope::kBase) {
+    auto place = entryIndex_.find(lowerBase);
+    if (place == entryIndex_.end()) return FindResult{platform::kLdapNoSuchObject, {}};
+    platform::Entry entry = Present(view, entries_[place->second]);
     if (Matches(filter, entry)) result.entries.push_back(std::move(entry));
+    return result;
   }
-  if (scope == platform::SearchScope::kBase && !entryIndex_.contains(LowerCaseText(base))) {
-    baseExists = false;
+  bool baseExists = lowerBase == contexts_[static_cast<std::size_t>(baseContext)];
+  for (const StoredEntry& stored : entries_) {
+    if (!IsLowerAtOrBelow(stored.lowerDn, lowerBase)) continue;
+    baseExists = true;
+    if (stored.context != baseContext) continue;
+    platform::Entry entry = Present(view, stored);
+    if (Matches(filter, entry)) result.entries.push_back(std::move(entry));
   }
   if (!baseExists) return FindResult{platform::kLdapNoSuchObject, {}};
   return result;

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/directory.h"
@@ -64,23 +65,32 @@ class FakeTree {
   struct StoredEntry {
     std::string dn;
     std::vector<platform::Attribute> attributes;
+    std::string lowerDn;
+    int context = -1;        // index into contexts_, -1 when no naming context holds it
+    bool universal = false;  // groupType has the universal bit
   };
+  using BackLinkMap = std::multimap<std::string, std::string>;
 
-  // The DN of the naming context the DN belongs to (its longest suffix); empty when none.
-  std::string NamingContextOf(const std::string& dn) const;
-  bool Shows(const View& view, const std::string& namingContext) const;
-  // Whether the view holds this group's member values.
-  bool HoldsMembersOf(const View& view, const StoredEntry& group,
-                      const std::string& namingContext) const;
-  // Lower-cased member DN to the DNs of the groups that list it, as the view holds them.
-  std::multimap<std::string, std::string> BackLinks(const View& view) const;
-  platform::Entry Present(const View& view, const StoredEntry& stored,
-                          const std::multimap<std::string, std::string>& backLinks) const;
+  // Recomputes what depends on the entry's DN and values.
+  void Derive(StoredEntry& entry) const;
+  // The naming context (index into contexts_) that holds the lower-cased DN: its longest suffix.
+  int ContextOf(const std::string& lowerDn) const;
+  bool IsDomainContext(int context) const;
+  bool Shows(const View& view, int context) const;
+  // Whether the view holds this entry's member values.
+  bool HoldsMembersOf(const View& view, const StoredEntry& group) const;
+  // Lower-cased member DN to the DNs of the groups that list it, as the view holds them; built
+  // once per view and forest state.
+  const BackLinkMap& BackLinks(const View& view) const;
+  platform::Entry Present(const View& view, const StoredEntry& stored) const;
 
   std::vector<FakeDomain> domains_;
   std::vector<ServerSpec> servers_;
   std::vector<StoredEntry> entries_;
   std::map<std::string, std::size_t> entryIndex_;  // lower-cased DN to its place in entries_
+  // Lower-cased DNs of the naming contexts: the domains in order, then configuration, schema.
+  std::vector<std::string> contexts_;
+  mutable std::map<std::pair<std::string, bool>, BackLinkMap> backLinks_;  // cleared on change
 };
 
 // ASCII case ignored; whether `dn` is `suffix` or lies below it.

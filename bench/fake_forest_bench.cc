@@ -1,0 +1,78 @@
+// What one search of the fake forest costs as the forest grows: the whole-run tests and the
+// benchmarks of other layers pay it on every read.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "platform/fake/fake_forest.h"
+#include "platform/filter_escape.h"
+#include "platform/sid.h"
+
+namespace nestwalk {
+namespace {
+
+constexpr char kDomain[] = "DC=corp,DC=example,DC=com";
+constexpr char kHost[] = "dc1.corp.example.com";
+
+std::string GroupDn(int index) { return "CN=G" + std::to_string(index) + ",OU=Groups," + kDomain; }
+
+// `groups` global groups in a chain: group i is a member of group i + 1.
+void BuildChain(fake::FakeForest& forest, int groups) {
+  forest.AddDomain({kDomain, "CORP", "S-1-5-21-1-2-3"});
+  forest.AddServer({kHost, kDomain, "Hub", true});
+  for (int i = 0; i < groups; ++i) {
+    std::vector<std::string> members;
+    if (i > 0) members.push_back(GroupDn(i - 1));
+    forest.AddGroup(GroupDn(i), "G" + std::to_string(i), "-2147483646", members,
+                    static_cast<unsigned>(1000 + i));
+  }
+}
+
+platform::LdapHandle Bound(fake::FakeForest& forest, int port) {
+  platform::LdapHandle handle = forest.Open(std::string(kHost), port, false).handle;
+  forest.NegotiateBind(handle, std::nullopt);
+  return handle;
+}
+
+void BM_FakeBaseRead(benchmark::State& state) {
+  const int groups = static_cast<int>(state.range(0));
+  fake::FakeForest forest;
+  BuildChain(forest, groups);
+  const platform::LdapHandle gc = Bound(forest, static_cast<int>(state.range(1)));
+  const platform::SearchRequest read{.base = GroupDn(groups / 2),
+                                     .scope = platform::SearchScope::kBase,
+                                     .filter = "(objectclass=*)",
+                                     .attributes = {"sAMAccountName", "memberOf", "groupType"},
+                                     .attributesOnly = false};
+  for (auto _ : state) benchmark::DoNotOptimize(forest.Search(gc, read));
+}
+
+void BM_FakeSubtreeSidSearch(benchmark::State& state) {
+  const int groups = static_cast<int>(state.range(0));
+  fake::FakeForest forest;
+  BuildChain(forest, groups);
+  const platform::LdapHandle dc = Bound(forest, 389);
+  const std::string sid =
+      *platform::SidFromText("S-1-5-21-1-2-3-" + std::to_string(1000 + groups / 2));
+  const platform::SearchRequest search{
+      .base = kDomain,
+      .scope = platform::SearchScope::kSubtree,
+      .filter = "(&(objectCategory=group)(objectSid=" + platform::EscapeFilterBytes(sid) + "))",
+      .attributes = {"objectSid"},
+      .attributesOnly = true};
+  for (auto _ : state) benchmark::DoNotOptimize(forest.Search(dc, search));
+}
+
+BENCHMARK(BM_FakeBaseRead)
+    ->ArgsProduct({{100, 1000, 10000}, {389, 3268}})
+    ->ArgNames({"groups", "port"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FakeSubtreeSidSearch)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->ArgName("groups")
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace nestwalk
