@@ -12,39 +12,65 @@ namespace {
 
 using namespace testing::sites;  // the two-site forest and its builders
 
+// The forest's locator, noting which servers the domain enumeration is asked of.
+class EnumerationRecorder : public platform::Locator {
+ public:
+  explicit EnumerationRecorder(platform::Locator& locator) : locator_(locator) {}
+  platform::LocatorAnswer GetDcName(const std::string& computerName, const std::string& domainName,
+                                    unsigned flags) override {
+    return locator_.GetDcName(computerName, domainName, flags);
+  }
+  platform::SiteAnswer GetSiteName(const std::string& computerName) override {
+    return locator_.GetSiteName(computerName);
+  }
+  platform::ForestDomainsAnswer EnumerateForestDomains(const std::string& serverName) override {
+    askedOf.push_back(serverName);
+    return locator_.EnumerateForestDomains(serverName);
+  }
+  std::vector<std::string> askedOf;
+
+ private:
+  platform::Locator& locator_;
+};
+
+// The DC dc1 in Hub and the GC gc9 in Branch, each with its own connection.
 class ForestWideModeTest : public ::testing::Test {
  protected:
   ForestWideModeTest() {
-    AddCorpForest(forest);
+    AddCorpForest(forest, /*globalCatalog=*/false);
+    forest.AddServer({"gc9.corp.com", kRootDn, "Branch", true});
     AddServerObject(forest, ServerDn("DC1", "Hub"), kHost);
     AddNtdsSettings(forest, ServerDn("DC1", "Hub"), "1", {kChildDn});
     servers.dcConnection = BoundConnectionTo(forest, kHost);
-    servers.gcConnection = servers.dcConnection;
+    servers.gcConnection = forest.Open("gc9.corp.com", 3268, false).handle;
+    forest.NegotiateBind(servers.gcConnection, std::nullopt);
     servers.dcRootDse.configurationNamingContext = kConfigNc;
     servers.dcName = kHost;
     servers.dcSite = "hub";
-    servers.gcName = kHost;
+    servers.gcName = "gc9.corp.com";
     servers.gcSite = "branch";
   }
 
   ForestSurvey Run(SiteTraceCapture& captured) {
-    platform::Services services = forest.services();
+    platform::Services services{forest, locator, forest};
     return RunForestWideMode(captured.console, services, servers);
   }
 
   fake::FakeForest forest;
+  EnumerationRecorder locator{forest};
   SelectedServers servers;
 };
 
 // Names come back in any letter case; the map holds them lower-cased, so the inventory,
 // which derives lower-cased names from DNs, finds them.
-TEST_F(ForestWideModeTest, EntersDomainsLowerCasedAndSearchesThreeTimes) {
+TEST_F(ForestWideModeTest, AsksTheGcEntersDomainsLowerCasedAndSearchesOverTheDc) {
   forest.SetForestDomains({0, {"CORP.COM", "Child.Corp.Com"}});
   SiteTraceCapture captured(false);
   ForestSurvey survey = Run(captured);
 
   EXPECT_EQ(captured.out.str(), "");
   EXPECT_EQ(captured.err.str(), "");
+  EXPECT_EQ(locator.askedOf, std::vector<std::string>{"gc9.corp.com"});
   EXPECT_EQ(survey.forestDomains, (ForestDomainMap{{"child.corp.com", true}, {"corp.com", true}}));
   ASSERT_EQ(survey.inventory.gcs.size(), 1u);
   EXPECT_EQ(survey.inventory.gcs.begin()->second.domainName, "child.corp.com");
