@@ -98,17 +98,10 @@ TEST_F(GcInventoryTest, AsksForServersAndGlobalCatalogSettingsInPagesOfAThousand
   EXPECT_EQ(outcome.out, "");
   EXPECT_EQ(outcome.err, "");
   EXPECT_EQ(outcome.inventory.gcs.size(), 1u);
-  ASSERT_EQ(forest.searches().size(), 1u);
-  const fake::SearchRecord& search = forest.searches().front();
-  EXPECT_TRUE(search.paged);
-  EXPECT_EQ(search.pageSize, 1000);
-  EXPECT_EQ(search.request.base, "CN=Sites," + kConfigNc);
-  EXPECT_EQ(search.request.scope, platform::SearchScope::kSubtree);
-  EXPECT_EQ(search.request.filter,
-            "(|(objectcategory=server)(&(objectcategory=ntdsdsa)"
-            "(options:1.2.840.113556.1.4.803:=1)))");
-  EXPECT_EQ(search.request.attributes, (std::vector<std::string>{"hasMasterNCs", "dNSHostName"}));
-  EXPECT_FALSE(search.request.attributesOnly);
+  ExpectOnePagedSearch(forest, "CN=Sites," + kConfigNc,
+                       "(|(objectcategory=server)(&(objectcategory=ntdsdsa)"
+                       "(options:1.2.840.113556.1.4.803:=1)))",
+                       {"hasMasterNCs", "dNSHostName"});
 }
 
 TEST_F(GcInventoryTest, FailingPageKeepsWhatWasReadAndStillListsIt) {

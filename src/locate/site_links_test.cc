@@ -49,15 +49,9 @@ TEST_F(SiteLinksTest, WithoutDebugSearchesSilently) {
   SiteTraceCapture hub = Read(false, "hub");
   EXPECT_EQ(hub.out.str(), "");
   EXPECT_EQ(hub.err.str(), "");
-  ASSERT_EQ(forest.searches().size(), 1u);
-  const fake::SearchRecord& search = forest.searches().front();
-  EXPECT_TRUE(search.paged);
-  EXPECT_EQ(search.pageSize, 1000);
-  EXPECT_EQ(search.request.base, "cn=ip,cn=inter-site transports,cn=sites," + kConfigNc);
-  EXPECT_EQ(search.request.scope, platform::SearchScope::kSubtree);
-  EXPECT_EQ(search.request.filter,
-            "(&(objectcategory=sitelink)(sitelist=cn=hub,cn=sites," + kConfigNc + "))");
-  EXPECT_EQ(search.request.attributes, (std::vector<std::string>{"cost", "name"}));
+  ExpectOnePagedSearch(forest, "cn=ip,cn=inter-site transports,cn=sites," + kConfigNc,
+                       "(&(objectcategory=sitelink)(sitelist=cn=hub,cn=sites," + kConfigNc + "))",
+                       {"cost", "name"});
 }
 
 TEST_F(SiteLinksTest, FailingPageEndsTheTraceSilently) {

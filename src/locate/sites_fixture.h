@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/console.h"
 #include "platform/fake/fake_forest.h"
 
@@ -80,6 +82,21 @@ inline void AddSiteLink(fake::FakeForest& forest, const SiteLinkSpec& link) {
   if (link.cost) attributes.push_back({"cost", {*link.cost}});
   if (link.name) attributes.push_back({"name", {*link.name}});
   forest.AddEntry(SiteLinkDn(link), attributes);
+}
+
+// The forest saw exactly one search: a paged subtree search in pages of 1000 entries.
+inline void ExpectOnePagedSearch(const fake::FakeForest& forest, const std::string& base,
+                                 const std::string& filter,
+                                 const std::vector<std::string>& attributes) {
+  ASSERT_EQ(forest.searches().size(), 1u);
+  const fake::SearchRecord& search = forest.searches().front();
+  EXPECT_TRUE(search.paged);
+  EXPECT_EQ(search.pageSize, 1000);
+  EXPECT_EQ(search.request.base, base);
+  EXPECT_EQ(search.request.scope, platform::SearchScope::kSubtree);
+  EXPECT_EQ(search.request.filter, filter);
+  EXPECT_EQ(search.request.attributes, attributes);
+  EXPECT_FALSE(search.request.attributesOnly);
 }
 
 // A connection to port 389 of `host`, bound with the caller's credentials.
