@@ -4,7 +4,9 @@
 #include <tuple>
 
 #include "platform/fake/fake_attribute_selection.h"
+#include "platform/fake/fake_connections.h"
 #include "platform/fake/fake_error_text.h"
+#include "platform/fake/fake_failures.h"
 #include "platform/fake/fake_filter.h"
 #include "platform/fake/fake_locator.h"
 #include "platform/fake/fake_paged_search.h"
@@ -18,7 +20,6 @@ namespace nestwalk::fake {
 namespace {
 
 constexpr int kOperationsError = 1;
-constexpr int kBadParameter = -9;
 constexpr int kBadSearchFilter = -7;
 constexpr char kBindRequiredText[] =
     "000004DC: LdapErr: DSID-0C090A71, comment: In order to perform this operation a successful "
@@ -26,8 +27,6 @@ constexpr char kBindRequiredText[] =
 
 bool IsGlobalCatalogPort(int port) { return port == 3268 || port == 3269; }
 bool IsDirectoryPort(int port) { return port == 389 || port == 636 || IsGlobalCatalogPort(port); }
-
-bool PortMatches(const std::optional<int>& wanted, int port) { return !wanted || *wanted == port; }
 
 std::string OptionText(platform::LdapOption option, int value) {
   switch (option) {
@@ -40,26 +39,6 @@ std::string OptionText(platform::LdapOption option, int value) {
   }
   return "unknown=" + std::to_string(value);
 }
-
-struct OptionFailure {
-  std::string host;
-  platform::LdapOption option;
-  int code;
-};
-
-struct BindFailure {
-  std::string host;
-  std::optional<int> port;
-  int code;
-  std::optional<std::string> serverErrorText;
-};
-
-struct SearchFailure {
-  std::string host;
-  std::optional<int> port;
-  std::string base;
-  int code;
-};
 
 }  // namespace
 
@@ -77,43 +56,18 @@ struct FakeForest::State {
   platform::JoinAnswer join;
   platform::LoggedOnUserAnswer loggedOnUser;
 
-  std::map<std::string, int> openFailures;  // lower-cased host
-  std::vector<OptionFailure> optionFailures;
-  std::vector<BindFailure> bindFailures;
-  std::vector<SearchFailure> searchFailures;
+  FakeFailures failures;
   std::optional<PageFailure> pageFailure;
   bool failPagedStart = false;
 
-  // Indexed by handle id - 1; hosts are the ones reached (the default server for nullopt).
-  std::vector<ConnectionRecord> connections;
-  std::vector<std::string> hosts;
-  std::vector<std::optional<std::string>> serverErrors;
+  FakeConnections connections;
   std::vector<SearchRecord> searches;
   std::vector<LocatorCall> locatorCalls;
 
-  // The connection's index, or nullopt for a handle this forest never gave out.
-  std::optional<std::size_t> IndexOf(platform::LdapHandle handle) const {
-    if (!handle.valid() || handle.id() > connections.size()) return std::nullopt;
-    return static_cast<std::size_t>(handle.id() - 1);
-  }
-
-  // 0 when the handle may be used; otherwise the code the operation fails with. Use after
-  // unbind is counted.
-  int CheckUsable(platform::LdapHandle handle) {
-    std::optional<std::size_t> index = IndexOf(handle);
-    if (!index) return kBadParameter;
-    ConnectionRecord& record = connections[*index];
-    if (record.unbindCount > 0) {
-      ++record.useAfterUnbind;
-      return kBadParameter;
-    }
-    return 0;
-  }
-
   // The view behind a connection, or nullopt when nothing answers there.
   std::optional<View> ViewOf(std::size_t index) const {
-    const ServerSpec* server = tree.FindServer(hosts[index]);
-    int port = connections[index].port;
+    const ServerSpec* server = tree.FindServer(connections.reachedHost(index));
+    int port = connections.record(index).port;
     if (server == nullptr || !IsDirectoryPort(port)) return std::nullopt;
     bool globalCatalog = IsGlobalCatalogPort(port);
     if (globalCatalog && !server->globalCatalog) return std::nullopt;
@@ -121,17 +75,16 @@ struct FakeForest::State {
   }
 
   int Bind(platform::LdapHandle handle) {
-    if (int code = CheckUsable(handle); code != 0) return code;
-    std::size_t index = *IndexOf(handle);
-    ConnectionRecord& record = connections[index];
+    if (int code = connections.CheckUsable(handle); code != 0) return code;
+    std::size_t index = *connections.IndexOf(handle);
+    ConnectionRecord& record = connections.record(index);
     ++record.bindCount;
     record.bound = false;
-    serverErrors[index].reset();
-    for (const BindFailure& failure : bindFailures) {
-      if (SameText(failure.host, hosts[index]) && PortMatches(failure.port, record.port)) {
-        serverErrors[index] = failure.serverErrorText;
-        return failure.code;
-      }
+    connections.serverError(index).reset();
+    if (const BindFailure* failure =
+            failures.BindFailureFor(connections.reachedHost(index), record.port)) {
+      connections.serverError(index) = failure->serverErrorText;
+      return failure->code;
     }
     if (!ViewOf(index)) return platform::kLdapServerDown;
     record.bound = true;
@@ -151,12 +104,10 @@ struct FakeForest::State {
 
   // A search on a usable connection, after it was recorded.
   platform::SearchResult Search(std::size_t index, const platform::SearchRequest& request) {
-    const ConnectionRecord& record = connections[index];
-    for (const SearchFailure& failure : searchFailures) {
-      if (SameText(failure.host, hosts[index]) && PortMatches(failure.port, record.port) &&
-          SameText(failure.base, request.base)) {
-        return platform::SearchResult{failure.code, {}};
-      }
+    const ConnectionRecord& record = connections.record(index);
+    if (std::optional<int> code =
+            failures.SearchFailure(connections.reachedHost(index), record.port, request.base)) {
+      return platform::SearchResult{*code, {}};
     }
     std::optional<View> view = ViewOf(index);
     if (!view) return platform::SearchResult{platform::kLdapServerDown, {}};
@@ -164,7 +115,7 @@ struct FakeForest::State {
       return RootDse(*view, request);
     }
     if (!record.bound) {
-      serverErrors[index] = kBindRequiredText;
+      connections.serverError(index) = kBindRequiredText;
       return platform::SearchResult{kOperationsError, {}};
     }
     std::optional<Filter> filter = ParseFilter(request.filter);
@@ -281,21 +232,21 @@ void FakeForest::SetLoggedOnUser(platform::LoggedOnUserAnswer answer) {
 // ---- failure injection --------------------------------------------------------------------------
 
 void FakeForest::FailOpen(const std::string& host, int error) {
-  state_->openFailures[LowerCaseText(host)] = error;
+  state_->failures.AddOpen(host, error);
 }
 
 void FakeForest::FailOption(const std::string& host, platform::LdapOption option, int code) {
-  state_->optionFailures.push_back({host, option, code});
+  state_->failures.AddOption(host, option, code);
 }
 
 void FakeForest::FailBind(const std::string& host, std::optional<int> port, int code,
                           std::optional<std::string> serverErrorText) {
-  state_->bindFailures.push_back({host, port, code, std::move(serverErrorText)});
+  state_->failures.AddBind({host, port, code, std::move(serverErrorText)});
 }
 
 void FakeForest::FailSearch(const std::string& host, std::optional<int> port,
                             const std::string& base, int code) {
-  state_->searchFailures.push_back({host, port, base, code});
+  state_->failures.AddSearch(host, port, base, code);
 }
 
 void FakeForest::FailPagedSearchAfter(int pages, int code) {
@@ -306,12 +257,14 @@ void FakeForest::FailPagedSearchStart() { state_->failPagedStart = true; }
 
 // ---- what was asked -----------------------------------------------------------------------------
 
-const std::vector<ConnectionRecord>& FakeForest::connections() const { return state_->connections; }
+const std::vector<ConnectionRecord>& FakeForest::connections() const {
+  return state_->connections.records();
+}
 
 const ConnectionRecord& FakeForest::connection(platform::LdapHandle handle) const {
-  std::optional<std::size_t> index = state_->IndexOf(handle);
+  std::optional<std::size_t> index = state_->connections.IndexOf(handle);
   if (!index) throw std::out_of_range("FakeForest::connection: unknown handle");
-  return state_->connections[*index];
+  return state_->connections.record(*index);
 }
 
 const std::vector<SearchRecord>& FakeForest::searches() const { return state_->searches; }
@@ -320,24 +273,19 @@ const std::vector<LocatorCall>& FakeForest::locatorCalls() const { return state_
 
 int FakeForest::SearchCount(const std::string& host, std::optional<int> port,
                             const std::string& base) const {
+  const FakeConnections& connections = state_->connections;
   int count = 0;
   for (const SearchRecord& search : state_->searches) {
-    std::size_t index = *state_->IndexOf(search.handle);
-    if (SameText(state_->hosts[index], host) &&
-        PortMatches(port, state_->connections[index].port) && SameText(search.request.base, base)) {
+    std::size_t index = *connections.IndexOf(search.handle);
+    if (SameText(connections.reachedHost(index), host) &&
+        (!port || *port == connections.record(index).port) && SameText(search.request.base, base)) {
       ++count;
     }
   }
   return count;
 }
 
-int FakeForest::HandleMisuseCount() const {
-  int count = 0;
-  for (const ConnectionRecord& record : state_->connections) {
-    count += record.useAfterUnbind + std::max(0, record.unbindCount - 1);
-  }
-  return count;
-}
+int FakeForest::HandleMisuseCount() const { return state_->connections.MisuseCount(); }
 
 platform::Services FakeForest::services() { return platform::Services{*this, *this, *this}; }
 
@@ -345,30 +293,19 @@ platform::Services FakeForest::services() { return platform::Services{*this, *th
 
 platform::OpenResult FakeForest::Open(const std::optional<std::string>& host, int port, bool ssl) {
   std::string reached = host ? *host : state_->defaultServer;
-  auto failure = state_->openFailures.find(LowerCaseText(reached));
-  if (failure != state_->openFailures.end()) return platform::OpenResult{{}, failure->second};
-  platform::LdapHandle handle(state_->connections.size() + 1);
-  ConnectionRecord record;
-  record.handle = handle;
-  record.host = host;
-  record.port = port;
-  record.ssl = ssl;
-  state_->connections.push_back(std::move(record));
-  state_->hosts.push_back(reached);
-  state_->serverErrors.emplace_back();
-  return platform::OpenResult{handle, 0};
+  if (std::optional<int> error = state_->failures.OpenFailure(reached)) {
+    return platform::OpenResult{{}, *error};
+  }
+  return platform::OpenResult{state_->connections.Add(host, reached, port, ssl), 0};
 }
 
 int FakeForest::SetOption(platform::LdapHandle connection, platform::LdapOption option, int value) {
-  if (int code = state_->CheckUsable(connection); code != 0) return code;
-  std::size_t index = *state_->IndexOf(connection);
-  state_->connections[index].options.push_back(OptionText(option, value));
-  for (const OptionFailure& failure : state_->optionFailures) {
-    if (failure.option == option && SameText(failure.host, state_->hosts[index])) {
-      return failure.code;
-    }
-  }
-  return platform::kLdapSuccess;
+  FakeConnections& connections = state_->connections;
+  if (int code = connections.CheckUsable(connection); code != 0) return code;
+  std::size_t index = *connections.IndexOf(connection);
+  connections.record(index).options.push_back(OptionText(option, value));
+  return state_->failures.OptionFailure(connections.reachedHost(index), option)
+      .value_or(platform::kLdapSuccess);
 }
 
 int FakeForest::SimpleBind(platform::LdapHandle connection, const std::optional<std::string>&,
@@ -379,48 +316,49 @@ int FakeForest::SimpleBind(platform::LdapHandle connection, const std::optional<
 int FakeForest::NegotiateBind(platform::LdapHandle connection,
                               const std::optional<platform::ExplicitCredentials>& credentials) {
   int code = state_->Bind(connection);
-  if (std::optional<std::size_t> index = state_->IndexOf(connection);
-      index && code != kBadParameter) {
-    state_->connections[*index].credentials = credentials;
+  std::optional<std::size_t> index = state_->connections.IndexOf(connection);
+  if (index && state_->connections.record(*index).unbindCount == 0) {
+    state_->connections.record(*index).credentials = credentials;
   }
   return code;
 }
 
 platform::SearchResult FakeForest::Search(platform::LdapHandle connection,
                                           const platform::SearchRequest& request) {
-  if (int code = state_->CheckUsable(connection); code != 0)
+  if (int code = state_->connections.CheckUsable(connection); code != 0) {
     return platform::SearchResult{code, {}};
+  }
   state_->searches.push_back(SearchRecord{connection, request});
-  return state_->Search(*state_->IndexOf(connection), request);
+  return state_->Search(*state_->connections.IndexOf(connection), request);
 }
 
 std::unique_ptr<platform::PagedSearch> FakeForest::StartPagedSearch(
     platform::LdapHandle connection, const platform::SearchRequest& request, int pageSize) {
-  if (state_->CheckUsable(connection) != 0) return nullptr;
+  if (state_->connections.CheckUsable(connection) != 0) return nullptr;
   state_->searches.push_back(SearchRecord{connection, request, true, pageSize});
   if (state_->failPagedStart) return nullptr;
   int granted = pageSize;
   if (state_->maxPageSize > 0 && (granted <= 0 || granted > state_->maxPageSize)) {
     granted = state_->maxPageSize;
   }
-  State* state = state_.get();
+  FakeConnections* connections = &state_->connections;
   return std::make_unique<FakePagedSearch>(
-      state_->Search(*state_->IndexOf(connection), request), granted, state_->pageFailure,
-      [state, connection] { return state->CheckUsable(connection); });
+      state_->Search(*connections->IndexOf(connection), request), granted, state_->pageFailure,
+      [connections, connection] { return connections->CheckUsable(connection); });
 }
 
 std::string FakeForest::ErrorText(int code) { return LibldapErrorText(code); }
 
 std::optional<std::string> FakeForest::ServerErrorText(platform::LdapHandle connection) {
-  if (state_->CheckUsable(connection) != 0) return std::nullopt;
-  return state_->serverErrors[*state_->IndexOf(connection)];
+  if (state_->connections.CheckUsable(connection) != 0) return std::nullopt;
+  return state_->connections.serverError(*state_->connections.IndexOf(connection));
 }
 
 void FakeForest::Unbind(platform::LdapHandle connection) {
-  std::optional<std::size_t> index = state_->IndexOf(connection);
+  std::optional<std::size_t> index = state_->connections.IndexOf(connection);
   if (!index) return;
   // `bound` stays as it was: the record tells whether a bind succeeded before the unbind.
-  ++state_->connections[*index].unbindCount;
+  ++state_->connections.record(*index).unbindCount;
 }
 
 // ---- platform::Locator --------------------------------------------------------------------------
