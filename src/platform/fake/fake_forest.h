@@ -33,7 +33,8 @@
 //   as an entry, a naming context nor a container of entries gives 32. A filter the grammar
 //   above does not cover gives -7. Every entry counts as having an objectClass.
 // - Operations on a handle after its Unbind fail with -9 and are counted (HandleMisuseCount);
-//   so do handles this forest never gave out, which are not counted.
+//   handles this forest never gave out fail the same way but are not counted.
+// - When several injected failures fit one operation, the one added first applies.
 #ifndef NESTWALK_PLATFORM_FAKE_FAKE_FOREST_H_
 #define NESTWALK_PLATFORM_FAKE_FAKE_FOREST_H_
 
