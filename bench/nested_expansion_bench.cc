@@ -1,12 +1,10 @@
-// The nested expansion over many groups: the work list, the per-group reads and the server
-// maps, with the directory's own cost taken out. The fake forest computes memberOf afresh from
-// every entry on each search, so its searches are answered here from an index of the same forest.
+// The nested expansion over many groups of a fake forest: the work list, the per-group reads and
+// the server maps.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <sstream>
 #include <string>
-#include <unordered_map>
 
 #include "ldap/connection_list.h"
 #include "ldap/server_maps.h"
@@ -22,45 +20,26 @@ constexpr char kDomain[] = "DC=corp,DC=example,DC=com";
 constexpr char kHost[] = "dc1.corp.example.com";
 constexpr char kAlice[] = "CN=Alice,CN=Users,DC=corp,DC=example,DC=com";
 
-std::string GroupDn(int index) {
+std::string GroupName(int index) {
   char name[16];
   std::snprintf(name, sizeof name, "G%07d", index);
-  return "CN=" + std::string(name) + ",OU=Groups," + kDomain;
+  return name;
 }
 
-// A fake forest of one domain whose base searches are answered from an index. The groups form a
-// binary tree upwards: alice is in group 0, and group i in groups 2i+1 and 2i+2. Work thus
-// proceeds in key order while new groups keep arriving behind the done ones, the case in which a
-// scan from the first entry for the next pending group costs most.
-class IndexedForest : public fake::FakeForest {
- public:
-  explicit IndexedForest(int groups) {
-    AddDomain({.dn = kDomain, .flatName = "CORP", .sid = "S-1-5-21-1-2-3"});
-    AddServer({.host = kHost, .domainDn = kDomain, .site = "Hub", .globalCatalog = true});
-    index_[LowerCaseText(kAlice)] = {kAlice, {{"memberOf", {GroupDn(0)}}}};
-    for (int i = 0; i < groups; ++i) {
-      platform::Entry entry{
-          GroupDn(i),
-          {{"sAMAccountName", {"G" + std::to_string(i)}}, {"groupType", {"-2147483646"}}}};
-      std::vector<std::string> parents;
-      for (int parent : {2 * i + 1, 2 * i + 2}) {
-        if (parent < groups) parents.push_back(GroupDn(parent));
-      }
-      if (!parents.empty()) entry.attributes.push_back({"memberOf", std::move(parents)});
-      index_[LowerCaseText(entry.dn)] = std::move(entry);
-    }
-  }
+std::string GroupDn(int index) { return "CN=" + GroupName(index) + ",OU=Groups," + kDomain; }
 
-  platform::SearchResult Search(platform::LdapHandle,
-                                const platform::SearchRequest& request) override {
-    auto found = index_.find(LowerCaseText(request.base));
-    if (found == index_.end()) return {.code = platform::kLdapNoSuchObject, .entries = {}};
-    return {.code = platform::kLdapSuccess, .entries = {found->second}};
+// One domain whose groups form a binary tree upwards: alice is in group 0, and group i in groups
+// 2i+1 and 2i+2. Work thus proceeds in key order while new groups keep arriving behind the done
+// ones, the case in which a scan from the first entry for the next pending group costs most.
+void BuildForest(fake::FakeForest& forest, int groups) {
+  forest.AddDomain({.dn = kDomain, .flatName = "CORP", .sid = "S-1-5-21-1-2-3"});
+  forest.AddServer({.host = kHost, .domainDn = kDomain, .site = "Hub", .globalCatalog = true});
+  forest.AddUser(kAlice, "alice", "513");
+  for (int i = 0; i < groups; ++i) {
+    forest.AddGroup(GroupDn(i), GroupName(i), "-2147483646",
+                    {i == 0 ? std::string(kAlice) : GroupDn((i - 1) / 2)});
   }
-
- private:
-  std::unordered_map<std::string, platform::Entry> index_;
-};
+}
 
 platform::LdapHandle Bind(fake::FakeForest& forest, int port) {
   platform::LdapHandle handle = forest.Open(std::string(kHost), port, false).handle;
@@ -70,7 +49,8 @@ platform::LdapHandle Bind(fake::FakeForest& forest, int port) {
 
 void BM_NestedExpansion(benchmark::State& state) {
   const int groups = static_cast<int>(state.range(0));
-  IndexedForest forest(groups);
+  fake::FakeForest forest;
+  BuildForest(forest, groups);
   platform::Services services = forest.services();
   std::ostringstream out;
   std::ostringstream err;
