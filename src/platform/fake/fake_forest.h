@@ -29,9 +29,10 @@
 //   groups of other domains) show without their `member` values, as on a real GC.
 // - The RootDSE (base "", base scope) can be read without a bind; every other search on an
 //   unbound connection fails with 1 ("Operations error") and AD's server error text. A
-//   subtree search stays in the naming context of its base; a base that the view shows neither
-//   as an entry, a naming context nor a container of entries gives 32. A filter the grammar
-//   above does not cover gives -7. Every entry counts as having an objectClass.
+//   subtree search stays in the naming context of its base. A base in a domain that the view
+//   does not show gives 10 ("Referral"), as a DC refers the search to that domain; any other
+//   base that the view shows neither as an entry, a naming context nor a container gives 32. A
+//   filter the grammar above does not cover gives -7. Every entry counts as having an objectClass.
 // - Operations on a handle after its Unbind fail with -9 and are counted (HandleMisuseCount);
 //   handles this forest never gave out fail the same way but are not counted.
 // - When several injected failures fit one operation, the one added first applies.
@@ -58,9 +59,9 @@ struct DomainSpec {
 };
 
 struct ServerSpec {
-  std::string host;          // DNS host name, "dc1.corp.example.com"
-  std::string domainDn;      // the domain it is a DC of
-  std::string site;          // "Default-First-Site-Name"
+  std::string host;      // DNS host name, "dc1.corp.example.com"
+  std::string domainDn;  // the domain it is a DC of
+  std::string site;      // "Default-First-Site-Name"
   bool globalCatalog = false;
 };
 
@@ -91,7 +92,8 @@ struct LocatorCall {
   unsigned flags = 0;
 };
 
-class FakeForest : public platform::Directory, public platform::Locator,
+class FakeForest : public platform::Directory,
+                   public platform::Locator,
                    public platform::HostQueries {
  public:
   FakeForest();

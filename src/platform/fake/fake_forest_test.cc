@@ -26,6 +26,15 @@ constexpr char kUniversal[] = "-2147483640";
 
 using Values = std::vector<std::string>;
 
+// A subtree search for every attribute.
+platform::SearchRequest Subtree(const std::string& base, const std::string& filter) {
+  platform::SearchRequest request;
+  request.base = base;
+  request.scope = platform::SearchScope::kSubtree;
+  request.filter = filter;
+  return request;
+}
+
 class FakeForestTest : public ::testing::Test {
  protected:
   FakeForestTest() {
@@ -81,8 +90,12 @@ TEST_F(FakeForestTest, MemberOfIsTheBackLinkOfWhatEachViewHolds) {
     EXPECT_EQ(result.entries[0].attributes[0].name, "memberOf");
     EXPECT_EQ(result.entries[0].attributes[0].values, c.memberOf) << c.host << ":" << c.port;
   }
-  // A DC of another domain does not show the account at all.
-  EXPECT_EQ(Read(Bound(kDc1, 389), kAlice).code, platform::kLdapNoSuchObject);
+  // A DC of another domain does not show the account: it refers the search there.
+  EXPECT_EQ(Read(Bound(kDc1, 389), kAlice).code, 10);
+  EXPECT_EQ(Read(Bound(kDc2, 389), "CN=Nobody,DC=emea,DC=corp,DC=example,DC=com").code,
+            platform::kLdapNoSuchObject);
+  EXPECT_EQ(Read(Bound(kDc2, 389), "CN=Nobody,DC=elsewhere,DC=test").code,
+            platform::kLdapNoSuchObject);
 }
 
 TEST_F(FakeForestTest, AGcShowsGroupsOfOtherDomainsWithoutMembersItDoesNotHold) {
@@ -121,8 +134,7 @@ TEST_F(FakeForestTest, OwnMemberOfValuesReplaceTheBackLinkOnEveryView) {
 TEST_F(FakeForestTest, SubtreeSearchesStayInTheirNamingContextAndKeepTheAddedOrder) {
   platform::LdapHandle dc1 = Bound(kDc1, 389);
   auto dns = [&](const std::string& base, const std::string& filter) {
-    platform::SearchResult result = forest_.Search(
-        dc1, {.base = base, .scope = platform::SearchScope::kSubtree, .filter = filter});
+    platform::SearchResult result = forest_.Search(dc1, Subtree(base, filter));
     Values found;
     for (const platform::Entry& entry : result.entries) found.push_back(entry.dn);
     return found;
@@ -136,11 +148,9 @@ TEST_F(FakeForestTest, SubtreeSearchesStayInTheirNamingContextAndKeepTheAddedOrd
                 "(&(objectCategory=crossRef)(nETBIOSName=emea))"),
             (Values{"CN=EMEA,CN=Partitions,CN=Configuration,DC=corp,DC=example,DC=com"}));
   platform::SearchResult missing =
-      forest_.Search(dc1, {.base = "OU=Nowhere,DC=corp,DC=example,DC=com",
-                           .scope = platform::SearchScope::kSubtree,
-                           .filter = "(objectClass=*)"});
+      forest_.Search(dc1, Subtree("OU=Nowhere,DC=corp,DC=example,DC=com", "(objectClass=*)"));
   EXPECT_EQ(missing.code, platform::kLdapNoSuchObject);
-  EXPECT_EQ(forest_.Search(dc1, {.base = kRoot, .filter = "(cn=x"}).code, -7);
+  EXPECT_EQ(forest_.Search(dc1, Subtree(kRoot, "(cn=x")).code, -7);
 }
 
 TEST_F(FakeForestTest, BuildersGiveObjectSidsOfTheirDomain) {
@@ -251,9 +261,8 @@ TEST_F(FakeForestTest, PagedSearchesDeliverPagesInOrderThenEnd) {
     forest_.AddEntry("CN=S" + std::to_string(i) + ",CN=Sites,CN=Configuration," + kRoot,
                      {{"objectCategory", {"server"}}});
   }
-  const platform::SearchRequest request{.base = std::string("CN=Sites,CN=Configuration,") + kRoot,
-                                        .scope = platform::SearchScope::kSubtree,
-                                        .filter = "(objectCategory=server)"};
+  const platform::SearchRequest request =
+      Subtree(std::string("CN=Sites,CN=Configuration,") + kRoot, "(objectCategory=server)");
   struct Case {
     int asked;
     int maxPageSize;
@@ -282,9 +291,7 @@ TEST_F(FakeForestTest, PagedSearchesDeliverPagesInOrderThenEnd) {
 }
 
 TEST_F(FakeForestTest, PagedSearchFailuresAndEmptyResults) {
-  const platform::SearchRequest none{.base = kRoot,
-                                     .scope = platform::SearchScope::kSubtree,
-                                     .filter = "(objectCategory=sitelink)"};
+  const platform::SearchRequest none = Subtree(kRoot, "(objectCategory=sitelink)");
   std::vector<platform::Entry> page{platform::Entry{"stale", {}}};
   std::unique_ptr<platform::PagedSearch> empty =
       forest_.StartPagedSearch(Bound(kDc1, 389), none, 1000);
@@ -292,8 +299,7 @@ TEST_F(FakeForestTest, PagedSearchFailuresAndEmptyResults) {
   EXPECT_TRUE(page.empty());
   EXPECT_EQ(empty->NextPage(page), platform::kLdapNoResultsReturned);
 
-  const platform::SearchRequest groups{
-      .base = kRoot, .scope = platform::SearchScope::kSubtree, .filter = "(objectCategory=group)"};
+  const platform::SearchRequest groups = Subtree(kRoot, "(objectCategory=group)");
   forest_.FailPagedSearchAfter(1, platform::kLdapServerDown);
   std::unique_ptr<platform::PagedSearch> failing =
       forest_.StartPagedSearch(Bound(kDc1, 389), groups, 1);
@@ -311,8 +317,8 @@ TEST_F(FakeForestTest, CountsEveryUseOfAHandleAfterItsUnbind) {
   EXPECT_EQ(forest_.HandleMisuseCount(), 0);
 
   platform::LdapHandle twice = Bound(kDc1, 389);
-  std::unique_ptr<platform::PagedSearch> paged = forest_.StartPagedSearch(
-      twice, {.base = kRoot, .scope = platform::SearchScope::kSubtree, .filter = ""}, 1000);
+  std::unique_ptr<platform::PagedSearch> paged =
+      forest_.StartPagedSearch(twice, Subtree(kRoot, ""), 1000);
   forest_.Unbind(twice);
   forest_.Unbind(twice);
   EXPECT_EQ(forest_.HandleMisuseCount(), 1);
@@ -321,7 +327,7 @@ TEST_F(FakeForestTest, CountsEveryUseOfAHandleAfterItsUnbind) {
   EXPECT_EQ(forest_.SetOption(twice, platform::LdapOption::kReferrals, 0), -9);
   std::vector<platform::Entry> page;
   EXPECT_EQ(paged->NextPage(page), -9);
-  EXPECT_EQ(forest_.StartPagedSearch(twice, {.base = kRoot}, 1000), nullptr);
+  EXPECT_EQ(forest_.StartPagedSearch(twice, Subtree(kRoot, ""), 1000), nullptr);
   EXPECT_EQ(forest_.HandleMisuseCount(), 6);
   EXPECT_EQ(forest_.connection(twice).useAfterUnbind, 5);
   EXPECT_EQ(forest_.connection(twice).unbindCount, 2);

@@ -13,6 +13,7 @@ namespace nestwalk::fake {
 namespace {
 
 constexpr std::int64_t kUniversalGroupBit = 0x8;
+constexpr int kLdapReferral = 10;
 
 bool IsUniversal(const std::vector<platform::Attribute>& attributes) {
   std::optional<std::string> type = platform::Entry{"", attributes}.First("groupType");
@@ -200,7 +201,11 @@ FindResult FakeTree::Find(const View& view, const std::string& base, platform::S
                           const Filter& filter) const {
   const std::string lowerBase = LowerCaseText(base);
   const int baseContext = ContextOf(lowerBase);
-  if (!Shows(view, baseContext)) return FindResult{platform::kLdapNoSuchObject, {}};
+  if (!Shows(view, baseContext)) {
+    // A DC refers searches of the forest's other domains to them, as AD does.
+    return FindResult{IsDomainContext(baseContext) ? kLdapReferral : platform::kLdapNoSuchObject,
+                      {}};
+  }
   FindResult result;
   if (scope == platform::SearchScope::kBase) {
     auto place = entryIndex_.find(lowerBase);

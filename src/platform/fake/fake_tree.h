@@ -57,7 +57,8 @@ class FakeTree {
 
   // The entries a search of `view` finds below `base` (base scope: the entry itself) that match
   // `filter`, in the order they were added. A subtree search stays inside the naming context
-  // of its base. code 32 when the view shows no entry, naming context or container at `base`.
+  // of its base. code 10 (a referral) when `base` lies in a domain the view does not show, 32
+  // when the view shows no entry, naming context or container at `base`.
   FindResult Find(const View& view, const std::string& base, platform::SearchScope scope,
                   const Filter& filter) const;
 
