@@ -31,14 +31,14 @@ TEST(AccountFilterTest, CategoryByKindAndTheNameEscaped) {
 class GetUserDnTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::AddCorpDomain(forest_);
+    testing::AddCorpWithDc1(forest_, true);
     forest_.AddUser("CN=Alice,CN=Users,DC=corp,DC=example,DC=com", "alice", "513");
     forest_.AddUser("CN=Ann,CN=Users,DC=corp,DC=example,DC=com", "ann", "513");
     forest_.AddUser("CN=Twin1,OU=A,DC=corp,DC=example,DC=com", "twin", "513");
     forest_.AddUser("CN=Twin2,OU=B,DC=corp,DC=example,DC=com", "twin", "513");
     forest_.AddComputer("CN=WS1,CN=Computers,DC=corp,DC=example,DC=com", "WS1$", "515");
     forest_.AddGroup("CN=Sales,DC=corp,DC=example,DC=com", "Sales", "-2147483646", {});
-    connection_ = testing::BindTo(forest_, testing::kDc1);
+    connection_ = testing::BindTo(forest_, testing::kCorpDc1Host);
   }
 
   struct Outcome {
@@ -48,7 +48,7 @@ class GetUserDnTest : public ::testing::Test {
   Outcome Lookup(const std::string& name, AccountKind kind, bool debug = false) {
     testing::CapturedConsole captured(debug);
     AccountObject account =
-        GetUserDN(captured.console, forest_, connection_, testing::kCorpDn, name, kind);
+        GetUserDN(captured.console, forest_, connection_, testing::kCorpDomainDn, name, kind);
     EXPECT_EQ(captured.out.str(), "");
     return {account, captured.err.str()};
   }
@@ -114,7 +114,8 @@ TEST_F(GetUserDnTest, NotFoundAndNotUniqueGiveAnEmptyDn) {
 }
 
 TEST_F(GetUserDnTest, AFailedSearchWritesTheSearchFailureLines) {
-  forest_.FailSearch(testing::kDc1, std::nullopt, testing::kCorpDn, platform::kLdapServerDown);
+  forest_.FailSearch(testing::kCorpDc1Host, std::nullopt, testing::kCorpDomainDn,
+                     platform::kLdapServerDown);
   Outcome outcome = Lookup("alice", AccountKind::kUser);
   EXPECT_EQ(outcome.account.dn, "");
   EXPECT_EQ(outcome.err, "LDAP_SEARCH_S: 0xffffffff\nLDAP_SEARCH_S: Can't contact LDAP server\n\n");

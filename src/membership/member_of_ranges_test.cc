@@ -57,11 +57,11 @@ std::vector<std::string> GroupDns(int count) {
 class CollectMemberOfTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::AddCorpDomain(forest_);
+    testing::AddCorpWithDc1(forest_, true);
     std::vector<std::string> dns = GroupDns(8);
     forest_.AddGroup(kRead.base, "G", "2", {});
     for (const std::string& dn : dns) forest_.AddGroup(dn, "x", "2", {kRead.base});
-    connection_ = testing::BindTo(forest_, testing::kDc1);
+    connection_ = testing::BindTo(forest_, testing::kCorpDc1Host);
   }
 
   std::vector<std::string> Collect() {

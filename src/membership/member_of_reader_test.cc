@@ -18,12 +18,12 @@ const std::string kAlice = "CN=Alice,CN=Users,DC=corp,DC=example,DC=com";
 class EnumerateMembershipsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::AddCorpDomain(forest_);
+    testing::AddCorpWithDc1(forest_, true);
     forest_.AddUser(kAlice, "alice", "513");
     forest_.AddGroup(kG, "G", "-2147483646", {kAlice});
     forest_.AddGroup(kA, "A", "2", {kG, kAlice});
     forest_.AddGroup(kB, "B", "8", {kG});
-    connection_ = testing::BindTo(forest_, testing::kDc1);
+    connection_ = testing::BindTo(forest_, testing::kCorpDc1Host);
   }
 
   fake::FakeForest forest_;
@@ -109,7 +109,7 @@ TEST_F(EnumerateMembershipsTest, MissingAttributesGiveTheirMarkers) {
 }
 
 TEST_F(EnumerateMembershipsTest, FailedReadsWriteTheirLinesInEveryModeAndAddNothing) {
-  forest_.FailSearch(testing::kDc1, std::nullopt, kA, platform::kLdapServerDown);
+  forest_.FailSearch(testing::kCorpDc1Host, std::nullopt, kA, platform::kLdapServerDown);
   struct Case {
     std::string dn;
     std::string err;

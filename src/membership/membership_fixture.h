@@ -1,5 +1,5 @@
-// Test support for the membership tests: fake forests of one and of three domains, and a bound
-// connection to one of their servers.
+// Test support for the membership tests: a fake forest of three domains, and a bound connection
+// to a server of a fake forest.
 #ifndef NESTWALK_MEMBERSHIP_MEMBERSHIP_FIXTURE_H_
 #define NESTWALK_MEMBERSHIP_MEMBERSHIP_FIXTURE_H_
 
@@ -7,34 +7,24 @@
 
 #include "platform/fake/fake_forest.h"
 #include "support/captured_console.h"
+#include "support/corp_forest.h"
 
 namespace nestwalk::testing {
 
-inline constexpr char kCorpDn[] = "DC=corp,DC=example,DC=com";
+// The SID that AddCorpWithDc1 gives corp.
 inline constexpr char kCorpSid[] = "S-1-5-21-1-2-3";
-inline constexpr char kDc1[] = "dc1.corp.example.com";
-
-// The forest root domain corp.example.com with its DC dc1, a GC when `globalCatalog`.
-inline void AddCorpDomain(fake::FakeForest& forest, bool globalCatalog = true) {
-  forest.AddDomain({.dn = kCorpDn, .flatName = "CORP", .sid = kCorpSid});
-  forest.AddServer({.host = kDc1,
-                    .domainDn = kCorpDn,
-                    .site = "Default-First-Site-Name",
-                    .globalCatalog = globalCatalog});
-}
 
 // A forest of three domains: the root corp.example.com (DC dc1, a GC) with the universal groups,
 // its child emea.corp.example.com (DC dc2, no GC) with the global groups and the account alice,
 // and the tree other.test (DC dc3, a GC when `otherIsGc`) with universal and domain-local
 // groups. Memberships, upwards from alice:
-//   alice -> Staff (emea, global; primary group Domain Users, RID 513)
-//   Staff -> All, Zahn and Aerzte (emea global, Aerzte spelt with the byte 0xC4), U-All (root
-//   universal),
-//            U-Other and U-Other2 (other.test universal)
+//   alice -> Staff (emea global); her primary group is Domain Users (RID 513)
+//   Staff -> All, Zahn, Aerzte (emea global; Aerzte spelt with the byte 0xC4),
+//            U-All (root universal), U-Other and U-Other2 (other.test universal)
 //   All -> Staff (a cycle; All's own memberOf spells Staff in other letter case)
 //   U-Other -> DL-Other (other.test domain local)
 struct ThreeDomainForest {
-  static constexpr char kRoot[] = "DC=corp,DC=example,DC=com";
+  static constexpr const char* kRoot = kCorpDomainDn;
   static constexpr char kChild[] = "DC=emea,DC=corp,DC=example,DC=com";
   static constexpr char kOther[] = "DC=other,DC=test";
   static constexpr char kDc2[] = "dc2.emea.corp.example.com";
@@ -52,13 +42,13 @@ struct ThreeDomainForest {
   static constexpr char kDlOther[] = "CN=DL-Other,DC=other,DC=test";
 
   static void Build(fake::FakeForest& forest, bool otherIsGc) {
-    forest.AddDomain({.dn = kRoot, .flatName = "CORP", .sid = kCorpSid});
+    AddCorpWithDc1(forest, /*globalCatalog=*/true);
     forest.AddDomain({.dn = kChild, .flatName = "EMEA", .sid = "S-1-5-21-4-5-6"});
     forest.AddDomain({.dn = kOther, .flatName = "OTHER", .sid = "S-1-5-21-7-8-9"});
-    const std::string site = "Default-First-Site-Name";
-    forest.AddServer({.host = kDc1, .domainDn = kRoot, .site = site, .globalCatalog = true});
-    forest.AddServer({.host = kDc2, .domainDn = kChild, .site = site, .globalCatalog = false});
-    forest.AddServer({.host = kDc3, .domainDn = kOther, .site = site, .globalCatalog = otherIsGc});
+    forest.AddServer(
+        {.host = kDc2, .domainDn = kChild, .site = kDefaultSite, .globalCatalog = false});
+    forest.AddServer(
+        {.host = kDc3, .domainDn = kOther, .site = kDefaultSite, .globalCatalog = otherIsGc});
     forest.AddUser(kAlice, "alice", "513");
     // A primary group lists no members: the account names it by primaryGroupID only.
     forest.AddGroup(kDomainUsers, "Domain Users", "-2147483646", {}, 513);

@@ -51,10 +51,10 @@ std::vector<int> PortsOpened(const fake::FakeForest& forest, const std::string& 
 class OneDomainRunTest : public ::testing::Test {
  protected:
   void Build(bool dcIsGc) {
-    testing::AddCorpDomain(forest_, dcIsGc);
+    testing::AddCorpWithDc1(forest_, dcIsGc);
     if (!dcIsGc) {
       forest_.AddServer({.host = "gc1.corp.example.com",
-                         .domainDn = testing::kCorpDn,
+                         .domainDn = testing::kCorpDomainDn,
                          .site = "Default-First-Site-Name",
                          .globalCatalog = true});
     }
@@ -79,14 +79,14 @@ class OneDomainRunTest : public ::testing::Test {
 TEST_F(OneDomainRunTest, ADcThatIsAGcNamedByTheForestLocatorServesBothRoles) {
   Build(/*dcIsGc=*/true);
   ExpectRun(forest_, {"-u", "CORP\\bob"}, {kReport, kBanner, 0});
-  EXPECT_EQ(PortsOpened(forest_, testing::kDc1), (std::vector<int>{389, 3268}));
+  EXPECT_EQ(PortsOpened(forest_, testing::kCorpDc1Host), (std::vector<int>{389, 3268}));
   EXPECT_EQ(forest_.connections().size(), 2u);
 }
 
 TEST_F(OneDomainRunTest, ADcThatIsNoGcAndAGcElsewhere) {
   Build(/*dcIsGc=*/false);
   ExpectRun(forest_, {"-u", "CORP\\bob"}, {kReport, kBanner, 0});
-  EXPECT_EQ(PortsOpened(forest_, testing::kDc1), (std::vector<int>{389}));
+  EXPECT_EQ(PortsOpened(forest_, testing::kCorpDc1Host), (std::vector<int>{389}));
   EXPECT_EQ(PortsOpened(forest_, "gc1.corp.example.com"), (std::vector<int>{3268}));
 }
 
@@ -104,7 +104,7 @@ TEST_F(OneDomainRunTest, ThePrimaryGroupIsFoundByItsSidAndLeftOutWithNp) {
   EXPECT_EQ(withFilter, 1);
 
   fake::FakeForest again;
-  testing::AddCorpDomain(again);
+  testing::AddCorpWithDc1(again, true);
   again.AddUser(kBob, "bob", "513");
   again.AddGroup("CN=Domain Users,CN=Users,DC=corp,DC=example,DC=com", "Domain Users",
                  "-2147483646", {}, 513);
@@ -221,7 +221,7 @@ TEST(ThreeDomainRunTest, GroupsOfEveryDomainThroughTheServersOfTheirDomain) {
   };
   for (Case c :
        {Case{Forest::kUOther, 1, 1}, Case{Forest::kDlOther, 0, 1}, Case{Forest::kUOther2, 0, 1}}) {
-    EXPECT_EQ(forest.SearchCount(testing::kDc1, 3268, c.dn), c.gcReads) << c.dn;
+    EXPECT_EQ(forest.SearchCount(testing::kCorpDc1Host, 3268, c.dn), c.gcReads) << c.dn;
     EXPECT_EQ(forest.SearchCount(Forest::kDc3, 389, c.dn), c.dc3Reads) << c.dn;
   }
   EXPECT_EQ(PortsOpened(forest, Forest::kDc3), (std::vector<int>{389}));

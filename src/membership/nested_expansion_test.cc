@@ -35,11 +35,12 @@ class NestedExpansionTest : public ::testing::Test {
   void Start(bool otherIsGc) {
     Forest::Build(forest_, otherIsGc);
     dc_ = testing::BindTo(forest_, Forest::kDc2);
-    gc_ = testing::BindTo(forest_, testing::kDc1, 3268);
+    gc_ = testing::BindTo(forest_, testing::kCorpDc1Host, 3268);
     connections_.Append(dc_);
     connections_.Append(gc_);
     maps_.dcList[LowerCaseText(Forest::kChild)] = {Forest::kDc2, "default-first-site-name", dc_};
-    maps_.gcList[LowerCaseText(Forest::kRoot)] = {testing::kDc1, "default-first-site-name", gc_};
+    maps_.gcList[LowerCaseText(Forest::kRoot)] = {testing::kCorpDc1Host, "default-first-site-name",
+                                                  gc_};
   }
 
   void Expand() {
@@ -65,7 +66,8 @@ class NestedExpansionTest : public ::testing::Test {
     friend bool operator==(const Reads&, const Reads&) = default;
   };
   Reads ReadsOf(const std::string& dn, const std::string& host) const {
-    return {forest_.SearchCount(testing::kDc1, 3268, dn), forest_.SearchCount(host, 389, dn)};
+    return {forest_.SearchCount(testing::kCorpDc1Host, 3268, dn),
+            forest_.SearchCount(host, 389, dn)};
   }
 
   fake::FakeForest forest_;
@@ -100,8 +102,10 @@ TEST_F(NestedExpansionTest, ADcThatIsAGcServesItsDomainAfterItsFirstGroup) {
     Reads reads;
   };
   const Case cases[] = {
-      {Forest::kStaff, Forest::kDc2, {1, 1}},    // emea has a DC but no GC entry: read twice
-      {Forest::kUAll, testing::kDc1, {1, 0}},    // the root's GC entry is the forest GC itself
+      {Forest::kStaff, Forest::kDc2, {1, 1}},  // emea has a DC but no GC entry: read twice
+      {Forest::kUAll,
+       testing::kCorpDc1Host,
+       {1, 0}},                                  // the root's GC entry is the forest GC itself
       {Forest::kUOther, Forest::kDc3, {1, 1}},   // found dc3 on demand: read twice
       {Forest::kDlOther, Forest::kDc3, {0, 1}},  // later groups through dc3 alone
       {Forest::kUOther2, Forest::kDc3, {0, 1}},

@@ -16,9 +16,9 @@ const std::string kUsers = "CN=Domain Users,CN=Users,DC=corp,DC=example,DC=com";
 class GetPrimaryGroupDnTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::AddCorpDomain(forest_);
+    testing::AddCorpWithDc1(forest_, true);
     forest_.AddGroup(kUsers, "Domain Users", "-2147483646", {}, 513);
-    connection_ = testing::BindTo(forest_, testing::kDc1);
+    connection_ = testing::BindTo(forest_, testing::kCorpDc1Host);
   }
 
   struct Outcome {
@@ -27,8 +27,8 @@ class GetPrimaryGroupDnTest : public ::testing::Test {
   };
   Outcome Resolve(const std::string& primaryGroupID, bool debug = false) {
     testing::CapturedConsole captured(debug);
-    std::string dn =
-        GetPrimaryGroupDN(captured.console, forest_, connection_, testing::kCorpDn, primaryGroupID);
+    std::string dn = GetPrimaryGroupDN(captured.console, forest_, connection_,
+                                       testing::kCorpDomainDn, primaryGroupID);
     EXPECT_EQ(captured.out.str(), "");
     return {dn, captured.err.str()};
   }
@@ -77,7 +77,7 @@ class GetPrimaryGroupDnMissingTest : public GetPrimaryGroupDnTest,
 
 TEST_P(GetPrimaryGroupDnMissingTest, GivesOneLineAndAnEmptyDn) {
   const MissingPieceCase& c = GetParam();
-  if (!c.domainObject.empty()) forest_.AddEntry(testing::kCorpDn, c.domainObject);
+  if (!c.domainObject.empty()) forest_.AddEntry(testing::kCorpDomainDn, c.domainObject);
   Outcome outcome = Resolve(c.primaryGroupID);
   EXPECT_EQ(outcome.dn, "");
   EXPECT_EQ(outcome.err, c.err);
@@ -111,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
                          "ERROR: Couldn't find primary group with SID S-1-5-21-1-2-3-1234\n"}));
 
 TEST_F(GetPrimaryGroupDnTest, AFailedDomainReadWritesTheSearchFailureLines) {
-  forest_.FailSearch(testing::kDc1, std::nullopt, testing::kCorpDn, platform::kLdapServerDown);
+  forest_.FailSearch(testing::kCorpDc1Host, std::nullopt, testing::kCorpDomainDn,
+                     platform::kLdapServerDown);
   Outcome outcome = Resolve("513");
   EXPECT_EQ(outcome.dn, "");
   EXPECT_EQ(outcome.err, "LDAP_SEARCH_S: 0xffffffff\nLDAP_SEARCH_S: Can't contact LDAP server\n\n");
