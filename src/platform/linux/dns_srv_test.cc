@@ -5,24 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/linux/dns_name_fixture.h"
+
 namespace nestwalk::platform {
 namespace {
 
 std::string Be16(std::uint16_t v) {
   return {static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
-}
-
-std::string Name(const std::string& dotted) {
-  std::string out;
-  std::size_t start = 0;
-  while (start < dotted.size()) {
-    std::size_t dot = dotted.find('.', start);
-    if (dot == std::string::npos) dot = dotted.size();
-    out += static_cast<char>(dot - start);
-    out += dotted.substr(start, dot - start);
-    start = dot + 1;
-  }
-  return out + '\0';
 }
 
 constexpr std::uint16_t kSrv = 33;
@@ -41,15 +30,15 @@ std::string Srv(std::uint16_t priority, std::uint16_t weight, std::uint16_t port
 
 std::string Message(const std::string& records, std::uint16_t count) {
   return Be16(0x1234) + Be16(0x8180) + Be16(1) + Be16(count) + Be16(0) + Be16(0) +
-         Name("_ldap._tcp.dc._msdcs.corp.test") + Be16(kSrv) + Be16(1) + records;
+         DnsName("_ldap._tcp.dc._msdcs.corp.test") + Be16(kSrv) + Be16(1) + records;
 }
 
 TEST(DnsSrvTest, DecodesSrvRecordsOfAnAnswer) {
   // The second target is compressed: "dc2" + a pointer to "corp.test" inside the question.
-  const std::string question = Name("_ldap._tcp.dc._msdcs.corp.test");
+  const std::string question = DnsName("_ldap._tcp.dc._msdcs.corp.test");
   const std::uint16_t corpAt = static_cast<std::uint16_t>(12 + question.find("\x04"
                                                                              "corp"));
-  const std::string records = Record(kSrv, Srv(0, 100, 389, Name("dc1.corp.test"))) +
+  const std::string records = Record(kSrv, Srv(0, 100, 389, DnsName("dc1.corp.test"))) +
                               Record(kA, "\x7f\0\0\x01") +
                               Record(kSrv, Srv(5, 0, 3268,
                                                "\x03"
@@ -69,7 +58,7 @@ TEST(DnsSrvTest, DecodesSrvRecordsOfAnAnswer) {
 }
 
 TEST(DnsSrvTest, UnusableMessagesFindNothing) {
-  const std::string good = Record(kSrv, Srv(0, 0, 389, Name("dc1.corp.test")));
+  const std::string good = Record(kSrv, Srv(0, 0, 389, DnsName("dc1.corp.test")));
   struct Case {
     const char* name;
     std::string message;

@@ -20,36 +20,40 @@ Context OpenContext() {
   return Context(context);
 }
 
-// Handles that need the context to be released; the context must outlive them.
-class CCache {
+// A handle that needs the context to be released; the context must outlive it.
+template <typename Handle, typename Release>
+class ContextBound {
  public:
-  explicit CCache(krb5_context context) : context_(context) {}
-  ~CCache() {
-    if (cache_) krb5_cc_close(context_, cache_);
+  explicit ContextBound(krb5_context context) : context_(context) {}
+  ~ContextBound() {
+    if (handle_) Release{}(context_, handle_);
   }
-  CCache(const CCache&) = delete;
-  CCache& operator=(const CCache&) = delete;
-  krb5_ccache* out() { return &cache_; }
-  krb5_ccache get() const { return cache_; }
+  ContextBound(const ContextBound&) = delete;
+  ContextBound& operator=(const ContextBound&) = delete;
+  Handle* out() { return &handle_; }
+  Handle get() const { return handle_; }
 
  private:
   krb5_context context_;
-  krb5_ccache cache_ = nullptr;
+  Handle handle_ = nullptr;
 };
 
-class Principal {
- public:
-  explicit Principal(krb5_context context) : context_(context) {}
-  ~Principal() { krb5_free_principal(context_, principal_); }
-  Principal(const Principal&) = delete;
-  Principal& operator=(const Principal&) = delete;
-  krb5_principal* out() { return &principal_; }
-  krb5_principal get() const { return principal_; }
-
- private:
-  krb5_context context_;
-  krb5_principal principal_ = nullptr;
+struct CloseCache {
+  void operator()(krb5_context context, krb5_ccache cache) const { krb5_cc_close(context, cache); }
 };
+struct FreePrincipal {
+  void operator()(krb5_context context, krb5_principal principal) const {
+    krb5_free_principal(context, principal);
+  }
+};
+struct CloseKeytab {
+  void operator()(krb5_context context, krb5_keytab keytab) const {
+    krb5_kt_close(context, keytab);
+  }
+};
+using CCache = ContextBound<krb5_ccache, CloseCache>;
+using Principal = ContextBound<krb5_principal, FreePrincipal>;
+using Keytab = ContextBound<krb5_keytab, CloseKeytab>;
 
 class KeytabCursor {
  public:
@@ -69,22 +73,6 @@ class KeytabCursor {
   krb5_keytab keytab_;
   krb5_kt_cursor cursor_{};
   bool open_ = false;
-};
-
-class Keytab {
- public:
-  explicit Keytab(krb5_context context) : context_(context) {}
-  ~Keytab() {
-    if (keytab_) krb5_kt_close(context_, keytab_);
-  }
-  Keytab(const Keytab&) = delete;
-  Keytab& operator=(const Keytab&) = delete;
-  krb5_keytab* out() { return &keytab_; }
-  krb5_keytab get() const { return keytab_; }
-
- private:
-  krb5_context context_;
-  krb5_keytab keytab_ = nullptr;
 };
 
 class KeytabEntry {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/dns_name_fixture.h"
+
 namespace nestwalk::platform {
 namespace {
 
@@ -17,22 +19,6 @@ std::string Le32(std::uint32_t v) {
 }
 
 // An uncompressed RFC 1035 name.
-std::string Name(const std::string& dotted) {
-  std::string out;
-  std::size_t start = 0;
-  while (start < dotted.size()) {
-    std::size_t dot = dotted.find('.', start);
-    if (dot == std::string::npos) dot = dotted.size();
-    out += static_cast<char>(dot - start);
-    out += dotted.substr(start, dot - start);
-    start = dot + 1;
-  }
-  return out + '\0';
-}
-
-std::string Pointer(std::uint16_t offset) {
-  return {static_cast<char>(0xC0 | offset >> 8), static_cast<char>(offset & 0xFF)};
-}
 
 std::string Header(std::uint16_t opcode = 23, std::uint32_t flags = 0x3f1fd) {
   return Le16(opcode) + Le16(0) + Le32(flags) + std::string(16, '\x11');
@@ -45,15 +31,15 @@ std::string Trailer(std::uint32_t ntVersion = 5) {
 // The body of an answer from dc1 of corp.example.com, with the compression a DC uses: the
 // domain name is written once and pointed at afterwards.
 std::string CompressedBody() {
-  std::string body = Name("corp.example.com");  // forest at 24
-  body += Pointer(24);                          // domain
+  std::string body = DnsName("corp.example.com");  // forest at 24
+  body += DnsPointer(24);                          // domain
   body += std::string(
               "\x03"
               "dc1") +
-          Pointer(24);                            // host
-  body += Name("CORP") + Name("DC1") + Name("");  // flat domain, computer, user
-  body += Name("Default-First-Site-Name");        // DC site at 24 + 18 + 2 + 6 + 6 + 5 + 1
-  body += Pointer(62);                            // client site
+          DnsPointer(24);                                  // host
+  body += DnsName("CORP") + DnsName("DC1") + DnsName("");  // flat domain, computer, user
+  body += DnsName("Default-First-Site-Name");              // DC site at 24 + 18 + 2 + 6 + 6 + 5 + 1
+  body += DnsPointer(62);                                  // client site
   return body;
 }
 
@@ -69,22 +55,6 @@ const std::string kSambaAnswer(
     "\xff\xff\xff",
     99);
 
-TEST(NetlogonResponseTest, DecodesARealSambaAnswer) {
-  const std::optional<NetlogonResponse> r = ParseNetlogonResponse(kSambaAnswer);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->opcode, kLogonSamLogonResponseEx);
-  EXPECT_EQ(r->flags, 0x13fdu);  // PDC, GC, LDAP, DS, KDC, TIMESERV, CLOSEST, WRITABLE, ...
-  EXPECT_EQ(r->dnsForestName, "corp.nestwalk.test");
-  EXPECT_EQ(r->dnsDomainName, "corp.nestwalk.test");
-  EXPECT_EQ(r->dnsHostName, "dc1.corp.nestwalk.test");
-  EXPECT_EQ(r->netbiosDomainName, "CORP");
-  EXPECT_EQ(r->netbiosComputerName, "DC1");
-  EXPECT_EQ(r->userName, "");
-  EXPECT_EQ(r->dcSiteName, "Default-First-Site-Name");
-  EXPECT_EQ(r->clientSiteName, "Default-First-Site-Name");
-  EXPECT_EQ(r->ntVersion, 5u);
-}
-
 TEST(NetlogonResponseTest, CorruptionsOfTheRealAnswerNeverReadOutOfBounds) {
   // Every byte replaced by values that turn it into a long label, a pointer (forward, to
   // itself, backward) or an end of name: the decoder must reject or decode, never misbehave.
@@ -93,43 +63,66 @@ TEST(NetlogonResponseTest, CorruptionsOfTheRealAnswerNeverReadOutOfBounds) {
       std::string blob = kSambaAnswer;
       blob[at] = static_cast<char>(value);
       const std::optional<NetlogonResponse> r = ParseNetlogonResponse(blob);
-      if (r) EXPECT_LE(r->dnsHostName.size(), 255u);
+      if (r) {
+        EXPECT_LE(r->dnsHostName.size(), 255u);
+      }
     }
   }
 }
 
-TEST(NetlogonResponseTest, DecodesACompressedAnswer) {
-  const std::optional<NetlogonResponse> r =
-      ParseNetlogonResponse(Header() + CompressedBody() + Trailer());
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->opcode, 23);
-  EXPECT_EQ(r->flags, 0x3f1fdu);
-  EXPECT_EQ(r->domainGuid, std::string(16, '\x11'));
-  EXPECT_EQ(r->dnsForestName, "corp.example.com");
-  EXPECT_EQ(r->dnsDomainName, "corp.example.com");
-  EXPECT_EQ(r->dnsHostName, "dc1.corp.example.com");
-  EXPECT_EQ(r->netbiosDomainName, "CORP");
-  EXPECT_EQ(r->netbiosComputerName, "DC1");
-  EXPECT_EQ(r->userName, "");
-  EXPECT_EQ(r->dcSiteName, "Default-First-Site-Name");
-  EXPECT_EQ(r->clientSiteName, "Default-First-Site-Name");
-  EXPECT_EQ(r->ntVersion, 5u);
+// The eight names in the order of the structure.
+std::vector<std::string> Names(const NetlogonResponse& r) {
+  return {r.dnsForestName,       r.dnsDomainName, r.dnsHostName, r.netbiosDomainName,
+          r.netbiosComputerName, r.userName,      r.dcSiteName,  r.clientSiteName};
+}
+
+TEST(NetlogonResponseTest, DecodesWholeAnswers) {
+  struct Case {
+    const char* name;
+    std::string blob;
+    std::uint32_t flags;
+    std::vector<std::string> names;
+  };
+  const std::string site = "Default-First-Site-Name";
+  const Case cases[] = {
+      // PDC, GC, LDAP, DS, KDC, TIMESERV, CLOSEST, WRITABLE, GOOD_TIMESERV, FULL_SECRET...
+      {"Samba DC",
+       kSambaAnswer,
+       0x13fd,
+       {"corp.nestwalk.test", "corp.nestwalk.test", "dc1.corp.nestwalk.test", "CORP", "DC1", "",
+        site, site}},
+      {"compressed",
+       Header() + CompressedBody() + Trailer(),
+       0x3f1fd,
+       {"corp.example.com", "corp.example.com", "dc1.corp.example.com", "CORP", "DC1", "", site,
+        site}},
+  };
+  for (const Case& c : cases) {
+    const std::optional<NetlogonResponse> r = ParseNetlogonResponse(c.blob);
+    ASSERT_TRUE(r) << c.name;
+    EXPECT_EQ(r->opcode, kLogonSamLogonResponseEx) << c.name;
+    EXPECT_EQ(r->flags, c.flags) << c.name;
+    EXPECT_EQ(r->domainGuid, c.blob.substr(8, 16)) << c.name;
+    EXPECT_EQ(Names(*r), c.names) << c.name;
+    EXPECT_EQ(r->nextClosestSiteName, "") << c.name;
+    EXPECT_EQ(r->ntVersion, 5u) << c.name;
+  }
 }
 
 TEST(NetlogonResponseTest, SkipsTheSocketAddressAndReadsTheNextClosestSite) {
-  const std::string names = Name("f") + Name("d") + Name("h") + Name("N") + Name("C") + Name("") +
-                            Name("S1") + Name("S2");
+  const std::string names = DnsName("f") + DnsName("d") + DnsName("h") + DnsName("N") +
+                            DnsName("C") + DnsName("") + DnsName("S1") + DnsName("S2");
   const std::string sockaddr = std::string(1, '\x10') + std::string(16, '\x7f');
-  const std::optional<NetlogonResponse> r =
-      ParseNetlogonResponse(Header() + names + sockaddr + Name("S3") + Trailer(0x4 | 0x8 | 0x10));
+  const std::optional<NetlogonResponse> r = ParseNetlogonResponse(
+      Header() + names + sockaddr + DnsName("S3") + Trailer(0x4 | 0x8 | 0x10));
   ASSERT_TRUE(r);
   EXPECT_EQ(r->clientSiteName, "S2");
   EXPECT_EQ(r->nextClosestSiteName, "S3");
 }
 
 TEST(NetlogonResponseTest, RejectsMalformedAnswers) {
-  const std::string eight =
-      Name("a") + Name("b") + Name("c") + Name("d") + Name("e") + Name("") + Name("s") + Name("t");
+  const std::string eight = DnsName("a") + DnsName("b") + DnsName("c") + DnsName("d") +
+                            DnsName("e") + DnsName("") + DnsName("s") + DnsName("t");
   struct Case {
     const char* name;
     std::string blob;
@@ -138,17 +131,17 @@ TEST(NetlogonResponseTest, RejectsMalformedAnswers) {
       {"empty", ""},
       {"header only", Header()},
       {"no names", Header() + Trailer()},
-      {"seven names", Header() + Name("a") + Name("b") + Name("c") + Name("d") + Name("e") +
-                          Name("") + Name("s") + Trailer()},
+      {"seven names", Header() + DnsName("a") + DnsName("b") + DnsName("c") + DnsName("d") +
+                          DnsName("e") + DnsName("") + DnsName("s") + Trailer()},
       {"bad LmNt token", Header() + eight + Le32(5) + Le16(0xFFFE) + Le16(0xFFFF)},
       {"bad Lm20 token", Header() + eight + Le32(5) + Le16(0xFFFF) + Le16(0)},
       {"not a 5EX answer", Header() + eight + Trailer(0x2)},
       {"label runs into the trailer",
        Header() + eight.substr(0, eight.size() - 1) + "\x05" + Trailer()},
-      {"pointer to itself", Header() + Pointer(24) + eight + Trailer()},
-      {"pointer forward", Header() + Pointer(26) + eight + Trailer()},
+      {"pointer to itself", Header() + DnsPointer(24) + eight + Trailer()},
+      {"pointer forward", Header() + DnsPointer(26) + eight + Trailer()},
       {"two-name pointer loop",
-       Header() + std::string("\x01x") + Pointer(27) + Pointer(24) + eight + Trailer()},
+       Header() + std::string("\x01x") + DnsPointer(27) + DnsPointer(24) + eight + Trailer()},
       {"pointer cut short", Header() + eight.substr(0, 19) + "\xC0" + Trailer()},
       {"reserved label type", Header() + "\x41" + std::string(0x41, 'a') + eight + Trailer()},
       {"name longer than 255", Header() +
@@ -178,8 +171,8 @@ TEST(NetlogonResponseTest, EveryTruncationOfAValidAnswerIsRejected) {
 
 TEST(NetlogonResponseTest, PointersMayReachAnyEarlierName) {
   // The client site points into the middle of the host name, at "corp.example.com".
-  std::string body = Name("example.com") + Name("corp.example.com") + Pointer(37) + Name("D") +
-                     Name("C") + Name("") + Name("s") + Pointer(42);
+  std::string body = DnsName("example.com") + DnsName("corp.example.com") + DnsPointer(37) +
+                     DnsName("D") + DnsName("C") + DnsName("") + DnsName("s") + DnsPointer(42);
   const std::optional<NetlogonResponse> r = ParseNetlogonResponse(Header() + body + Trailer());
   ASSERT_TRUE(r);
   EXPECT_EQ(r->dnsHostName, "corp.example.com");
