@@ -23,7 +23,7 @@ void BuildChain(fake::FakeForest& forest, int groups) {
   for (int i = 0; i < groups; ++i) {
     std::vector<std::string> members;
     if (i > 0) members.push_back(GroupDn(i - 1));
-    forest.AddGroup(GroupDn(i), "G" + std::to_string(i), "-2147483646", members,
+    forest.AddGroup(GroupDn(i), std::string("G").append(std::to_string(i)), "-2147483646", members,
                     static_cast<unsigned>(1000 + i));
   }
 }

@@ -104,7 +104,8 @@ std::optional<std::string> SidToText(std::string_view binary) {
   for (std::size_t n = 0; n < count; ++n) {
     std::size_t at = kHeaderSize + 4 * n;
     std::uint64_t sub = byte(at) | byte(at + 1) << 8 | byte(at + 2) << 16 | byte(at + 3) << 24;
-    text += "-" + std::to_string(sub);
+    text.push_back('-');
+    text += std::to_string(sub);
   }
   return text;
 }
