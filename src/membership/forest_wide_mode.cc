@@ -12,8 +12,8 @@ namespace nestwalk {
 namespace {
 
 // Enumerates the forest's domains through `serverName`; nullopt after the failure line.
-std::optional<ForestDomainMap> EnumerateForestDomains(Console& console, platform::Locator& locator,
-                                                      const std::string& serverName) {
+std::optional<ForestDomainMap> ReadForestDomains(Console& console, platform::Locator& locator,
+                                                 const std::string& serverName) {
   platform::ForestDomainsAnswer answer = locator.EnumerateForestDomains(serverName);
   if (answer.status != 0) {
     console.Err("Couldn't enumerate Forest trusts - " + std::to_string(answer.status) + "\n");
@@ -37,7 +37,7 @@ ForestSurvey RunForestWideMode(Console& console, platform::Services& services,
   console.DebugErr("TRYALL: Locate GC for all domains...\nEnumerate the forest domains\n");
   ForestSurvey survey;
   std::optional<ForestDomainMap> domains =
-      EnumerateForestDomains(console, services.locator, servers.gcName);
+      ReadForestDomains(console, services.locator, servers.gcName);
   if (!domains) return survey;
   survey.forestDomains = std::move(*domains);
 
