@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,31 @@ TEST_F(FakeForestTest, OwnMemberOfValuesReplaceTheBackLinkOnEveryView) {
     EXPECT_EQ(*result.entries[0].Find("memberOf"),
               Values{"CN=Given,DC=emea,DC=corp,DC=example,DC=com"});
   }
+}
+
+TEST_F(FakeForestTest, ChangesAfterASearchShowInTheNextOne) {
+  platform::LdapHandle dc2 = Bound(kDc2, 389);
+  ASSERT_EQ(Read(dc2, kGEmea, {"memberOf"}).entries[0].Find("memberOf"), nullptr);
+
+  forest_.AddValue(kDlEmea, "member", kGEmea);
+  EXPECT_EQ(*Read(dc2, kGEmea, {"memberOf"}).entries[0].Find("memberOf"), Values{kDlEmea});
+
+  // Replacing an entry drops its old values and keeps its place.
+  forest_.AddGroup(kDlEmea, "DL-Emea", kDomainLocal, {});
+  EXPECT_EQ(Read(dc2, kGEmea, {"memberOf"}).entries[0].Find("memberOf"), nullptr);
+  EXPECT_EQ(*Read(dc2, kAlice, {"memberOf"}).entries[0].Find("memberOf"), (Values{kGEmea, kUEmea}));
+
+  // An entry belongs to the domain that holds it at search time: first the root, then the
+  // child domain added after it.
+  const std::string carol = "CN=Carol,DC=apac,DC=corp,DC=example,DC=com";
+  forest_.AddUser(carol, "carol", "513");
+  platform::LdapHandle rootDc = Bound(kDc1, 389);
+  EXPECT_EQ(Read(rootDc, carol).entries.size(), 1u);
+  forest_.AddDomain({"DC=apac,DC=corp,DC=example,DC=com", "APAC", "S-1-5-21-7-8-9"});
+  EXPECT_EQ(Read(rootDc, carol).code, 10);
+  EXPECT_EQ(Read(Bound(kDc1, 3268), carol).entries.size(), 1u);
+  EXPECT_THROW(forest_.AddValue("CN=Nobody,DC=corp,DC=example,DC=com", "cn", "x"),
+               std::invalid_argument);
 }
 
 TEST_F(FakeForestTest, SubtreeSearchesStayInTheirNamingContextAndKeepTheAddedOrder) {
