@@ -21,7 +21,18 @@ struct Found {
   NetlogonResponse response;
 };
 
+// The host name of an answer is printed and connected to later: letters, digits, '-', '_'
+// and '.' only (empty is allowed: the contacted name is used instead).
+bool PlausibleHostName(const std::string& name) {
+  for (char c : name) {
+    const bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!alnum && c != '-' && c != '_' && c != '.') return false;
+  }
+  return true;
+}
+
 bool Serves(const NetlogonResponse& r, const Request& request) {
+  if (!PlausibleHostName(r.dnsHostName)) return false;
   if (r.opcode != kLogonSamLogonResponseEx && r.opcode != kLogonSamUserUnknownEx) return false;
   if (request.directoryService && (r.flags & kDsDsFlag) == 0) return false;
   if (request.globalCatalog && (r.flags & kDsGcAnswerFlag) == 0) return false;

@@ -40,8 +40,10 @@ struct SiteMemory {
 
 // Answers a locator query: `computerName` (empty: this machine; leading backslashes ignored)
 // is pinged first; then a flat name is mapped through the known domains; then SRV records
-// and pings find a server, in this machine's site when there is one. Status 0 with the
-// answer, 1722 when `computerName` cannot be reached, 1355 when nothing fits.
+// and pings find a server, in this machine's site when there is one. A server must answer
+// for the domain (its forest for a GC query) with the flags asked for and a host name of
+// letters, digits, '-', '_' and '.'. Status 0 with the answer, 1722 when `computerName`
+// cannot be reached, 1355 when nothing fits.
 LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
                            const std::string& computerName, const std::string& domainName,
                            unsigned flags);

@@ -128,11 +128,13 @@ TEST_F(DcDiscoveryTest, NoServerGives1355) {
   };
   net.servers["nogc.corp.test"] = {"corp.test", "CORP", "", kSite, kDcFlags};
   net.servers["nods.corp.test"] = {"corp.test", "CORP", "", kSite, kGcFlags & ~kDsDsFlag};
+  net.servers["odd\nname.corp.test"] = {"corp.test", "CORP", "", kSite};
   const Case cases[] = {
       {"no records", {}, kDcQuery},
       {"service not offered", {Rec(".")}, kDcQuery},
       {"all unreachable", {Rec("nowhere.corp.test")}, kDcQuery},
       {"no directory service", {Rec("nods.corp.test")}, kDcQuery},
+      {"host name with a line end", {Rec("odd\nname.corp.test")}, kDcQuery},
       {"GC query, DC without the GC flag", {Rec("nogc.corp.test", 0, 0, 3268)}, kGcQuery},
   };
   for (const Case& c : cases) {
