@@ -34,7 +34,8 @@ ComputerNameAnswer LinuxHostQueries::GetComputerName() {
   if (std::optional<SmbConfSettings> smb = ReadSmbConf(kSmbConfPath))
     netbiosName = smb->netbiosName;
   char host[HOST_NAME_MAX + 1] = {};
-  if (!netbiosName && gethostname(host, sizeof host - 1) != 0) {
+  const bool needHostName = !netbiosName || netbiosName->empty();
+  if (needHostName && gethostname(host, sizeof host - 1) != 0) {
     answer.status = kStatusNoHostName;
     return answer;
   }
