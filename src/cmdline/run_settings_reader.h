@@ -5,7 +5,7 @@
 #define NESTWALK_CMDLINE_RUN_SETTINGS_READER_H_
 
 #include "cmdline/command_line.h"
-#include "driver/run_settings.h"
+#include "cmdline/run_settings.h"
 
 namespace nestwalk {
 

@@ -4,10 +4,10 @@
 #include <variant>
 
 #include "cmdline/command_line.h"
+#include "cmdline/run_settings.h"
 #include "cmdline/run_settings_reader.h"
 #include "cmdline/usage.h"
 #include "driver/run_phases.h"
-#include "driver/run_settings.h"
 #include "driver/security_principal.h"
 #include "platform/console.h"
 

@@ -3,7 +3,7 @@
 #ifndef NESTWALK_DRIVER_RUN_PHASES_H_
 #define NESTWALK_DRIVER_RUN_PHASES_H_
 
-#include "driver/run_settings.h"
+#include "cmdline/run_settings.h"
 #include "driver/security_principal.h"
 #include "platform/console.h"
 #include "platform/services.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <variant>
 
-#include "driver/run_settings.h"
+#include "cmdline/run_settings.h"
 #include "platform/console.h"
 #include "platform/host_queries.h"
 

@@ -1,6 +1,6 @@
 // The values a run takes from its command line.
-#ifndef NESTWALK_DRIVER_RUN_SETTINGS_H_
-#define NESTWALK_DRIVER_RUN_SETTINGS_H_
+#ifndef NESTWALK_CMDLINE_RUN_SETTINGS_H_
+#define NESTWALK_CMDLINE_RUN_SETTINGS_H_
 
 #include <string>
 
@@ -22,4 +22,4 @@ struct RunSettings {
 
 }  // namespace nestwalk
 
-#endif  // NESTWALK_DRIVER_RUN_SETTINGS_H_
+#endif  // NESTWALK_CMDLINE_RUN_SETTINGS_H_
