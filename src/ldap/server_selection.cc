@@ -15,13 +15,6 @@ namespace {
 constexpr int kLdapPort = 0;
 constexpr int kGlobalCatalogPort = 1;
 
-// The locator gives "\\host"; binds and maps want the bare host. Only a leading pair is cut, so
-// a malformed name is never shortened elsewhere.
-std::string WithoutLeadingBackslashes(std::string name) {
-  if (name.starts_with("\\\\")) name.erase(0, 2);
-  return name;
-}
-
 // DC connections do not chase referrals (a chased referral would not reuse the negotiate
 // bind); GC connections keep the library's default.
 platform::LdapHandle Bind(Console& console, platform::Directory& directory,

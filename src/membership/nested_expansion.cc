@@ -86,8 +86,7 @@ platform::LdapHandle NestedExpansion::BindDomainController(const std::string& do
                                                            const std::string& dnsName) {
   LocatedServer located =
       LocateDomainController(console_, services_.locator, initialServer_, dnsName, false);
-  std::string name = located.name;
-  if (name.find("\\\\") != std::string::npos) name.erase(0, 2);
+  const std::string name = WithoutLeadingBackslashes(located.name);
   console_.DebugErr("DC: " + name + "\n");
 
   // The profile of the principal's DC connection: port 389, no referrals, version 3. An empty
