@@ -1,10 +1,11 @@
 // Who runs the program and on which machine, from this host's Kerberos and Samba configuration.
 //
 // Statuses (0 is success):
-//   1  the Kerberos library could not start (krb5.conf unreadable or broken)
 //   2  no ticket cache: hint "run kinit to obtain a Kerberos ticket"
 //   3  the ticket cache names no usable principal: the same hint
 //   4  the host name cannot be read
+//   5  the Kerberos library could not start (krb5.conf unreadable or broken)
+// None is 1, the usage text's exit code, so every exit code names one cause.
 // The computer name is smb.conf's "netbios name", else the host name up to its first dot,
 // upper-cased and cut to 15 characters. The machine is joined when smb.conf says it is an AD
 // member or DC (the domain is its workgroup) or when the system keytab holds a machine account
@@ -20,7 +21,7 @@
 
 namespace nestwalk::platform {
 
-inline constexpr int kStatusKerberosUnavailable = 1;
+inline constexpr int kStatusKerberosUnavailable = 5;
 inline constexpr int kStatusNoTicketCache = 2;
 inline constexpr int kStatusNoPrincipal = 3;
 inline constexpr int kStatusNoHostName = 4;
