@@ -10,8 +10,8 @@
 namespace nestwalk {
 
 struct ldapsrvdata {
-  std::string serverName;  // DNS host name, lower case, no leading backslashes
-  std::string siteName;    // lower case; empty when the locator gave none
+  std::string serverName;           // DNS host name, lower case, no leading backslashes
+  std::string siteName;             // lower case; empty when the locator gave none
   platform::LdapHandle connection;  // owned by the run's ConnectionList
 };
 

@@ -8,8 +8,7 @@ namespace {
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
            return fold(static_cast<unsigned char>(x)) == fold(static_cast<unsigned char>(y));
          });
 }
