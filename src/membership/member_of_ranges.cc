@@ -1,6 +1,7 @@
 #include "membership/member_of_ranges.h"
 
 #include <charconv>
+#include <limits>
 
 #include "ldap/ldap_error.h"
 #include "text/case_folding.h"
@@ -64,6 +65,11 @@ std::vector<std::string> CollectMemberOf(Console& console, platform::Directory& 
   std::vector<std::string> values = *piece->values;
   std::optional<long long> last = piece->range.last;
   while (last) {
+    // The bounds come from the server: one at the top of the range has no next piece to ask for.
+    if (*last == std::numeric_limits<long long>::max()) {
+      ReportIncomplete(console, read.base);
+      return values;
+    }
     const long long next = *last + 1;
     platform::SearchRequest request = read;
     request.attributes = {std::string(kMemberOf) + ";range=" + std::to_string(next) + "-*"};

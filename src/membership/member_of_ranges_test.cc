@@ -171,6 +171,16 @@ TEST(CollectMemberOfScriptedTest, StopsWithWhatCameWhenAPieceIsMissingOrDoesNotA
   }
 }
 
+TEST(CollectMemberOfScriptedTest, APieceEndingAtTheLargestPositionAsksForNoFurtherPiece) {
+  ScriptedSearches directory;
+  testing::CapturedConsole captured;
+  EXPECT_EQ(CollectMemberOf(captured.console, directory, platform::LdapHandle(1), kRead,
+                            Piece("memberOf;range=0-9223372036854775807", {"a"})),
+            std::vector<std::string>{"a"});
+  EXPECT_EQ(captured.err.str(), "ERROR: Couldn't read all memberOf values of " + kRead.base + "\n");
+  EXPECT_TRUE(directory.asked.empty());
+}
+
 TEST(CollectMemberOfScriptedTest, PlainValuesAndAbsentAttributeNeedNoFurtherSearch) {
   ScriptedSearches directory;
   testing::CapturedConsole captured;
