@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "membership/primary_group.h"
 #include "platform/fake/fake_forest.h"
-#include "platform/filter_escape.h"
 #include "platform/sid.h"
 
 namespace nestwalk {
@@ -54,12 +54,11 @@ void BM_FakeSubtreeSidSearch(benchmark::State& state) {
   const platform::LdapHandle dc = Bound(forest, 389);
   const std::string sid =
       *platform::SidFromText("S-1-5-21-1-2-3-" + std::to_string(1000 + groups / 2));
-  const platform::SearchRequest search{
-      .base = kDomain,
-      .scope = platform::SearchScope::kSubtree,
-      .filter = "(&(objectCategory=group)(objectSid=" + platform::EscapeFilterBytes(sid) + "))",
-      .attributes = {"objectSid"},
-      .attributesOnly = true};
+  const platform::SearchRequest search{.base = kDomain,
+                                       .scope = platform::SearchScope::kSubtree,
+                                       .filter = PrimaryGroupFilter(sid),
+                                       .attributes = {"objectSid"},
+                                       .attributesOnly = true};
   for (auto _ : state) benchmark::DoNotOptimize(forest.Search(dc, search));
 }
 
