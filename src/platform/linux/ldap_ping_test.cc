@@ -1,12 +1,10 @@
 #include "platform/linux/ldap_ping.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
+
+#include "platform/linux/silent_listener_fixture.h"
 
 namespace nestwalk::platform {
 namespace {
@@ -22,33 +20,6 @@ TEST(LdapPingTest, FilterNamesTheDomainEscaped) {
 TEST(LdapPingTest, HostsThatCannotBeNamedAreUnreachable) {
   EXPECT_EQ(PingServer("", 389, "corp.test").outcome, PingOutcome::kUnreachable);
 }
-
-// A loopback socket that takes connections into its backlog and never answers: a hung server.
-class SilentListener {
- public:
-  SilentListener() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-        listen(fd_, 4) == 0 &&
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-      port_ = ntohs(address.sin_port);
-    }
-  }
-  ~SilentListener() {
-    if (fd_ >= 0) close(fd_);
-  }
-  SilentListener(const SilentListener&) = delete;
-  SilentListener& operator=(const SilentListener&) = delete;
-  int port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
 
 TEST(LdapPingTest, AServerThatNeverAnswersIsGivenUpOnAfterTheTimeout) {
   SilentListener listener;

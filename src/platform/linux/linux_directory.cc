@@ -20,6 +20,9 @@ constexpr int kHighestPort = 65535;
 
 }  // namespace
 
+LinuxDirectory::LinuxDirectory(std::chrono::seconds responseTimeout)
+    : responseTimeout_(responseTimeout) {}
+
 OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port, bool ssl) {
   // libldap would keep only the low 16 bits and connect to some other port.
   if (port > kHighestPort) return OpenResult{LdapHandle(), LDAP_PARAM_ERROR};
@@ -30,8 +33,11 @@ OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port
   if (code != LDAP_SUCCESS) return OpenResult{LdapHandle(), code};
   if (!ld) return OpenResult{LdapHandle(), LDAP_LOCAL_ERROR};
 
-  timeval timeout{kNetworkTimeoutSeconds, 0};
-  ldap_set_option(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+  const timeval connectTimeout{kNetworkTimeoutSeconds, 0};
+  ldap_set_option(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, &connectTimeout);
+  // The wait of every synchronous call: binds, searches and each page of a paged search.
+  const timeval responseTimeout{static_cast<time_t>(responseTimeout_.count()), 0};
+  ldap_set_option(ld.get(), LDAP_OPT_TIMEOUT, &responseTimeout);
   // The service principal is ldap/<the name we were given>, not whatever the peer's address
   // reverse-resolves to.
   ldap_set_option(ld.get(), LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON);

@@ -3,6 +3,7 @@
 #ifndef NESTWALK_PLATFORM_LINUX_LINUX_DIRECTORY_H_
 #define NESTWALK_PLATFORM_LINUX_LINUX_DIRECTORY_H_
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,8 +20,12 @@ class LinuxDirectory : public Directory {
  public:
   // Connect time limit of every connection: a dead host costs this long, not minutes.
   static constexpr int kNetworkTimeoutSeconds = 10;
+  // How long a bind or a search (each page of a paged one) may wait for the server's answer:
+  // a server that takes the connection and then stalls fails with LDAP_TIMEOUT (-5) instead
+  // of hanging the run.
+  static constexpr std::chrono::seconds kResponseTimeout{60};
 
-  LinuxDirectory() = default;
+  explicit LinuxDirectory(std::chrono::seconds responseTimeout = kResponseTimeout);
   ~LinuxDirectory() override = default;
   LinuxDirectory(const LinuxDirectory&) = delete;
   LinuxDirectory& operator=(const LinuxDirectory&) = delete;
@@ -46,6 +51,7 @@ class LinuxDirectory : public Directory {
   void Unbind(LdapHandle connection) override;
 
  private:
+  std::chrono::seconds responseTimeout_;
   LdapConnectionTable connections_;
 };
 

@@ -6,13 +6,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
+
+#include "platform/linux/silent_listener_fixture.h"
 
 namespace nestwalk::platform {
 namespace {
 
 constexpr int kParamError = -9;  // libldap's LDAP_PARAM_ERROR
+constexpr int kTimeout = -5;     // libldap's LDAP_TIMEOUT
 
 // A loopback port that nothing listens on: bound once by the kernel's choice, then closed.
 int ClosedLoopbackPort() {
@@ -129,6 +133,27 @@ TEST(LinuxDirectoryTest, AClosedPortFailsQuietlyWithServerDown) {
   EXPECT_EQ(pageCode, kLdapServerDown);
   EXPECT_EQ(out, "");
   EXPECT_EQ(err, "");
+}
+
+// A server that takes the connection and never answers: binds and searches give up after the
+// response timeout instead of waiting for ever.
+TEST(LinuxDirectoryTest, AServerThatNeverAnswersTimesOut) {
+  SilentListener listener;
+  ASSERT_NE(listener.port(), 0);
+  LinuxDirectory directory(std::chrono::seconds(1));
+  const auto start = std::chrono::steady_clock::now();
+  LdapHandle bind = directory.Open("127.0.0.1", listener.port(), false).handle;
+  directory.SetOption(bind, LdapOption::kProtocolVersion, 3);
+  EXPECT_EQ(directory.SimpleBind(bind, std::nullopt, std::nullopt), kTimeout);
+  LdapHandle search = directory.Open("127.0.0.1", listener.port(), false).handle;
+  directory.SetOption(search, LdapOption::kProtocolVersion, 3);
+  EXPECT_EQ(directory.Search(search, RootDseRequest()).code, kTimeout);
+  std::vector<Entry> page;
+  LdapHandle paged = directory.Open("127.0.0.1", listener.port(), false).handle;
+  directory.SetOption(paged, LdapOption::kProtocolVersion, 3);
+  EXPECT_EQ(directory.StartPagedSearch(paged, RootDseRequest(), 2)->NextPage(page), kTimeout);
+  // Generous: the bound is what matters, not the exact figure.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 }  // namespace
