@@ -29,17 +29,11 @@ class ConnectionCloser {
 
 ForestDomainsAnswer Failed(int status) { return ForestDomainsAnswer{status, {}}; }
 
-// The locator reports names as "\\host"; the directory wants the host alone.
-std::string HostOf(const std::string& serverName) {
-  const std::size_t start = serverName.find_first_not_of('\\');
-  return start == std::string::npos ? std::string() : serverName.substr(start);
-}
-
 }  // namespace
 
 ForestDomainsAnswer EnumerateForestDomainsOver(Directory& directory,
                                                const std::string& serverName) {
-  OpenResult opened = directory.Open(HostOf(serverName), kLdapPort, false);
+  OpenResult opened = directory.Open(HostOfServerName(serverName), kLdapPort, false);
   if (!opened.handle.valid()) return Failed(opened.error != 0 ? opened.error : kLdapServerDown);
   ConnectionCloser closer(directory, opened.handle);
   const LdapHandle connection = opened.handle;

@@ -4,6 +4,7 @@
 #define NESTWALK_PLATFORM_LOCATOR_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nestwalk::platform {
@@ -40,6 +41,13 @@ struct ForestDomainsAnswer {
   int status = 0;
   std::vector<std::string> dnsNames;  // DNS names of the forest's domains, as the source gave them
 };
+
+// A computer or server name as locator calls take it ("\\\\dc1.corp.com" or "dc1.corp.com")
+// without its leading backslashes: the host to contact. Empty when nothing else is left.
+inline std::string HostOfServerName(std::string_view name) {
+  const std::size_t start = name.find_first_not_of('\\');
+  return start == std::string_view::npos ? std::string() : std::string(name.substr(start));
+}
 
 class Locator {
  public:

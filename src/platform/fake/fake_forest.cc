@@ -377,7 +377,7 @@ platform::LocatorAnswer FakeForest::GetDcName(const std::string& computerName,
 
 platform::SiteAnswer FakeForest::GetSiteName(const std::string& computerName) {
   if (!computerName.empty()) {
-    const ServerSpec* server = state_->tree.FindServer(WithoutBackslashes(computerName));
+    const ServerSpec* server = state_->tree.FindServer(platform::HostOfServerName(computerName));
     if (server == nullptr) return platform::SiteAnswer{platform::kRpcServerUnavailable, ""};
     return platform::SiteAnswer{0, server->site};
   }

@@ -1,6 +1,5 @@
 #include "platform/fake/fake_locator.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "text/case_folding.h"
@@ -41,17 +40,13 @@ platform::LocatorAnswer AnswerWith(const ServerSpec& server, const std::string& 
 
 }  // namespace
 
-std::string WithoutBackslashes(const std::string& name) {
-  return name.substr(std::min(name.find_first_not_of('\\'), name.size()));
-}
-
 platform::LocatorAnswer ComputeDcAnswer(const FakeTree& tree, const std::string& localSite,
                                         const std::string& joinedDomain,
                                         const std::string& computerName,
                                         const std::string& domainName, unsigned flags) {
   const ServerSpec* asked = nullptr;
   if (!computerName.empty()) {
-    asked = tree.FindServer(WithoutBackslashes(computerName));
+    asked = tree.FindServer(platform::HostOfServerName(computerName));
     if (asked == nullptr) return platform::LocatorAnswer{platform::kRpcServerUnavailable, {}};
   }
   const FakeDomain* domain = tree.FindDomainByName(domainName.empty() ? joinedDomain : domainName);

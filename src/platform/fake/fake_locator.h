@@ -19,9 +19,6 @@ platform::LocatorAnswer ComputeDcAnswer(const FakeTree& tree, const std::string&
                                         const std::string& computerName,
                                         const std::string& domainName, unsigned flags);
 
-// A name without the leading backslashes the locator puts before host names.
-std::string WithoutBackslashes(const std::string& name);
-
 }  // namespace nestwalk::fake
 
 #endif  // NESTWALK_PLATFORM_FAKE_FAKE_LOCATOR_H_

@@ -110,11 +110,6 @@ LocatorAnswer Answer(const Found& found) {
   return answer;
 }
 
-std::string WithoutLeadingBackslashes(const std::string& name) {
-  const std::size_t start = name.find_first_not_of('\\');
-  return start == std::string::npos ? std::string() : name.substr(start);
-}
-
 LocatorAnswer Failure(int status) {
   LocatorAnswer answer;
   answer.status = status;
@@ -137,7 +132,7 @@ LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
   }
   request.flat = request.domain.find('.') == std::string::npos;
 
-  const std::string computer = WithoutLeadingBackslashes(computerName);
+  const std::string computer = HostOfServerName(computerName);
   if (!computer.empty()) {
     PingResult result = network.Ping(computer, kLdapPort, PingDomain(request));
     if (result.outcome == PingOutcome::kUnreachable) return Failure(kRpcServerUnavailable);
@@ -168,7 +163,7 @@ LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
 SiteAnswer LookupSite(DiscoveryNetwork& network, SiteMemory& memory,
                       const std::string& computerName) {
   SiteAnswer answer;
-  const std::string computer = WithoutLeadingBackslashes(computerName);
+  const std::string computer = HostOfServerName(computerName);
   std::string site;
   if (!computer.empty()) {
     PingResult result = network.Ping(computer, kLdapPort, "");
