@@ -44,7 +44,8 @@ class NameReader {
         if (at + 1 >= end_) return std::nullopt;
         const std::size_t target =
             (length & 0x3Fu) << 8 | static_cast<unsigned char>(blob_[at + 1]);
-        // Strictly backwards: each jump lowers the position, so the walk ends.
+        // Strictly backwards, so pointers alone cannot loop; a pointer back to a label read
+        // before it can, and the name length limit below ends such a walk.
         if (target >= at) return std::nullopt;
         if (!jumped) next_ = at + 2;
         jumped = true;

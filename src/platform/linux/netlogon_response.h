@@ -36,9 +36,10 @@ struct NetlogonResponse {
 };
 
 // Decodes `blob`, which comes straight from the network: every read is bounds-checked, names
-// must be well-formed RFC 1035 names (compression pointers may only point backwards, so loops
-// are impossible) of at most 255 bytes, and the trailer must carry NtVersion with bit 0x4 and
-// both 0xFFFF tokens. nullopt when anything is wrong; no partial answers.
+// must be well-formed RFC 1035 names of at most 255 bytes whose compression pointers only point
+// backwards (a chain of pointers alone always ends; a loop through a label ends at the length
+// limit), and the trailer must carry NtVersion with bit 0x4 and both 0xFFFF tokens. nullopt when
+// anything is wrong; no partial answers.
 std::optional<NetlogonResponse> ParseNetlogonResponse(std::string_view blob);
 
 }  // namespace nestwalk::platform

@@ -142,6 +142,8 @@ TEST(NetlogonResponseTest, RejectsMalformedAnswers) {
       {"pointer forward", Header() + DnsPointer(26) + eight + Trailer()},
       {"two-name pointer loop",
        Header() + std::string("\x01x") + DnsPointer(27) + DnsPointer(24) + eight + Trailer()},
+      {"label and a pointer back to it",
+       Header() + std::string("\x01x") + DnsPointer(24) + eight + Trailer()},
       {"pointer cut short", Header() + eight.substr(0, 19) + "\xC0" + Trailer()},
       {"reserved label type", Header() + "\x41" + std::string(0x41, 'a') + eight + Trailer()},
       {"name longer than 255", Header() +
