@@ -1,6 +1,7 @@
 #include "ldap/open_ldap.h"
 
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ldap/ldap_error.h"
@@ -79,6 +80,27 @@ void ConfigureOptions(Console& console, platform::Directory& directory,
   }
 }
 
+// A connection opened here and not yet handed to the caller. Nobody else holds it, so every
+// path on which OpenLDAP gives up on it closes it.
+class PendingConnection {
+ public:
+  PendingConnection(platform::Directory& directory, platform::LdapHandle handle)
+      : directory_(directory), handle_(handle) {}
+  ~PendingConnection() {
+    if (handle_.valid()) directory_.Unbind(handle_);
+  }
+  PendingConnection(const PendingConnection&) = delete;
+  PendingConnection& operator=(const PendingConnection&) = delete;
+
+  platform::LdapHandle get() const { return handle_; }
+  // Hands the bound connection on: the caller's connection list owns it from now on.
+  platform::LdapHandle Release() { return std::exchange(handle_, platform::LdapHandle()); }
+
+ private:
+  platform::Directory& directory_;
+  platform::LdapHandle handle_;
+};
+
 // "domain\user" names both; a name without a backslash is the user alone.
 platform::ExplicitCredentials CredentialsFor(const OpenLdapRequest& request) {
   platform::ExplicitCredentials credentials;
@@ -122,7 +144,8 @@ platform::LdapHandle OpenLDAP(Console& console, platform::Directory& directory,
                     platform::LdapHandle());
     return platform::LdapHandle();
   }
-  const platform::LdapHandle connection = opened.handle;
+  PendingConnection pending(directory, opened.handle);
+  const platform::LdapHandle connection = pending.get();
   ConfigureOptions(console, directory, connection, request, serverText);
 
   int result = platform::kLdapSuccess;
@@ -134,7 +157,6 @@ platform::LdapHandle OpenLDAP(Console& console, platform::Directory& directory,
     result = directory.NegotiateBind(connection, std::nullopt);
   } else if (LowerCaseText(request.userDn).find("cn=") != std::string::npos) {
     console.Out("ERROR: DN format not currently supported for secure bind.\n\n");
-    directory.Unbind(connection);
     return platform::LdapHandle();
   } else {
     result = directory.NegotiateBind(connection, CredentialsFor(request));
@@ -142,12 +164,10 @@ platform::LdapHandle OpenLDAP(Console& console, platform::Directory& directory,
 
   if (result == platform::kLdapSuccess) {
     console.DebugErr("LDAP_BIND: [" + request.server.value_or(std::string()) + "] Successful\n");
-    return connection;
+    return pending.Release();
   }
   ReportLdapError(console, directory, "LDAP_BIND", serverText, result,
                   request.extendedErrorInfo ? connection : platform::LdapHandle());
-  // Nobody else holds this handle: close it here or it leaks.
-  directory.Unbind(connection);
   return platform::LdapHandle();
 }
 

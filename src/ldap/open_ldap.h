@@ -27,8 +27,9 @@ struct OpenLdapRequest {
   bool delegation = false;
 };
 
-// Returns a bound handle, or an invalid one after writing why. The caller appends a returned
-// handle to the run's ConnectionList at once.
+// Returns a bound handle, or an invalid one after writing why; a connection it opened but could
+// not bind is closed before it returns. The caller appends a returned handle to the run's
+// ConnectionList at once.
 platform::LdapHandle OpenLDAP(Console& console, platform::Directory& directory,
                               const OpenLdapRequest& request);
 
