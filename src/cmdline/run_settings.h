@@ -9,13 +9,13 @@ namespace nestwalk {
 enum class PrincipalKind { kUser, kComputer, kGroup };
 
 struct RunSettings {
-  bool quiet = false;
-  bool debug = false;
+  bool quiet = false;  // no banner, no report heading; nothing else is silenced
+  bool debug = false;  // the diagnostic lines of every phase
   bool resolvePrimaryGroup = true;
-  bool tryAll = false;
+  bool tryAll = false;  // the forest-wide mode
   PrincipalKind principalKind = PrincipalKind::kUser;
-  std::string principalText;
-  std::string initialServer;
+  std::string principalText;  // domain\name as typed; empty: the current user or machine
+  std::string initialServer;  // the machine whose locator is asked; empty: this one
 
   friend bool operator==(const RunSettings&, const RunSettings&) = default;
 };

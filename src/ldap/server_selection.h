@@ -26,7 +26,9 @@ struct SelectedServers {
 };
 
 // Runs the phase. Every handle it opens goes into `connections`. On failure it writes the
-// phase's lines, closes what the phase closes, and returns nullopt (the run ends with -1).
+// phase's lines and returns nullopt (the run ends with -1): after a failed bind or RootDSE read
+// every handle it opened is closed; when no GC is located, the open ones are left in
+// `connections`, which closes them without a word when it goes.
 std::optional<SelectedServers> SelectServers(Console& console, platform::Services& services,
                                              ConnectionList& connections, ServerMaps& maps,
                                              const std::string& domain,

@@ -10,7 +10,8 @@ namespace nestwalk {
 inline constexpr std::string_view kNotDomainDnMarker = "***NotDomainDNFormat***";
 
 // "DC=corp,DC=example,DC=com" -> "corp.example.com", lower-cased; kNotDomainDnMarker when the DN
-// contains "cn=" in any case.
+// contains "cn=" in any case. Components of other types are kept as they are, not dropped:
+// "OU=Sales,DC=corp" gives ",ou=sales.corp".
 std::string DnToDomainName(std::string_view dn);
 
 // The `index`-th comma-separated component, lower-cased ("cn=hub"); empty when the DN has fewer.

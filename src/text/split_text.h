@@ -9,7 +9,8 @@
 namespace nestwalk {
 
 // Appends the pieces of `text` between occurrences of `delimiter` to `pieces` and returns the
-// number of entries `pieces` now holds. An empty text appends nothing.
+// number of entries `pieces` now holds. An empty text appends nothing; a delimiter at the end
+// does not start an empty last piece; an empty delimiter cuts nowhere.
 int SplitText(std::string_view text, std::string_view delimiter, std::vector<std::string>& pieces);
 
 }  // namespace nestwalk
