@@ -166,5 +166,53 @@ TEST_F(NestedExpansionTest, AGroupWithoutADomainIsSkippedWithOneLine) {
   EXPECT_TRUE(forest_.searches().empty());
 }
 
+// The debug trace of the phase, whole: the reads of each group in the order the servers are
+// asked, one location of a DC for a new domain, and the group that a read adds going ahead of
+// the larger pending keys.
+TEST_F(NestedExpansionTest, DebugTraceOfEveryKindOfRead) {
+  Start(/*otherIsGc=*/true);
+  for (const char* dn : {Forest::kZahn, Forest::kUOther2, Forest::kUOther}) groups_.AddGroup(dn);
+  testing::CapturedConsole debug(/*debug=*/true);
+  platform::Services services = forest_.services();
+  NestedExpansion(debug.console, services, connections_, maps_, gc_, "").Run(groups_);
+
+  // The reader's own trace of one read of `key`.
+  auto read = [](const std::string& key, const std::string& name, const std::string& type,
+                 bool stored, const std::string& memberOfLines, int memberOfCount) {
+    return "Enumerating [" + key + "]\n1 entries returned\nsAMAccountName: " + name +
+           "\nGroupType: " + type + "\n" +
+           (stored ? "Group Details stored for " + key + "\n" : std::string()) +
+           std::to_string(memberOfCount) + " memberOf entries returned\nGroups:\n" + memberOfLines;
+  };
+  const std::string uOther = "cn=u-other,dc=other,dc=test";
+  const std::string dlOther = "cn=dl-other,dc=other,dc=test";
+  const std::string uOther2 = "cn=u-other2,dc=other,dc=test";
+  const std::string zahn = "cn=zahn,ou=groups,dc=emea,dc=corp,dc=example,dc=com";
+  EXPECT_EQ(debug.err.str(),
+            "\n\nBase groups loaded, now go after nested groups\n\n"
+            // A domain in neither map: the forest GC, then a DC located and bound for it.
+            "Digging into " +
+                uOther + "\nDomain of DN: dc=other,dc=test\nGet GC Data\n" +
+                read(uOther, "U-Other", "-2147483640", true, "", 0) +
+                "Didn't find domain in DCLIST MAP, looking for DC...\n"
+                "Locating a DC for other.test\nDSGetDCName: Returned ok\n"
+                "DC located: \\\\dc3.other.test\nDC: dc3.other.test\n"
+                "LDAP_OPTION: Version 3\nLDAP_OPTION: No referrals\n"
+                "LDAP_BIND: [dc3.other.test] Successful\nGet DC Data\n" +
+                read(uOther, "U-Other", "-2147483640", false,
+                     "\tCN=DL-Other,DC=other,DC=test - Added\n", 1) +
+                // Found just now, it sorts before the pending u-other2; dc3, a GC, serves it alone.
+                "Digging into " + dlOther +
+                "\nDomain of DN: dc=other,dc=test\nGetting Data from GC of specific domain\n" +
+                read(dlOther, "DL-Other", "-2147483644", true, "", 0) + "Digging into " + uOther2 +
+                "\nDomain of DN: dc=other,dc=test\nGetting Data from GC of specific domain\n" +
+                read(uOther2, "U-Other2", "8", true, "", 0) +
+                // A domain with a DC but no GC entry: the forest GC, then that DC.
+                "Digging into " + zahn +
+                "\nDomain of DN: dc=emea,dc=corp,dc=example,dc=com\nGet GC Data\n" +
+                read(zahn, "Zahn", "2", true, "", 0) + "Get DC Data\n" +
+                read(zahn, "Zahn", "2", false, "", 0));
+}
+
 }  // namespace
 }  // namespace nestwalk
