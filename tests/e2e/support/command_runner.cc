@@ -4,9 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
+#include <string_view>
 #include <thread>
 
 namespace nestwalk::e2e {
@@ -26,17 +28,37 @@ std::string ReadAll(std::FILE* file) {
   return text;
 }
 
-// Runs in the child: only async-signal-safe work until exec.
-[[noreturn]] void ExecChild(const std::vector<std::string>& argv, const CommandOptions& options,
-                            int in, int out, int err) {
+// The child's environment: this process's own, with `extraEnv` replacing entries of the same
+// name.
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extraEnv) {
+  const auto name_of = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view current(*entry);
+    const bool replaced =
+        std::any_of(extraEnv.begin(), extraEnv.end(),
+                    [&](const std::string& extra) { return name_of(extra) == name_of(current); });
+    if (!replaced) environment.emplace_back(current);
+  }
+  environment.insert(environment.end(), extraEnv.begin(), extraEnv.end());
+  return environment;
+}
+
+// A null-terminated array of pointers into `words`, which must outlive it.
+std::vector<char*> Pointers(const std::vector<std::string>& words) {
+  std::vector<char*> pointers;
+  for (const std::string& word : words) pointers.push_back(const_cast<char*>(word.c_str()));
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// Runs in the child, where only async-signal-safe calls may come before exec: everything it
+// needs was built before the fork.
+[[noreturn]] void ExecChild(char* const* argv, char* const* envp, int in, int out, int err) {
   dup2(in, 0);
   dup2(out, 1);
   dup2(err, 2);
-  for (const std::string& entry : options.extraEnv) putenv(const_cast<char*>(entry.c_str()));
-  std::vector<char*> words;
-  for (const std::string& word : argv) words.push_back(const_cast<char*>(word.c_str()));
-  words.push_back(nullptr);
-  execvp(words[0], words.data());
+  execvpe(argv[0], argv, envp);
   static const char kMessage[] = "command_runner: cannot start the program\n";
   (void)!write(2, kMessage, sizeof kMessage - 1);
   _exit(127);
@@ -55,19 +77,28 @@ CommandResult RunCommand(const std::vector<std::string>& argv, const CommandOpti
   std::fflush(in.get());
   std::rewind(in.get());
 
+  const std::vector<char*> words = Pointers(argv);
+  const std::vector<std::string> environment = ChildEnvironment(options.extraEnv);
+  const std::vector<char*> envp = Pointers(environment);
+
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid < 0) {
     result.err = "command_runner: fork failed\n";
     return result;
   }
-  if (pid == 0) ExecChild(argv, options, fileno(in.get()), fileno(out.get()), fileno(err.get()));
+  if (pid == 0) {
+    ExecChild(words.data(), envp.data(), fileno(in.get()), fileno(out.get()), fileno(err.get()));
+  }
 
+  // A wait that fails (no such child, say, when SIGCHLD is ignored) leaves no status to read:
+  // the status stays -1 rather than a success made up from an unset wait status.
   int wait_status = 0;
-  while (waitpid(pid, &wait_status, WNOHANG) == 0) {
+  pid_t reaped = 0;
+  while ((reaped = waitpid(pid, &wait_status, WNOHANG)) == 0 || (reaped < 0 && errno == EINTR)) {
     if (std::chrono::steady_clock::now() - start > options.limit) {
       kill(pid, SIGKILL);
-      waitpid(pid, &wait_status, 0);
+      reaped = waitpid(pid, &wait_status, 0);
       result.timedOut = true;
       break;
     }
@@ -75,7 +106,8 @@ CommandResult RunCommand(const std::vector<std::string>& argv, const CommandOpti
   }
   result.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
-  if (!result.timedOut && WIFEXITED(wait_status)) result.status = WEXITSTATUS(wait_status);
+  if (reaped == pid && !result.timedOut && WIFEXITED(wait_status))
+    result.status = WEXITSTATUS(wait_status);
   result.out = ReadAll(out.get());
   result.err = ReadAll(err.get());
   return result;
