@@ -23,9 +23,11 @@ constexpr std::size_t kPortDigits = 6;
 int ResolvePort(std::string& serverText, int requestedPort, bool secure) {
   int port = kDefaultPort;
   if (int named = SplitHostPort(serverText); named != 0) port = named;
-  if (requestedPort == 0 && secure) port = kSecurePort;
-  if (requestedPort == 1) port = secure ? kSecureGlobalCatalogPort : kGlobalCatalogPort;
-  if (requestedPort > 1) port = requestedPort;
+  if (requestedPort == kDefaultPortSelector && secure) port = kSecurePort;
+  if (requestedPort == kGlobalCatalogPortSelector) {
+    port = secure ? kSecureGlobalCatalogPort : kGlobalCatalogPort;
+  }
+  if (requestedPort > kGlobalCatalogPortSelector) port = requestedPort;
   return port;
 }
 

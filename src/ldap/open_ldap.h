@@ -10,11 +10,15 @@
 
 namespace nestwalk {
 
-// The arguments of OpenLDAP, in their traditional order. port: 0 the default port, 1 the global
-// catalog port, above 1 that port.
+// OpenLdapRequest::port values that select a port by role (389 or 636, 3268 or 3269 over SSL);
+// a value above these is a port number.
+inline constexpr int kDefaultPortSelector = 0;
+inline constexpr int kGlobalCatalogPortSelector = 1;
+
+// The arguments of OpenLDAP, in their traditional order.
 struct OpenLdapRequest {
   std::optional<std::string> server;
-  int port = 0;
+  int port = kDefaultPortSelector;
   bool referrals = false;
   bool version3 = false;
   bool anonymous = false;

@@ -11,10 +11,6 @@ namespace nestwalk {
 
 namespace {
 
-// OpenLDAP's port selectors.
-constexpr int kLdapPort = 0;
-constexpr int kGlobalCatalogPort = 1;
-
 // DC connections do not chase referrals (a chased referral would not reuse the negotiate
 // bind); GC connections keep the library's default.
 platform::LdapHandle Bind(Console& console, platform::Directory& directory,
@@ -81,7 +77,7 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   console.DebugErr("For LDAP DC: " + selected.dcName + "\n");
   if (dc.isGlobalCatalog) console.DebugErr("LDAP DC is also a GC\n");
 
-  selected.dcConnection = Bind(console, directory, selected.dcName, kLdapPort, false);
+  selected.dcConnection = Bind(console, directory, selected.dcName, kDefaultPortSelector, false);
   if (!selected.dcConnection.valid()) {
     console.Err("\nTerminating program.\n");
     return std::nullopt;
@@ -98,7 +94,8 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   platform::LdapHandle dcGlobalCatalogPort;
   if (dc.isGlobalCatalog) {
     console.DebugErr("Do GC port bind to same DC.\n");
-    dcGlobalCatalogPort = Bind(console, directory, selected.dcName, kGlobalCatalogPort, true);
+    dcGlobalCatalogPort =
+        Bind(console, directory, selected.dcName, kGlobalCatalogPortSelector, true);
     if (!dcGlobalCatalogPort.valid()) return Terminate(console, connections);
     connections.Append(dcGlobalCatalogPort);
     maps.gcList[dcDomainKey] = ldapsrvdata{selected.dcName, selected.dcSite, dcGlobalCatalogPort};
@@ -117,7 +114,8 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   if (selected.gcName == selected.dcName && dcGlobalCatalogPort.valid()) {
     selected.gcConnection = dcGlobalCatalogPort;
   } else {
-    selected.gcConnection = Bind(console, directory, selected.gcName, kGlobalCatalogPort, true);
+    selected.gcConnection =
+        Bind(console, directory, selected.gcName, kGlobalCatalogPortSelector, true);
     if (!selected.gcConnection.valid()) return Terminate(console, connections);
     connections.Append(selected.gcConnection);
   }
