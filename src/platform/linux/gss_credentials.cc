@@ -3,6 +3,7 @@
 #include <gssapi/gssapi_ext.h>
 #include <gssapi/gssapi_krb5.h>
 
+#include <string_view>
 #include <utility>
 
 namespace nestwalk::platform {
@@ -28,18 +29,39 @@ class GssName {
   gss_name_t handle_ = GSS_C_NO_NAME;
 };
 
+// Owns the contents of a buffer that GSS-API fills in.
+class GssBuffer {
+ public:
+  GssBuffer() = default;
+  ~GssBuffer() {
+    OM_uint32 minor = 0;
+    gss_release_buffer(&minor, &buffer_);
+  }
+  GssBuffer(const GssBuffer&) = delete;
+  GssBuffer& operator=(const GssBuffer&) = delete;
+
+  // Where the library writes; only for an empty object.
+  gss_buffer_t receive() { return &buffer_; }
+  std::string_view text() const {
+    return {static_cast<const char*>(buffer_.value), buffer_.length};
+  }
+
+ private:
+  gss_buffer_desc buffer_ = GSS_C_EMPTY_BUFFER;
+};
+
 // Appends the texts of one status code (a major code may carry several).
 void AppendStatusText(std::string& text, OM_uint32 code, int type) {
   OM_uint32 context = 0;
   do {
     OM_uint32 minor = 0;
-    gss_buffer_desc buffer = GSS_C_EMPTY_BUFFER;
-    if (GSS_ERROR(gss_display_status(&minor, code, type, GSS_C_NO_OID, &context, &buffer))) {
+    GssBuffer buffer;
+    if (GSS_ERROR(
+            gss_display_status(&minor, code, type, GSS_C_NO_OID, &context, buffer.receive()))) {
       return;
     }
-    if (!text.empty() && buffer.length > 0) text += ": ";
-    text.append(static_cast<const char*>(buffer.value), buffer.length);
-    gss_release_buffer(&minor, &buffer);
+    if (!text.empty() && !buffer.text().empty()) text += ": ";
+    text += buffer.text();
   } while (context != 0);
 }
 

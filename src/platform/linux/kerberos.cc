@@ -51,9 +51,21 @@ struct CloseKeytab {
     krb5_kt_close(context, keytab);
   }
 };
+struct FreeUnparsedName {
+  void operator()(krb5_context context, char* text) const {
+    krb5_free_unparsed_name(context, text);
+  }
+};
+struct FreeDefaultRealm {
+  void operator()(krb5_context context, char* text) const {
+    krb5_free_default_realm(context, text);
+  }
+};
 using CCache = ContextBound<krb5_ccache, CloseCache>;
 using Principal = ContextBound<krb5_principal, FreePrincipal>;
 using Keytab = ContextBound<krb5_keytab, CloseKeytab>;
+using UnparsedName = ContextBound<char*, FreeUnparsedName>;
+using DefaultRealmText = ContextBound<char*, FreeDefaultRealm>;
 
 class KeytabCursor {
  public:
@@ -88,12 +100,10 @@ class KeytabEntry {
   krb5_keytab_entry entry_{};
 };
 
-std::optional<std::string> UnparsedName(krb5_context context, krb5_const_principal principal) {
-  char* text = nullptr;
-  if (krb5_unparse_name(context, principal, &text) != 0) return std::nullopt;
-  std::string copy(text);
-  krb5_free_unparsed_name(context, text);
-  return copy;
+std::optional<std::string> PrincipalText(krb5_context context, krb5_const_principal principal) {
+  UnparsedName text(context);
+  if (krb5_unparse_name(context, principal, text.out()) != 0) return std::nullopt;
+  return std::string(text.get());
 }
 
 }  // namespace
@@ -109,7 +119,7 @@ CachePrincipal DefaultCachePrincipal() {
     return {CachePrincipalError::kNoCache, {}};
   }
   if (code != 0) return {CachePrincipalError::kNoPrincipal, {}};
-  std::optional<std::string> text = UnparsedName(context.get(), principal.get());
+  std::optional<std::string> text = PrincipalText(context.get(), principal.get());
   if (!text) return {CachePrincipalError::kNoPrincipal, {}};
   return {CachePrincipalError::kNone, std::move(*text)};
 }
@@ -117,12 +127,10 @@ CachePrincipal DefaultCachePrincipal() {
 std::optional<std::string> DefaultRealm() {
   Context context = OpenContext();
   if (!context) return std::nullopt;
-  char* realm = nullptr;
-  if (krb5_get_default_realm(context.get(), &realm) != 0) return std::nullopt;
-  std::string copy(realm);
-  krb5_free_default_realm(context.get(), realm);
-  if (copy.empty()) return std::nullopt;
-  return copy;
+  DefaultRealmText realm(context.get());
+  if (krb5_get_default_realm(context.get(), realm.out()) != 0) return std::nullopt;
+  if (realm.get() == nullptr || *realm.get() == '\0') return std::nullopt;
+  return std::string(realm.get());
 }
 
 std::optional<std::string> KeytabMachineRealm() {
@@ -138,7 +146,7 @@ std::optional<std::string> KeytabMachineRealm() {
       return std::nullopt;
     }
     if (entry.get()->principal->length != 1) continue;  // host/..., cifs/...: not the account
-    std::optional<std::string> text = UnparsedName(context.get(), entry.get()->principal);
+    std::optional<std::string> text = PrincipalText(context.get(), entry.get()->principal);
     if (!text) continue;
     std::optional<PrincipalParts> parts = SplitPrincipalName(*text);
     if (parts && parts->name.size() > 1 && parts->name.back() == '$') return parts->realm;
