@@ -1,6 +1,8 @@
 #include "membership/member_of_reader.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,44 @@ TEST_F(EnumerateMembershipsTest, FailedReadsWriteTheirLinesInEveryModeAndAddNoth
     EnumerateMemberships(captured.console, forest_, connection_, c.dn, groups_, true);
     EXPECT_EQ(captured.err.str(), c.err) << c.dn;
     EXPECT_TRUE(groups_.empty()) << c.dn;
+  }
+}
+
+// A server whose base search succeeds with the entries given, which no well-behaved server
+// sends for a base search other than one.
+class FixedAnswer : public fake::FakeForest {
+ public:
+  explicit FixedAnswer(std::vector<platform::Entry> entries) : entries_(std::move(entries)) {}
+  platform::SearchResult Search(platform::LdapHandle, const platform::SearchRequest&) override {
+    return {.code = platform::kLdapSuccess, .entries = entries_};
+  }
+
+ private:
+  std::vector<platform::Entry> entries_;
+};
+
+TEST(EnumerateMembershipsAnswerTest, NoEntryOrSeveralGiveOneLineInEveryModeAndAddNothing) {
+  const platform::Entry listing{.dn = kG, .attributes = {{"memberOf", {kA}}}};
+  struct Case {
+    const char* name;
+    std::vector<platform::Entry> entries;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"no entry", {}, "ERROR: Couldn't find " + kG + "\n"},
+      {"two entries", {listing, listing}, "ERROR: Multiple items returned for " + kG + "\n"},
+  };
+  for (const Case& c : cases) {
+    for (bool debug : {false, true}) {
+      FixedAnswer directory(c.entries);
+      GroupDetailsMap groups;
+      testing::CapturedConsole captured(debug);
+      EnumerateMemberships(captured.console, directory, platform::LdapHandle(1), kG, groups, true);
+      const std::string count = std::to_string(c.entries.size()) + " entries returned\n";
+      EXPECT_EQ(captured.err.str(), debug ? "Enumerating [" + kG + "]\n" + count + c.line : c.line)
+          << c.name;
+      EXPECT_TRUE(groups.empty()) << c.name;
+    }
   }
 }
 

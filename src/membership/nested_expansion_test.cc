@@ -166,6 +166,36 @@ TEST_F(NestedExpansionTest, AGroupWithoutADomainIsSkippedWithOneLine) {
   EXPECT_TRUE(forest_.searches().empty());
 }
 
+// The DC lists the groups of alice's own domain, the GC the universal groups of every domain.
+TEST_F(NestedExpansionTest, DirectMembershipsAreReadThroughTheDcThenTheGc) {
+  Start(/*otherIsGc=*/true);
+  const std::string emeaUniversal = "CN=U-Emea,OU=Groups," + std::string(Forest::kChild);
+  const std::string rootUniversal = "CN=U-Root,OU=Groups," + std::string(Forest::kRoot);
+  forest_.AddGroup(emeaUniversal, "U-Emea", "-2147483640", {Forest::kAlice});
+  forest_.AddGroup(rootUniversal, "U-Root", "-2147483640", {Forest::kAlice});
+  testing::CapturedConsole debug(/*debug=*/true);
+  ReadDirectMemberships(debug.console, forest_, dc_, gc_, Forest::kAlice, groups_);
+  const std::string read = "Enumerating [" + std::string(Forest::kAlice) +
+                           "]\n1 entries returned\nsAMAccountName: alice\nGroupType: -1\n";
+  EXPECT_EQ(debug.err.str(), "Getting direct memberships from default domain...\n" + read +
+                                 "2 memberOf entries returned\nGroups:\n"
+                                 "\t" +
+                                 Forest::kStaff +
+                                 " - Added\n"
+                                 "\t" +
+                                 emeaUniversal +
+                                 " - Added\n"
+                                 "Getting direct memberships from GC...\n" +
+                                 read +
+                                 "2 memberOf entries returned\nGroups:\n"
+                                 "\t" +
+                                 emeaUniversal +
+                                 " - Duplicate\n"
+                                 "\t" +
+                                 rootUniversal + " - Added\n");
+  EXPECT_EQ(groups_.size(), 3u);
+}
+
 // The debug trace of the phase, whole: the reads of each group in the order the servers are
 // asked, one location of a DC for a new domain, and the group that a read adds going ahead of
 // the larger pending keys.
