@@ -13,6 +13,7 @@
 #include "platform/directory.h"
 #include "platform/forest_domains.h"
 #include "platform/linux/linux_directory.h"
+#include "support/e2e_environment.h"
 
 namespace nestwalk::platform {
 namespace {
@@ -20,22 +21,6 @@ namespace {
 constexpr int kLdapPort = 389;
 constexpr int kGlobalCatalogPort = 3268;
 constexpr int kLdapStrongAuthRequired = 8;
-
-struct TestDomain {
-  std::string dnsName;
-  std::string baseDn;
-  std::string dc;
-  std::string adminPassword;
-};
-
-std::optional<TestDomain> DomainFromEnvironment() {
-  const char* dnsName = std::getenv("NESTWALK_E2E_DOMAIN");
-  const char* baseDn = std::getenv("NESTWALK_E2E_BASE_DN");
-  const char* dc = std::getenv("NESTWALK_E2E_DC");
-  const char* password = std::getenv("NESTWALK_E2E_ADMIN_PASSWORD");
-  if (!dnsName || !baseDn || !dc || !password) return std::nullopt;
-  return TestDomain{dnsName, baseDn, dc, password};
-}
 
 SearchRequest Subtree(const std::string& base, const std::string& filter,
                       std::vector<std::string> attributes) {
@@ -71,7 +56,7 @@ class WithoutTicketCache {
 class LinuxDirectoryE2eTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::optional<TestDomain> domain = DomainFromEnvironment();
+    std::optional<e2e::E2eEnvironment> domain = e2e::ReadE2eEnvironment();
     if (!domain) GTEST_SKIP() << "NESTWALK_E2E_* not set: run through tests/e2e/run";
     domain_ = *domain;
   }
@@ -93,7 +78,7 @@ class LinuxDirectoryE2eTest : public ::testing::Test {
   }
 
   ExplicitCredentials Administrator(const std::string& password) const {
-    return ExplicitCredentials{"Administrator", domain_.dnsName, password};
+    return ExplicitCredentials{"Administrator", domain_.domain, password};
   }
 
   SearchResult SearchRootDse(LdapHandle handle) {
@@ -102,7 +87,7 @@ class LinuxDirectoryE2eTest : public ::testing::Test {
     return directory_.Search(handle, request);
   }
 
-  TestDomain domain_;
+  e2e::E2eEnvironment domain_;
   LinuxDirectory directory_;
 };
 
@@ -228,7 +213,7 @@ TEST_F(LinuxDirectoryE2eTest, PagedSearchDeliversEveryEntryInSmallPages) {
 TEST_F(LinuxDirectoryE2eTest, ForestDomainsOfTheTestForest) {
   ForestDomainsAnswer answer = EnumerateForestDomainsOver(directory_, domain_.dc);
   EXPECT_EQ(answer.status, 0);
-  EXPECT_EQ(answer.dnsNames, std::vector<std::string>{domain_.dnsName});
+  EXPECT_EQ(answer.dnsNames, std::vector<std::string>{domain_.domain});
 }
 
 // A closed port must fail in seconds; the bound only catches a connect that hangs.

@@ -76,7 +76,6 @@ TEST(ProgramE2e, WithoutQuietTheBannerAndHeadingFrameTheSameReport) {
   const std::string alice = env.flat + "\\alice";
   const CommandResult quiet = RunNestwalk(env, {"-q", "-u", alice});
   const CommandResult loud = RunNestwalk(env, {"-u", alice});
-  const Report quiet_report = ReadReport(quiet.out);
   const std::string principal = "Security Principal: [USER] " + alice + "\n";
   ASSERT_EQ(quiet.out.rfind(principal, 0), 0u) << quiet.out;
   EXPECT_EQ(loud.out, principal + "Group Memberships:\n" + quiet.out.substr(principal.size()));
