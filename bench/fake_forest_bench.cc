@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "membership/membership_fixture.h"
 #include "membership/primary_group.h"
 #include "platform/fake/fake_forest.h"
 #include "platform/sid.h"
@@ -11,15 +12,14 @@
 namespace nestwalk {
 namespace {
 
-constexpr char kDomain[] = "DC=corp,DC=example,DC=com";
-constexpr char kHost[] = "dc1.corp.example.com";
+constexpr const char* kDomain = testing::kCorpDomainDn;
+constexpr const char* kHost = testing::kCorpDc1Host;
 
 std::string GroupDn(int index) { return "CN=G" + std::to_string(index) + ",OU=Groups," + kDomain; }
 
 // `groups` global groups in a chain: group i is a member of group i + 1.
 void BuildChain(fake::FakeForest& forest, int groups) {
-  forest.AddDomain({kDomain, "CORP", "S-1-5-21-1-2-3"});
-  forest.AddServer({kHost, kDomain, "Hub", true});
+  testing::AddCorpWithDc1(forest, /*globalCatalog=*/true);
   for (int i = 0; i < groups; ++i) {
     std::vector<std::string> members;
     if (i > 0) members.push_back(GroupDn(i - 1));
@@ -28,17 +28,11 @@ void BuildChain(fake::FakeForest& forest, int groups) {
   }
 }
 
-platform::LdapHandle Bound(fake::FakeForest& forest, int port) {
-  platform::LdapHandle handle = forest.Open(std::string(kHost), port, false).handle;
-  forest.NegotiateBind(handle, std::nullopt);
-  return handle;
-}
-
 void BM_FakeBaseRead(benchmark::State& state) {
   const int groups = static_cast<int>(state.range(0));
   fake::FakeForest forest;
   BuildChain(forest, groups);
-  const platform::LdapHandle gc = Bound(forest, static_cast<int>(state.range(1)));
+  const platform::LdapHandle gc = testing::BindTo(forest, kHost, static_cast<int>(state.range(1)));
   const platform::SearchRequest read{.base = GroupDn(groups / 2),
                                      .scope = platform::SearchScope::kBase,
                                      .filter = "(objectclass=*)",
@@ -51,9 +45,9 @@ void BM_FakeSubtreeSidSearch(benchmark::State& state) {
   const int groups = static_cast<int>(state.range(0));
   fake::FakeForest forest;
   BuildChain(forest, groups);
-  const platform::LdapHandle dc = Bound(forest, 389);
-  const std::string sid =
-      *platform::SidFromText("S-1-5-21-1-2-3-" + std::to_string(1000 + groups / 2));
+  const platform::LdapHandle dc = testing::BindTo(forest, kHost, 389);
+  const std::string sid = *platform::SidFromText(std::string(testing::kCorpSid) + "-" +
+                                                 std::to_string(1000 + groups / 2));
   const platform::SearchRequest search{.base = kDomain,
                                        .scope = platform::SearchScope::kSubtree,
                                        .filter = PrimaryGroupFilter(sid),

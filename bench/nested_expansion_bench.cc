@@ -9,6 +9,7 @@
 #include "ldap/connection_list.h"
 #include "ldap/server_maps.h"
 #include "membership/group_details.h"
+#include "membership/membership_fixture.h"
 #include "membership/nested_expansion.h"
 #include "platform/fake/fake_forest.h"
 #include "text/case_folding.h"
@@ -16,8 +17,8 @@
 namespace nestwalk {
 namespace {
 
-constexpr char kDomain[] = "DC=corp,DC=example,DC=com";
-constexpr char kHost[] = "dc1.corp.example.com";
+constexpr const char* kDomain = testing::kCorpDomainDn;
+constexpr const char* kHost = testing::kCorpDc1Host;
 constexpr char kAlice[] = "CN=Alice,CN=Users,DC=corp,DC=example,DC=com";
 
 std::string GroupName(int index) {
@@ -32,19 +33,12 @@ std::string GroupDn(int index) { return "CN=" + GroupName(index) + ",OU=Groups,"
 // 2i+1 and 2i+2. Work thus proceeds in key order while new groups keep arriving behind the done
 // ones, the case in which a scan from the first entry for the next pending group costs most.
 void BuildForest(fake::FakeForest& forest, int groups) {
-  forest.AddDomain({.dn = kDomain, .flatName = "CORP", .sid = "S-1-5-21-1-2-3"});
-  forest.AddServer({.host = kHost, .domainDn = kDomain, .site = "Hub", .globalCatalog = true});
+  testing::AddCorpWithDc1(forest, /*globalCatalog=*/true);
   forest.AddUser(kAlice, "alice", "513");
   for (int i = 0; i < groups; ++i) {
     forest.AddGroup(GroupDn(i), GroupName(i), "-2147483646",
                     {i == 0 ? std::string(kAlice) : GroupDn((i - 1) / 2)});
   }
-}
-
-platform::LdapHandle Bind(fake::FakeForest& forest, int port) {
-  platform::LdapHandle handle = forest.Open(std::string(kHost), port, false).handle;
-  forest.NegotiateBind(handle, std::nullopt);
-  return handle;
 }
 
 void BM_NestedExpansion(benchmark::State& state) {
@@ -56,8 +50,8 @@ void BM_NestedExpansion(benchmark::State& state) {
   std::ostringstream err;
   Console console(out, err, false, false);
   ConnectionList connections(console, forest);
-  const platform::LdapHandle dc = Bind(forest, 389);
-  const platform::LdapHandle gc = Bind(forest, 3268);
+  const platform::LdapHandle dc = testing::BindTo(forest, kHost, 389);
+  const platform::LdapHandle gc = testing::BindTo(forest, kHost, 3268);
   connections.Append(dc);
   connections.Append(gc);
   ServerMaps maps;
