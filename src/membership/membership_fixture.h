@@ -1,5 +1,5 @@
-// Test support for the membership tests: a fake forest of three domains, and a bound connection
-// to a server of a fake forest.
+// Support for the membership tests and the benchmarks: a fake forest of three domains, and a
+// bound connection to a server of a fake forest.
 #ifndef NESTWALK_MEMBERSHIP_MEMBERSHIP_FIXTURE_H_
 #define NESTWALK_MEMBERSHIP_MEMBERSHIP_FIXTURE_H_
 
