@@ -42,7 +42,7 @@ class ScriptedNetwork : public DiscoveryNetwork {
     srvAsked.push_back(name);
     auto it = srv.find(name);
     if (it == srv.end()) return {};
-    return {true, it->second};
+    return {it->second};
   }
 
   PingResult Ping(const std::string& host, int port, const std::string& dnsDomain) override {

@@ -64,7 +64,6 @@ SrvAnswer ParseSrvAnswer(std::string_view message) {
     record.target = target[0] == '\0' ? "." : target;
     answer.records.push_back(std::move(record));
   }
-  answer.found = !answer.records.empty();
   return answer;
 }
 

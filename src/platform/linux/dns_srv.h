@@ -10,8 +10,8 @@
 
 namespace nestwalk::platform {
 
+// Empty records: no such name, no SRV records, or no answer at all.
 struct SrvAnswer {
-  bool found = false;              // false: no such name, no SRV records, or no answer at all
   std::vector<SrvRecord> records;  // as the answer listed them, unordered
 };
 
@@ -19,8 +19,8 @@ struct SrvAnswer {
 // to names it would not take as absolute.
 SrvAnswer LookupSrv(const std::string& name);
 
-// Decodes the SRV records of a DNS answer message; found is false when the message does not
-// parse or holds no SRV record. Targets lose their trailing dot; the root target stays ".".
+// Decodes the SRV records of a DNS answer message; no records when the message does not parse
+// or holds no SRV record. Targets lose their trailing dot; the root target stays ".".
 SrvAnswer ParseSrvAnswer(std::string_view message);
 
 // The resolver's search domains, in resolv.conf order.

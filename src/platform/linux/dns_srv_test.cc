@@ -46,7 +46,7 @@ TEST(DnsSrvTest, DecodesSrvRecordsOfAnAnswer) {
                                                    Be16(0xC000 | corpAt))) +
                               Record(kSrv, Srv(0, 0, 0, std::string(1, '\0')));
   const SrvAnswer answer = ParseSrvAnswer(Message(records, 4));
-  ASSERT_TRUE(answer.found);
+  ASSERT_FALSE(answer.records.empty());
   ASSERT_EQ(answer.records.size(), 3u);
   EXPECT_EQ(answer.records[0].target, "dc1.corp.test");
   EXPECT_EQ(answer.records[0].weight, 100);
@@ -78,7 +78,7 @@ TEST(DnsSrvTest, UnusableMessagesFindNothing) {
        }()},
   };
   for (const Case& c : cases) {
-    EXPECT_FALSE(ParseSrvAnswer(c.message).found) << c.name;
+    EXPECT_TRUE(ParseSrvAnswer(c.message).records.empty()) << c.name;
   }
 }
 
