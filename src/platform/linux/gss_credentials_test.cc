@@ -61,12 +61,16 @@ class ScopedKrb5Config {
 };
 
 // The realm's only KDC is a closed loopback port: no credential, GSS-API's own wording of the
-// failure, and a bind code that does not blame the password.
+// failure, a bind code that does not blame the password, and nothing on the terminal.
 TEST(GssCredentialsTest, AKdcThatCannotBeReachedGivesNoCredentialAndTheLibrarysText) {
   ScopedKrb5Config config(
       "[libdefaults]\n default_realm = NOWHERE.TEST\n dns_lookup_kdc = false\n"
       " dns_lookup_realm = false\n[realms]\n NOWHERE.TEST = {\n  kdc = 127.0.0.1:1\n }\n");
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
   AcquiredCredential acquired = AcquirePasswordCredential("alice@NOWHERE.TEST", "secret");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_TRUE(acquired.credential.empty());
   EXPECT_NE(acquired.major, 0u);
   EXPECT_FALSE(acquired.message.empty());
