@@ -35,7 +35,7 @@ OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port
 
   const timeval connectTimeout{kNetworkTimeoutSeconds, 0};
   ldap_set_option(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, &connectTimeout);
-  // The wait of every synchronous call: binds, searches and each page of a paged search.
+  // libldap applies it to every synchronous call made without a time limit of its own.
   const timeval responseTimeout{static_cast<time_t>(responseTimeout_.count()), 0};
   ldap_set_option(ld.get(), LDAP_OPT_TIMEOUT, &responseTimeout);
   // The service principal is ldap/<the name we were given>, not whatever the peer's address

@@ -25,6 +25,7 @@ class LinuxDirectory : public Directory {
   // of hanging the run.
   static constexpr std::chrono::seconds kResponseTimeout{60};
 
+  // `responseTimeout` replaces kResponseTimeout for every connection (tests make it short).
   explicit LinuxDirectory(std::chrono::seconds responseTimeout = kResponseTimeout);
   ~LinuxDirectory() override = default;
   LinuxDirectory(const LinuxDirectory&) = delete;
