@@ -11,4 +11,12 @@ std::string LowerCaseText(std::string_view text) {
   return folded;
 }
 
+std::string UpperCaseText(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return folded;
+}
+
 }  // namespace nestwalk

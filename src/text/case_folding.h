@@ -10,6 +10,9 @@ namespace nestwalk {
 // A copy with A-Z turned into a-z; every other byte, 0x80-0xFF included, unchanged.
 std::string LowerCaseText(std::string_view text);
 
+// A copy with a-z turned into A-Z, likewise ASCII only: Kerberos realms and NetBIOS names.
+std::string UpperCaseText(std::string_view text);
+
 }  // namespace nestwalk
 
 #endif  // NESTWALK_TEXT_CASE_FOLDING_H_

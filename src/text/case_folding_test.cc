@@ -26,5 +26,14 @@ TEST(LowerCaseTextTest, FoldsOnlyAsciiLetters) {
   }
 }
 
+TEST(UpperCaseTextTest, FoldsOnlyAsciiLetters) {
+  EXPECT_EQ(UpperCaseText("corp.nestwalk.test"), "CORP.NESTWALK.TEST");
+  EXPECT_EQ(UpperCaseText("@[`{AZaz09"), "@[`{AZAZ09");  // the neighbours of A-Z and a-z stay
+  EXPECT_EQ(UpperCaseText("\xE4"
+                          "b"),
+            "\xE4"
+            "B");  // bytes above 0x7F stay
+}
+
 }  // namespace
 }  // namespace nestwalk

@@ -10,13 +10,6 @@ namespace {
 
 constexpr std::size_t kFirstUsn = 4000;
 
-std::string UpperCaseText(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 }  // namespace
 
 std::vector<platform::Attribute> BuildRootDse(const FakeTree& tree, const ServerSpec& server) {

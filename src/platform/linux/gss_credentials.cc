@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "text/case_folding.h"
+
 namespace nestwalk::platform {
 
 namespace {
@@ -97,11 +99,7 @@ GssCredential& GssCredential::operator=(GssCredential&& other) noexcept {
 
 std::string KerberosPrincipalFor(const std::string& user, const std::string& domain) {
   if (domain.empty()) return user;
-  std::string realm = domain;
-  for (char& c : realm) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return user + "@" + realm;
+  return user + "@" + UpperCaseText(domain);
 }
 
 AcquiredCredential AcquirePasswordCredential(const std::string& principal,

@@ -7,6 +7,7 @@
 #include "platform/linux/kerberos.h"
 #include "platform/linux/principal_name.h"
 #include "platform/linux/smb_conf.h"
+#include "text/case_folding.h"
 
 namespace nestwalk::platform {
 namespace {
@@ -20,12 +21,7 @@ std::string NetbiosComputerName(const std::optional<std::string>& netbiosName,
   std::string_view name = netbiosName && !netbiosName->empty()
                               ? std::string_view(*netbiosName)
                               : hostName.substr(0, hostName.find('.'));
-  name = name.substr(0, kMaxNetbiosNameLength);
-  std::string upper(name);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
+  return UpperCaseText(name.substr(0, kMaxNetbiosNameLength));
 }
 
 ComputerNameAnswer LinuxHostQueries::GetComputerName() {
