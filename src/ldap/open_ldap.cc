@@ -173,4 +173,15 @@ platform::LdapHandle OpenLDAP(Console& console, platform::Directory& directory,
   return platform::LdapHandle();
 }
 
+platform::LdapHandle OpenWithCallerCredentials(Console& console, platform::Directory& directory,
+                                               const std::string& server, int portSelector,
+                                               bool referrals) {
+  OpenLdapRequest request;
+  request.server = server;
+  request.port = portSelector;
+  request.referrals = referrals;
+  request.version3 = true;
+  return OpenLDAP(console, directory, request);
+}
+
 }  // namespace nestwalk

@@ -37,6 +37,13 @@ struct OpenLdapRequest {
 platform::LdapHandle OpenLDAP(Console& console, platform::Directory& directory,
                               const OpenLdapRequest& request);
 
+// The one profile the program itself uses: version 3, bound with the caller's own credentials.
+// DC connections pass `referrals` false (a chased referral would not reuse the negotiate bind);
+// GC connections keep the library's default. Returns as OpenLDAP does.
+platform::LdapHandle OpenWithCallerCredentials(Console& console, platform::Directory& directory,
+                                               const std::string& server, int portSelector,
+                                               bool referrals);
+
 // Cuts ":port" off `server` and returns the port (at most six digits read), 0 when none.
 int SplitHostPort(std::string& server);
 

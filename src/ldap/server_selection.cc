@@ -11,18 +11,6 @@ namespace nestwalk {
 
 namespace {
 
-// DC connections do not chase referrals (a chased referral would not reuse the negotiate
-// bind); GC connections keep the library's default.
-platform::LdapHandle Bind(Console& console, platform::Directory& directory,
-                          const std::string& server, int port, bool referrals) {
-  OpenLdapRequest request;
-  request.server = server;
-  request.port = port;
-  request.referrals = referrals;
-  request.version3 = true;
-  return OpenLDAP(console, directory, request);
-}
-
 void WriteRootDseSummary(Console& console, const CRootDSE& dse) {
   if (!console.debug()) return;
   console.Out("DEBUG: RootDSE Completed\n");
@@ -77,7 +65,8 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   console.DebugErr("For LDAP DC: " + selected.dcName + "\n");
   if (dc.isGlobalCatalog) console.DebugErr("LDAP DC is also a GC\n");
 
-  selected.dcConnection = Bind(console, directory, selected.dcName, kDefaultPortSelector, false);
+  selected.dcConnection =
+      OpenWithCallerCredentials(console, directory, selected.dcName, kDefaultPortSelector, false);
   if (!selected.dcConnection.valid()) {
     console.Err("\nTerminating program.\n");
     return std::nullopt;
@@ -94,8 +83,8 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   platform::LdapHandle dcGlobalCatalogPort;
   if (dc.isGlobalCatalog) {
     console.DebugErr("Do GC port bind to same DC.\n");
-    dcGlobalCatalogPort =
-        Bind(console, directory, selected.dcName, kGlobalCatalogPortSelector, true);
+    dcGlobalCatalogPort = OpenWithCallerCredentials(console, directory, selected.dcName,
+                                                    kGlobalCatalogPortSelector, true);
     if (!dcGlobalCatalogPort.valid()) return Terminate(console, connections);
     connections.Append(dcGlobalCatalogPort);
     maps.gcList[dcDomainKey] = ldapsrvdata{selected.dcName, selected.dcSite, dcGlobalCatalogPort};
@@ -114,8 +103,8 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   if (selected.gcName == selected.dcName && dcGlobalCatalogPort.valid()) {
     selected.gcConnection = dcGlobalCatalogPort;
   } else {
-    selected.gcConnection =
-        Bind(console, directory, selected.gcName, kGlobalCatalogPortSelector, true);
+    selected.gcConnection = OpenWithCallerCredentials(console, directory, selected.gcName,
+                                                      kGlobalCatalogPortSelector, true);
     if (!selected.gcConnection.valid()) return Terminate(console, connections);
     connections.Append(selected.gcConnection);
   }

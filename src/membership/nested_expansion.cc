@@ -89,12 +89,10 @@ platform::LdapHandle NestedExpansion::BindDomainController(const std::string& do
   const std::string name = WithoutLeadingBackslashes(located.name);
   console_.DebugErr("DC: " + name + "\n");
 
-  // The profile of the principal's DC connection: port 389, no referrals, version 3. An empty
-  // name lets the library pick its default server.
-  OpenLdapRequest request;
-  request.server = name;
-  request.version3 = true;
-  platform::LdapHandle connection = OpenLDAP(console_, services_.directory, request);
+  // The profile of the principal's DC connection. An empty name lets the library pick its
+  // default server.
+  platform::LdapHandle connection = OpenWithCallerCredentials(
+      console_, services_.directory, name, kDefaultPortSelector, /*referrals=*/false);
   if (!connection.valid()) return connection;
   connections_.Append(connection);
   const ldapsrvdata server{.serverName = name, .siteName = located.site, .connection = connection};
