@@ -32,18 +32,16 @@ std::optional<std::string> BuildLdapUrl(const std::optional<std::string>& host, 
                                         bool ssl) {
   if (!host || host->empty()) return std::nullopt;
   std::string url = ssl ? "ldaps://" : "ldap://";
-  if (IsBracketed(*host)) {
-    url += '[';
-    AppendEncoded(url, host->substr(1, host->size() - 2), true);
-    url += ']';
-  } else if (host->find(':') != std::string::npos) {
-    url += '[';
-    AppendEncoded(url, *host, true);
-    url += ']';
-  } else {
-    AppendEncoded(url, *host, false);
+  // An IPv6 literal goes into brackets whether or not the caller brought them.
+  const bool bracketed = IsBracketed(*host);
+  const bool literal = bracketed || host->find(':') != std::string::npos;
+  if (literal) url += '[';
+  AppendEncoded(url, bracketed ? host->substr(1, host->size() - 2) : *host, literal);
+  if (literal) url += ']';
+  if (port > 0) {
+    url += ':';
+    url += std::to_string(port);
   }
-  if (port > 0) url += ":" + std::to_string(port);
   return url;
 }
 
