@@ -14,6 +14,7 @@
 namespace nestwalk {
 namespace {
 
+using testing::CapturedConsole;
 using namespace testing::sites;  // the two-site forest and its builders
 
 const GcInventory kFullInventory{{kDc1Key, {"dc1.corp.com", "corp.com", "hub"}},
@@ -39,7 +40,7 @@ class GcInventoryTest : public ::testing::Test {
   }
 
   Outcome Read(bool debug, const ForestDomainMap& domains = kForestDomains) {
-    SiteTraceCapture captured(debug);
+    CapturedConsole captured(debug);
     ForestGcInventory inventory = ReadForestGcInventory(
         captured.console, forest, BoundConnectionTo(forest, kHost), kConfigNc, domains);
     return {inventory, captured.out.str(), captured.err.str()};
@@ -144,7 +145,7 @@ TEST_F(GcInventoryTest, ExactPrefixAndFlaggedDomainsOnly) {
 TEST(GcInventoryShortDnTest, SettingsDnWithoutSiteComponentGivesNoSite) {
   std::vector<std::vector<platform::Entry>> pages{{{"CN=NTDS Settings,CN=DC9", {}}}};
   testing::ScriptedDirectory directory(pages);
-  SiteTraceCapture captured(true);
+  CapturedConsole captured(true);
   ForestGcInventory inventory =
       ReadForestGcInventory(captured.console, directory, platform::LdapHandle(1), kConfigNc, {});
 

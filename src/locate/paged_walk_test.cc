@@ -13,6 +13,7 @@ namespace nestwalk {
 namespace {
 
 using testing::ScriptedDirectory;
+using testing::CapturedConsole;
 using namespace testing::sites;  // the two-site forest and its builders
 
 struct WalkCase {
@@ -39,7 +40,7 @@ TEST_P(PagedWalkTest, HandsOverEveryEntryInOrderUntilTheWalkEnds) {
   }
   for (bool debug : {false, true}) {
     ScriptedDirectory directory(pages, c.endStatus);
-    SiteTraceCapture captured(debug);
+    CapturedConsole captured(debug);
     std::vector<std::string> visited;
     WalkPagedSearch(captured.console, directory, platform::LdapHandle(1), {},
                     [&](const platform::Entry& entry) { visited.push_back(entry.dn); });

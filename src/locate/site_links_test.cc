@@ -11,6 +11,7 @@
 namespace nestwalk {
 namespace {
 
+using testing::CapturedConsole;
 using namespace testing::sites;  // the two-site forest and its builders
 
 class SiteLinksTest : public ::testing::Test {
@@ -22,10 +23,8 @@ class SiteLinksTest : public ::testing::Test {
     }
   }
 
-  SiteTraceCapture Read(bool debug, const std::string& site) {
-    SiteTraceCapture captured(debug);
+  void Read(CapturedConsole& captured, const std::string& site) {
     ReadSiteLinkCosts(captured.console, forest, BoundConnectionTo(forest, kHost), site, kConfigNc);
-    return captured;
   }
 
   fake::FakeForest forest;
@@ -33,20 +32,23 @@ class SiteLinksTest : public ::testing::Test {
 
 // Only IP links listing the site; costs as stored; absent values traced empty.
 TEST_F(SiteLinksTest, TracesTheIpLinksOfTheSite) {
-  SiteTraceCapture hub = Read(true, "hub");
+  CapturedConsole hub(true);
+  Read(hub, "hub");
   EXPECT_EQ(hub.out.str(), PageTrace(2));
   EXPECT_EQ(hub.err.str(), "Retrieving site link costs\n" + LinkTrace(kHubBranch) +
                                LinkTrace(kHubLab) + LinkTrace(kBareLink));
 }
 
 TEST_F(SiteLinksTest, SiteWithoutLinksTracesOnlyTheSearch) {
-  SiteTraceCapture nowhere = Read(true, "nowhere");
+  CapturedConsole nowhere(true);
+  Read(nowhere, "nowhere");
   EXPECT_EQ(nowhere.out.str(), PageTrace(2));
   EXPECT_EQ(nowhere.err.str(), "Retrieving site link costs\n");
 }
 
 TEST_F(SiteLinksTest, WithoutDebugSearchesSilently) {
-  SiteTraceCapture hub = Read(false, "hub");
+  CapturedConsole hub(false);
+  Read(hub, "hub");
   EXPECT_EQ(hub.out.str(), "");
   EXPECT_EQ(hub.err.str(), "");
   ExpectOnePagedSearch(forest, "cn=ip,cn=inter-site transports,cn=sites," + kConfigNc,
@@ -57,14 +59,16 @@ TEST_F(SiteLinksTest, WithoutDebugSearchesSilently) {
 TEST_F(SiteLinksTest, FailingPageEndsTheTraceSilently) {
   forest.SetMaxPageSize(1);
   forest.FailPagedSearchAfter(1, platform::kLdapServerDown);
-  SiteTraceCapture hub = Read(true, "hub");
+  CapturedConsole hub(true);
+  Read(hub, "hub");
   EXPECT_EQ(hub.out.str(), PageTrace(2));
   EXPECT_EQ(hub.err.str(), "Retrieving site link costs\n" + LinkTrace(kHubBranch));
 }
 
 TEST_F(SiteLinksTest, SearchThatCannotStartEndsAfterTheFirstLine) {
   forest.FailPagedSearchStart();
-  SiteTraceCapture hub = Read(true, "hub");
+  CapturedConsole hub(true);
+  Read(hub, "hub");
   EXPECT_EQ(hub.out.str(), "DEBUG: Search Initialized...\n");
   EXPECT_EQ(hub.err.str(), "Retrieving site link costs\n");
 }
@@ -86,7 +90,8 @@ TEST_P(SiteLinkEscapeTest, MatchesTheSiteLiterally) {
   const EscapeCase& c = GetParam();
   const SiteLinkSpec odd{"IP", "Odd", {c.storedSiteName}, "5", "Odd"};
   AddSiteLink(forest, odd);
-  SiteTraceCapture captured = Read(true, c.site);
+  CapturedConsole captured(true);
+  Read(captured, c.site);
 
   EXPECT_EQ(
       forest.searches().back().request.filter,

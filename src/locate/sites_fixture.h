@@ -1,18 +1,17 @@
 // Test support, not part of the program: builders for the configuration objects of a fake
-// forest (server and NTDS Settings objects, site links) and a console that keeps its output.
+// forest (server and NTDS Settings objects, site links).
 #ifndef NESTWALK_LOCATE_SITES_FIXTURE_H_
 #define NESTWALK_LOCATE_SITES_FIXTURE_H_
 
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "platform/console.h"
 #include "platform/fake/fake_forest.h"
+#include "support/captured_console.h"
 
 namespace nestwalk::testing::sites {
 
@@ -21,13 +20,6 @@ inline const std::string kChildDn = "DC=child,DC=corp,DC=com";
 inline const std::string kConfigNc = "CN=Configuration,DC=corp,DC=com";
 inline const std::string kSchemaNc = "CN=Schema,CN=Configuration,DC=corp,DC=com";
 inline const std::string kHost = "dc1.corp.com";
-
-struct SiteTraceCapture {
-  explicit SiteTraceCapture(bool debug) : console(out, err, false, debug) {}
-  std::ostringstream out;
-  std::ostringstream err;
-  Console console;
-};
 
 // A forest corp.com with the child domain child.corp.com and its server dc1.corp.com in Hub,
 // a GC when `globalCatalog`.

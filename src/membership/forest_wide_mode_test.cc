@@ -10,6 +10,7 @@
 namespace nestwalk {
 namespace {
 
+using testing::CapturedConsole;
 using namespace testing::sites;  // the two-site forest and its builders
 
 // The forest's locator, noting which servers the domain enumeration is asked of.
@@ -51,7 +52,7 @@ class ForestWideModeTest : public ::testing::Test {
     servers.gcSite = "branch";
   }
 
-  ForestSurvey Run(SiteTraceCapture& captured) {
+  ForestSurvey Run(CapturedConsole& captured) {
     platform::Services services{forest, locator, forest};
     return RunForestWideMode(captured.console, services, servers);
   }
@@ -65,7 +66,7 @@ class ForestWideModeTest : public ::testing::Test {
 // which derives lower-cased names from DNs, finds them.
 TEST_F(ForestWideModeTest, AsksTheGcEntersDomainsLowerCasedAndSearchesOverTheDc) {
   forest.SetForestDomains({0, {"CORP.COM", "Child.Corp.Com"}});
-  SiteTraceCapture captured(false);
+  CapturedConsole captured(false);
   ForestSurvey survey = Run(captured);
 
   EXPECT_EQ(captured.out.str(), "");
@@ -91,7 +92,7 @@ TEST_F(ForestWideModeTest, AsksTheGcEntersDomainsLowerCasedAndSearchesOverTheDc)
 
 TEST_F(ForestWideModeTest, DebugTraceListsTheDomainsInTheOrderReturned) {
   forest.SetForestDomains({0, {"CORP.COM", "Child.Corp.Com"}});
-  SiteTraceCapture captured(true);
+  CapturedConsole captured(true);
   Run(captured);
 
   EXPECT_TRUE(captured.err.str().starts_with(
@@ -107,7 +108,7 @@ class ForestWideModeFailureTest : public ForestWideModeTest,
 TEST_P(ForestWideModeFailureTest, ReportsTheStatusAndSkipsTheSearches) {
   forest.SetForestDomains({GetParam(), {"corp.com"}});
   for (bool debug : {false, true}) {
-    SiteTraceCapture captured(debug);
+    CapturedConsole captured(debug);
     ForestSurvey survey = Run(captured);
 
     std::string line = "Couldn't enumerate Forest trusts - " + std::to_string(GetParam()) + "\n";

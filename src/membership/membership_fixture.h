@@ -11,9 +11,6 @@
 
 namespace nestwalk::testing {
 
-// The SID that AddCorpWithDc1 gives corp.
-inline constexpr char kCorpSid[] = "S-1-5-21-1-2-3";
-
 // A forest of three domains: the root corp.example.com (DC dc1, a GC) with the universal groups,
 // its child emea.corp.example.com (DC dc2, no GC) with the global groups and the account alice,
 // and the tree other.test (DC dc3, a GC when `otherIsGc`) with universal and domain-local

@@ -58,14 +58,8 @@ TEST(MembershipReportTest, WritesHeadingAndOneLinePerGroupInKeyOrder) {
   EXPECT_EQ(captured.err.str(), "");
 }
 
-struct QuietConsole {
-  std::ostringstream out;
-  std::ostringstream err;
-  Console console{out, err, /*quiet=*/true, /*debug=*/false};
-};
-
 TEST(MembershipReportTest, QuietDropsOnlyTheHeading) {
-  QuietConsole quiet;
+  testing::CapturedConsole quiet(/*debug=*/false, /*quiet=*/true);
   WriteMembershipReport(quiet.console, SampleGroups());
   EXPECT_EQ(quiet.out.str(),
             "  [Local Security] [Admins] cn=Admins,DC=corp,DC=com\n"
@@ -78,7 +72,7 @@ TEST(MembershipReportTest, EmptyMapGivesTheHeadingAloneOrNothing) {
   testing::CapturedConsole loud;
   WriteMembershipReport(loud.console, none);
   EXPECT_EQ(loud.out.str(), "Group Memberships:\n");
-  QuietConsole quiet;
+  testing::CapturedConsole quiet(/*debug=*/false, /*quiet=*/true);
   WriteMembershipReport(quiet.console, none);
   EXPECT_EQ(quiet.out.str(), "");
 }

@@ -8,8 +8,12 @@
 
 namespace nestwalk::testing {
 
+// Not copyable: the console writes into this object's own streams.
 struct CapturedConsole {
-  explicit CapturedConsole(bool debug = false) : console(out, err, false, debug) {}
+  explicit CapturedConsole(bool debug = false, bool quiet = false)
+      : console(out, err, quiet, debug) {}
+  CapturedConsole(const CapturedConsole&) = delete;
+  CapturedConsole& operator=(const CapturedConsole&) = delete;
   std::ostringstream out;
   std::ostringstream err;
   Console console;
