@@ -4,6 +4,7 @@
 
 #include "ldap/open_ldap.h"
 #include "locate/dc_locator.h"
+#include "platform/locator.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
 
@@ -60,7 +61,7 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
       LocateDomainController(console, services.locator, initialServer, domain, false);
   if (dc.name.empty()) return std::nullopt;
   SelectedServers selected;
-  selected.dcName = WithoutLeadingBackslashes(dc.name);
+  selected.dcName = platform::HostOfServerName(dc.name);
   selected.dcSite = dc.site;
   console.DebugErr("For LDAP DC: " + selected.dcName + "\n");
   if (dc.isGlobalCatalog) console.DebugErr("LDAP DC is also a GC\n");
@@ -96,7 +97,7 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
       LocateDomainController(console, services.locator, initialServer, forest, true);
   // The run ends here; the connection list closes what is open when it goes.
   if (gc.name.empty()) return std::nullopt;
-  selected.gcName = WithoutLeadingBackslashes(gc.name);
+  selected.gcName = platform::HostOfServerName(gc.name);
   selected.gcSite = gc.site;
   console.DebugErr("For LDAP GC: " + selected.gcName + "\n");
 

@@ -37,11 +37,6 @@ LocatedServer LocateDomainController(Console& console, platform::Locator& locato
   return located;
 }
 
-std::string WithoutLeadingBackslashes(std::string name) {
-  if (name.starts_with("\\\\")) name.erase(0, 2);
-  return name;
-}
-
 std::string LookupSiteName(Console& console, platform::Locator& locator,
                            const std::string& computerName) {
   console.DebugErr("Retrieving Site Info for [" + computerName + "]\n");

@@ -21,10 +21,6 @@ LocatedServer LocateDomainController(Console& console, platform::Locator& locato
                                      const std::string& baseMachine, const std::string& domainName,
                                      bool wantGlobalCatalog);
 
-// The bare host of a located name: the locator puts two backslashes before the host name.
-// Only a leading pair is cut, so a malformed name is never shortened elsewhere.
-std::string WithoutLeadingBackslashes(std::string name);
-
 // The site of `computerName` (empty: this machine) as the platform gives it; empty on failure.
 std::string LookupSiteName(Console& console, platform::Locator& locator,
                            const std::string& computerName);

@@ -5,6 +5,7 @@
 #include "ldap/open_ldap.h"
 #include "locate/dc_locator.h"
 #include "membership/member_of_reader.h"
+#include "platform/locator.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
 
@@ -86,7 +87,7 @@ platform::LdapHandle NestedExpansion::BindDomainController(const std::string& do
                                                            const std::string& dnsName) {
   LocatedServer located =
       LocateDomainController(console_, services_.locator, initialServer_, dnsName, false);
-  const std::string name = WithoutLeadingBackslashes(located.name);
+  const std::string name = platform::HostOfServerName(located.name);
   console_.DebugErr("DC: " + name + "\n");
 
   // The profile of the principal's DC connection. An empty name lets the library pick its
