@@ -48,9 +48,9 @@ class ScriptedNetwork : public DiscoveryNetwork {
   PingResult Ping(const std::string& host, int port, const std::string& dnsDomain) override {
     pinged.push_back(host + ":" + std::to_string(port) + " " + dnsDomain);
     auto it = servers.find(host);
-    if (it == servers.end() || !it->second.reachable) return {PingOutcome::kUnreachable, -1, {}};
+    if (it == servers.end() || !it->second.reachable) return {PingOutcome::kUnreachable, {}};
     const Server& s = it->second;
-    if (!dnsDomain.empty() && dnsDomain != s.domain) return {PingOutcome::kNotThisDomain, 0, {}};
+    if (!dnsDomain.empty() && dnsDomain != s.domain) return {PingOutcome::kNotThisDomain, {}};
     NetlogonResponse r;
     r.opcode = kLogonSamLogonResponseEx;
     r.flags = s.flags;
@@ -61,7 +61,7 @@ class ScriptedNetwork : public DiscoveryNetwork {
     r.dcSiteName = s.site;
     r.clientSiteName = clientSite;
     r.ntVersion = 5;
-    return {PingOutcome::kAnswered, 0, r};
+    return {PingOutcome::kAnswered, r};
   }
 
   std::vector<std::string> KnownDomains() override { return known; }

@@ -29,10 +29,10 @@ std::string PingFilter(std::string_view dnsDomain) {
 PingResult PingServer(const std::string& host, int port, const std::string& dnsDomain,
                       std::chrono::milliseconds timeout) {
   const std::optional<std::string> url = BuildLdapUrl(host, port, false);
-  if (!url) return {PingOutcome::kUnreachable, LDAP_PARAM_ERROR, std::nullopt};
+  if (!url) return {PingOutcome::kUnreachable, std::nullopt};
   LDAP* raw = nullptr;
   int code = ldap_initialize(&raw, url->c_str());
-  if (code != LDAP_SUCCESS) return {PingOutcome::kUnreachable, code, std::nullopt};
+  if (code != LDAP_SUCCESS) return {PingOutcome::kUnreachable, std::nullopt};
   LdapPtr ld(raw);
 
   const int version = LDAP_VERSION3;
@@ -53,19 +53,17 @@ PingResult PingServer(const std::string& host, int port, const std::string& dnsD
     // A server that refuses the question is alive; only transport failures mean unreachable.
     const bool transport = code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR ||
                            code == LDAP_TIMEOUT || code == LDAP_TIMELIMIT_EXCEEDED;
-    return {transport ? PingOutcome::kUnreachable : PingOutcome::kNotThisDomain, code,
-            std::nullopt};
+    return {transport ? PingOutcome::kUnreachable : PingOutcome::kNotThisDomain, std::nullopt};
   }
   LDAPMessage* entry = ldap_first_entry(ld.get(), result.get());
-  if (entry == nullptr) return {PingOutcome::kNotThisDomain, code, std::nullopt};
+  if (entry == nullptr) return {PingOutcome::kNotThisDomain, std::nullopt};
   BervalArrayPtr values(ldap_get_values_len(ld.get(), entry, attribute));
-  if (!values || values.get()[0] == nullptr)
-    return {PingOutcome::kNotThisDomain, code, std::nullopt};
+  if (!values || values.get()[0] == nullptr) return {PingOutcome::kNotThisDomain, std::nullopt};
   const berval* blob = values.get()[0];
   std::optional<NetlogonResponse> response =
       ParseNetlogonResponse(std::string_view(blob->bv_val, blob->bv_len));
-  if (!response) return {PingOutcome::kBadAnswer, code, std::nullopt};
-  return {PingOutcome::kAnswered, code, std::move(response)};
+  if (!response) return {PingOutcome::kBadAnswer, std::nullopt};
+  return {PingOutcome::kAnswered, std::move(response)};
 }
 
 }  // namespace nestwalk::platform

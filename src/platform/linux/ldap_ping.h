@@ -18,13 +18,12 @@ inline constexpr std::chrono::milliseconds kPingTimeout{2500};
 enum class PingOutcome {
   kAnswered,       // `response` holds the decoded answer
   kNotThisDomain,  // the server answered, but does not serve the domain asked for
-  kUnreachable,    // no connection or no answer in time; `ldapCode` says why
+  kUnreachable,    // no connection or no answer in time
   kBadAnswer,      // the answer could not be decoded
 };
 
 struct PingResult {
   PingOutcome outcome = PingOutcome::kUnreachable;
-  int ldapCode = 0;
   std::optional<NetlogonResponse> response;
 };
 
