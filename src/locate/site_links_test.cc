@@ -18,7 +18,7 @@ class SiteLinksTest : public ::testing::Test {
  protected:
   SiteLinksTest() {
     AddCorpForest(forest);
-    for (const SiteLinkSpec& link : {kHubBranch, kHubLab, kBareLink, kSmtpLink, kBranchOnly}) {
+    for (const SiteLinkSetup& link : {kHubBranch, kHubLab, kBareLink, kSmtpLink, kBranchOnly}) {
       AddSiteLink(forest, link);
     }
   }
@@ -88,7 +88,7 @@ class SiteLinkEscapeTest : public SiteLinksTest,
 
 TEST_P(SiteLinkEscapeTest, MatchesTheSiteLiterally) {
   const EscapeCase& c = GetParam();
-  const SiteLinkSpec odd{"IP", "Odd", {c.storedSiteName}, "5", "Odd"};
+  const SiteLinkSetup odd{"IP", "Odd", {c.storedSiteName}, "5", "Odd"};
   AddSiteLink(forest, odd);
   CapturedConsole captured(true);
   Read(captured, c.site);

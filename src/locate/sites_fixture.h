@@ -51,7 +51,7 @@ inline void AddNtdsSettings(fake::FakeForest& forest, const std::string& serverD
 }
 
 // A site link below "CN=<transport>,CN=Inter-Site Transports,CN=Sites,<configuration NC>".
-struct SiteLinkSpec {
+struct SiteLinkSetup {
   std::string transport;           // "IP", "SMTP"
   std::string cn;                  // the link's common name
   std::vector<std::string> sites;  // common names of the sites it lists
@@ -59,12 +59,12 @@ struct SiteLinkSpec {
   std::optional<std::string> name;
 };
 
-inline std::string SiteLinkDn(const SiteLinkSpec& link) {
+inline std::string SiteLinkDn(const SiteLinkSetup& link) {
   return "CN=" + link.cn + ",CN=" + link.transport + ",CN=Inter-Site Transports,CN=Sites," +
          kConfigNc;
 }
 
-inline void AddSiteLink(fake::FakeForest& forest, const SiteLinkSpec& link) {
+inline void AddSiteLink(fake::FakeForest& forest, const SiteLinkSetup& link) {
   std::vector<std::string> siteDns;
   for (const std::string& site : link.sites) {
     siteDns.push_back("CN=" + site + ",CN=Sites," + kConfigNc);
@@ -170,13 +170,13 @@ inline const std::string kFullListing = kDc1Listing + kSeparator + "DN: " + kDc2
 
 // IP links of Hub (one also of Branch), one of Branch only, one without cost and name, and an
 // SMTP link of Hub that no IP search may return.
-inline const SiteLinkSpec kHubBranch{"IP", "HUB-BRANCH", {"Hub", "Branch"}, "100", "HUB-BRANCH"};
-inline const SiteLinkSpec kHubLab{"IP", "Hub-Lab", {"Lab", "Hub"}, "0050", "Hub-Lab"};
-inline const SiteLinkSpec kBareLink{"IP", "Bare", {"Hub"}, std::nullopt, std::nullopt};
-inline const SiteLinkSpec kSmtpLink{"SMTP", "Hub-Mail", {"Hub"}, "10", "Hub-Mail"};
-inline const SiteLinkSpec kBranchOnly{"IP", "Branch-Lab", {"Branch", "Lab"}, "200", "Branch-Lab"};
+inline const SiteLinkSetup kHubBranch{"IP", "HUB-BRANCH", {"Hub", "Branch"}, "100", "HUB-BRANCH"};
+inline const SiteLinkSetup kHubLab{"IP", "Hub-Lab", {"Lab", "Hub"}, "0050", "Hub-Lab"};
+inline const SiteLinkSetup kBareLink{"IP", "Bare", {"Hub"}, std::nullopt, std::nullopt};
+inline const SiteLinkSetup kSmtpLink{"SMTP", "Hub-Mail", {"Hub"}, "10", "Hub-Mail"};
+inline const SiteLinkSetup kBranchOnly{"IP", "Branch-Lab", {"Branch", "Lab"}, "200", "Branch-Lab"};
 
-inline std::string LinkTrace(const SiteLinkSpec& link) {
+inline std::string LinkTrace(const SiteLinkSetup& link) {
   return "DN: " + SiteLinkDn(link) + "\nCost: " + link.cost.value_or("") +
          "\nName: " + link.name.value_or("") + "\n";
 }

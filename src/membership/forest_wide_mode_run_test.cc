@@ -27,7 +27,7 @@ void BuildForest(fake::FakeForest& forest, const std::vector<ConfigObject>& obje
   forest.AddGroup("CN=Staff," + kRootDn, "Staff", "-2147483646", {kAlice});
   forest.AddGroup("CN=Everyone," + kChildDn, "Everyone", "-2147483640", {"CN=Staff," + kRootDn});
   for (const ConfigObject& object : objects) object.add(forest);
-  for (const SiteLinkSpec& link : {kHubBranch, kHubLab, kBareLink, kSmtpLink, kBranchOnly}) {
+  for (const SiteLinkSetup& link : {kHubBranch, kHubLab, kBareLink, kSmtpLink, kBranchOnly}) {
     AddSiteLink(forest, link);
   }
 }

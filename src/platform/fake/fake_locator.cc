@@ -14,22 +14,22 @@ constexpr unsigned kClosestFlag = 0x80;
 
 // The servers of `domain` that fit; for a GC query of the forest root's name with no GC in the
 // root domain, the GCs of every domain.
-std::vector<const ServerSpec*> Candidates(const FakeTree& tree, const FakeDomain& domain,
+std::vector<const ServerSetup*> Candidates(const FakeTree& tree, const FakeDomain& domain,
                                           bool wantGc) {
-  std::vector<const ServerSpec*> fitting;
-  for (const ServerSpec& server : tree.servers()) {
+  std::vector<const ServerSetup*> fitting;
+  for (const ServerSetup& server : tree.servers()) {
     if (wantGc && !server.globalCatalog) continue;
-    if (LowerCaseText(server.domainDn) == LowerCaseText(domain.spec.dn)) fitting.push_back(&server);
+    if (LowerCaseText(server.domainDn) == LowerCaseText(domain.setup.dn)) fitting.push_back(&server);
   }
   if (fitting.empty() && wantGc && &domain == &tree.domains().front()) {
-    for (const ServerSpec& server : tree.servers()) {
+    for (const ServerSetup& server : tree.servers()) {
       if (server.globalCatalog) fitting.push_back(&server);
     }
   }
   return fitting;
 }
 
-platform::LocatorAnswer AnswerWith(const ServerSpec& server, const std::string& localSite) {
+platform::LocatorAnswer AnswerWith(const ServerSetup& server, const std::string& localSite) {
   unsigned flags = kEveryDcFlags;
   if (server.globalCatalog) flags |= platform::kDsGcFlag;
   if (!localSite.empty() && LowerCaseText(server.site) == LowerCaseText(localSite)) {
@@ -44,20 +44,20 @@ platform::LocatorAnswer ComputeDcAnswer(const FakeTree& tree, const std::string&
                                         const std::string& joinedDomain,
                                         const std::string& computerName,
                                         const std::string& domainName, unsigned flags) {
-  const ServerSpec* asked = nullptr;
+  const ServerSetup* asked = nullptr;
   if (!computerName.empty()) {
     asked = tree.FindServer(platform::HostOfServerName(computerName));
     if (asked == nullptr) return platform::LocatorAnswer{platform::kRpcServerUnavailable, {}};
   }
   const FakeDomain* domain = tree.FindDomainByName(domainName.empty() ? joinedDomain : domainName);
   if (domain == nullptr) return platform::LocatorAnswer{platform::kErrorNoSuchDomain, {}};
-  std::vector<const ServerSpec*> fitting =
+  std::vector<const ServerSetup*> fitting =
       Candidates(tree, *domain, (flags & platform::kDsGcServerRequired) != 0);
   if (fitting.empty()) return platform::LocatorAnswer{platform::kErrorNoSuchDomain, {}};
-  for (const ServerSpec* server : fitting) {
+  for (const ServerSetup* server : fitting) {
     if (server == asked) return AnswerWith(*server, localSite);
   }
-  for (const ServerSpec* server : fitting) {
+  for (const ServerSetup* server : fitting) {
     if (LowerCaseText(server->site) == LowerCaseText(localSite)) {
       return AnswerWith(*server, localSite);
     }

@@ -12,7 +12,7 @@ constexpr std::size_t kFirstUsn = 4000;
 
 }  // namespace
 
-std::vector<platform::Attribute> BuildRootDse(const FakeTree& tree, const ServerSpec& server) {
+std::vector<platform::Attribute> BuildRootDse(const FakeTree& tree, const ServerSetup& server) {
   std::string shortName = server.host.substr(0, server.host.find('.'));
   std::string serverDn = "CN=" + UpperCaseText(shortName) + ",CN=Servers,CN=" + server.site +
                          ",CN=Sites," + tree.configurationDn();

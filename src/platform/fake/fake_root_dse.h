@@ -15,7 +15,7 @@ inline constexpr char kFakeCurrentTime[] = "20261208000000.0Z";
 // The naming contexts (the server's domain, configuration, schema), host and server names,
 // the capabilities .800, .1670 and .1791, functional levels 4, a fixed currentTime and a
 // highestCommittedUsn that grows with the number of entries.
-std::vector<platform::Attribute> BuildRootDse(const FakeTree& tree, const ServerSpec& server);
+std::vector<platform::Attribute> BuildRootDse(const FakeTree& tree, const ServerSetup& server);
 
 }  // namespace nestwalk::fake
 

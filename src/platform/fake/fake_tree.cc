@@ -43,10 +43,10 @@ bool IsAtOrBelow(const std::string& dn, const std::string& suffix) {
   return IsLowerAtOrBelow(LowerCaseText(dn), LowerCaseText(suffix));
 }
 
-void FakeTree::AddDomain(const DomainSpec& domain) {
+void FakeTree::AddDomain(const DomainSetup& domain) {
   domains_.push_back(FakeDomain{domain, DnToDomainName(domain.dn)});
   contexts_.clear();
-  for (const FakeDomain& known : domains_) contexts_.push_back(LowerCaseText(known.spec.dn));
+  for (const FakeDomain& known : domains_) contexts_.push_back(LowerCaseText(known.setup.dn));
   contexts_.push_back(LowerCaseText(configurationDn()));
   contexts_.push_back(LowerCaseText(schemaDn()));
   for (StoredEntry& entry : entries_) Derive(entry);
@@ -67,7 +67,7 @@ void FakeTree::AddDomain(const DomainSpec& domain) {
             {"systemFlags", {"3"}}});
 }
 
-void FakeTree::AddServer(const ServerSpec& server) { servers_.push_back(server); }
+void FakeTree::AddServer(const ServerSetup& server) { servers_.push_back(server); }
 
 void FakeTree::PutEntry(const std::string& dn, std::vector<platform::Attribute> attributes) {
   auto [place, added] = entryIndex_.try_emplace(LowerCaseText(dn), entries_.size());
@@ -105,7 +105,7 @@ void FakeTree::Derive(StoredEntry& entry) const {
 
 const FakeDomain* FakeTree::FindDomainByName(const std::string& flatOrDnsName) const {
   for (const FakeDomain& domain : domains_) {
-    if (SameText(domain.spec.flatName, flatOrDnsName) || SameText(domain.dnsName, flatOrDnsName)) {
+    if (SameText(domain.setup.flatName, flatOrDnsName) || SameText(domain.dnsName, flatOrDnsName)) {
       return &domain;
     }
   }
@@ -114,7 +114,7 @@ const FakeDomain* FakeTree::FindDomainByName(const std::string& flatOrDnsName) c
 
 const FakeDomain* FakeTree::FindDomainByDn(const std::string& dn) const {
   for (const FakeDomain& domain : domains_) {
-    if (SameText(domain.spec.dn, dn)) return &domain;
+    if (SameText(domain.setup.dn, dn)) return &domain;
   }
   return nullptr;
 }
@@ -124,14 +124,14 @@ const FakeDomain* FakeTree::DomainHolding(const std::string& dn) const {
   return IsDomainContext(context) ? &domains_[static_cast<std::size_t>(context)] : nullptr;
 }
 
-const ServerSpec* FakeTree::FindServer(const std::string& host) const {
-  for (const ServerSpec& server : servers_) {
+const ServerSetup* FakeTree::FindServer(const std::string& host) const {
+  for (const ServerSetup& server : servers_) {
     if (SameText(server.host, host)) return &server;
   }
   return nullptr;
 }
 
-std::string FakeTree::rootDn() const { return domains_.empty() ? "" : domains_.front().spec.dn; }
+std::string FakeTree::rootDn() const { return domains_.empty() ? "" : domains_.front().setup.dn; }
 
 std::string FakeTree::configurationDn() const {
   return domains_.empty() ? "" : "CN=Configuration," + rootDn();

@@ -15,13 +15,13 @@
 namespace nestwalk::fake {
 
 struct FakeDomain {
-  DomainSpec spec;
+  DomainSetup setup;
   std::string dnsName;  // lower case, derived from the DN
 };
 
 // What a connection sees: one server, through its DC port or its GC port.
 struct View {
-  const ServerSpec* server = nullptr;  // never null in a view that shows anything
+  const ServerSetup* server = nullptr;  // never null in a view that shows anything
   bool globalCatalog = false;
 };
 
@@ -33,22 +33,22 @@ struct FindResult {
 class FakeTree {
  public:
   // Adds the domain and its domain object (objectSid) and crossRef entries.
-  void AddDomain(const DomainSpec& domain);
-  void AddServer(const ServerSpec& server);
+  void AddDomain(const DomainSetup& domain);
+  void AddServer(const ServerSetup& server);
   // Adds an entry, or replaces the attributes of the entry with that DN (keeping its place).
   void PutEntry(const std::string& dn, std::vector<platform::Attribute> attributes);
   // Appends a value; false when there is no entry with that DN.
   bool AppendValue(const std::string& dn, const std::string& attribute, const std::string& value);
 
   const std::vector<FakeDomain>& domains() const { return domains_; }
-  const std::vector<ServerSpec>& servers() const { return servers_; }
+  const std::vector<ServerSetup>& servers() const { return servers_; }
   std::size_t entryCount() const { return entries_.size(); }
   // ASCII case ignored; nullptr when unknown.
   const FakeDomain* FindDomainByName(const std::string& flatOrDnsName) const;
   const FakeDomain* FindDomainByDn(const std::string& dn) const;
   // The domain whose naming context holds `dn` (the longest suffix); nullptr when none.
   const FakeDomain* DomainHolding(const std::string& dn) const;
-  const ServerSpec* FindServer(const std::string& host) const;
+  const ServerSetup* FindServer(const std::string& host) const;
 
   // Empty before the first domain is added.
   std::string rootDn() const;
@@ -86,7 +86,7 @@ class FakeTree {
   platform::Entry Present(const View& view, const StoredEntry& stored) const;
 
   std::vector<FakeDomain> domains_;
-  std::vector<ServerSpec> servers_;
+  std::vector<ServerSetup> servers_;
   std::vector<StoredEntry> entries_;
   std::map<std::string, std::size_t> entryIndex_;  // lower-cased DN to its place in entries_
   // Lower-cased DNs of the naming contexts: the domains in order, then configuration, schema.
