@@ -13,6 +13,12 @@ struct RunSettings {
   bool debug = false;  // the diagnostic lines of every phase
   bool resolvePrimaryGroup = true;
   bool tryAll = false;  // the forest-wide mode
+  // Opt-in additions; with none of them a run is the classic one, byte for byte.
+  bool fast = false;      // pipelined reads: many in flight per connection, DCs bound ahead
+  bool path = false;      // after each report line, the shortest chain that leads to the group
+  bool token = false;     // after the report, the Kerberos token size estimate
+  bool json = false;      // standard output carries one JSON document instead of the report
+  bool complete = false;  // also search every domain for domain-local groups holding the account
   PrincipalKind principalKind = PrincipalKind::kUser;
   std::string principalText;  // domain\name as typed; empty: the current user or machine
   std::string initialServer;  // the machine whose locator is asked; empty: this one

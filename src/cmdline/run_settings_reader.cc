@@ -29,6 +29,14 @@ bool ReadPrincipalSwitches(const CCmdLine& commandLine, RunSettings& settings) {
   return true;
 }
 
+void ReadAdditionSwitches(const CCmdLine& commandLine, RunSettings& settings) {
+  settings.fast = commandLine.HasSwitch("fast");
+  settings.path = commandLine.HasSwitch("path");
+  settings.token = commandLine.HasSwitch("token");
+  settings.json = commandLine.HasSwitch("json");
+  settings.complete = commandLine.HasSwitch("complete");
+}
+
 void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings) {
   settings.initialServer = commandLine.GetArgument("s");
 }

@@ -20,6 +20,10 @@ bool AsksForUsage(const CCmdLine& commandLine);
 // Returns false when -group was given without a name; `settings` then holds what was read.
 [[nodiscard]] bool ReadPrincipalSwitches(const CCmdLine& commandLine, RunSettings& settings);
 
+// -fast, -path, -token, -json and -complete: the opt-in additions. Their values, if any, are
+// ignored.
+void ReadAdditionSwitches(const CCmdLine& commandLine, RunSettings& settings);
+
 // -s: `initialServer`, empty when absent or without a value.
 void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings);
 

@@ -10,7 +10,8 @@ namespace nestwalk {
 
 void PrintTo(const RunSettings& s, std::ostream* os) {
   *os << "{quiet=" << s.quiet << " debug=" << s.debug << " primary=" << s.resolvePrimaryGroup
-      << " tryAll=" << s.tryAll << " kind=" << static_cast<int>(s.principalKind) << " text=["
+      << " tryAll=" << s.tryAll << " fast=" << s.fast << " path=" << s.path
+      << " token=" << s.token << " json=" << s.json << " complete=" << s.complete << " kind=" << static_cast<int>(s.principalKind) << " text=["
       << s.principalText << "] server=[" << s.initialServer << "]}";
 }
 
@@ -30,6 +31,7 @@ RunSettings ReadAll(const Words& words, bool& principalRead) {
   RunSettings settings;
   ReadOutputSwitches(commandLine, settings);
   principalRead = ReadPrincipalSwitches(commandLine, settings);
+  ReadAdditionSwitches(commandLine, settings);
   ReadServerSwitch(commandLine, settings);
   return settings;
 }
@@ -90,6 +92,14 @@ TEST(RunSettingsReaderTest, FillsSettingsFromSwitches) {
        With([](RunSettings& s) { s.initialServer = "DC1.corp.example.com"; })},
       {{"-s"}, RunSettings{}},
       {{"-x", "value", "-tryall"}, With([](RunSettings& s) { s.tryAll = true; })},
+      // The additions take no value: a following plain word is consumed and ignored.
+      {{"-FAST", "CORP\\alice", "/path", "-Token", "-json", "x", "/COMPLETE"},
+       With([](RunSettings& s) { s.fast = s.path = s.token = s.json = s.complete = true; })},
+      {{"-fast", "-u", "CORP\\alice"}, With([](RunSettings& s) {
+         s.fast = true;
+         s.principalText = "CORP\\alice";
+       })},
+      {{"-fastest", "-jsonx"}, RunSettings{}},
   };
   for (const Case& c : cases) {
     std::string line;

@@ -40,6 +40,7 @@ int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ost
       ResolvePrincipal(console, services.host, settings);
   if (const auto* failure = std::get_if<PrincipalFailure>(&resolved)) return failure->status;
 
+  ReadAdditionSwitches(commandLine, settings);
   ReadServerSwitch(commandLine, settings);
   return RunDirectoryPhases(console, services, settings, std::get<SecurityPrincipal>(resolved));
 }

@@ -33,6 +33,10 @@ class TextOnlyDirectory : public platform::Directory {
   platform::SearchResult Search(LdapHandle, const platform::SearchRequest&) override {
     return {-1, {}};
   }
+  int SendSearch(LdapHandle, const platform::SearchRequest&) override { return 1; }
+  std::vector<platform::SearchAnswer> AwaitAnswers(std::chrono::milliseconds) override {
+    return {};
+  }
   std::unique_ptr<platform::PagedSearch> StartPagedSearch(LdapHandle,
                                                           const platform::SearchRequest&,
                                                           int) override {

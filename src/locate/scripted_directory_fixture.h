@@ -44,6 +44,10 @@ class ScriptedDirectory : public platform::Directory {
   platform::SearchResult Search(platform::LdapHandle, const platform::SearchRequest&) override {
     return {};
   }
+  int SendSearch(platform::LdapHandle, const platform::SearchRequest&) override { return 1; }
+  std::vector<platform::SearchAnswer> AwaitAnswers(std::chrono::milliseconds) override {
+    return {};
+  }
   std::string ErrorText(int) override { return {}; }
   std::optional<std::string> ServerErrorText(platform::LdapHandle) override { return {}; }
   void Unbind(platform::LdapHandle) override {}

@@ -1,5 +1,7 @@
 #include "membership/group_details.h"
 
+#include <utility>
+
 #include "text/case_folding.h"
 
 namespace nestwalk {
@@ -37,6 +39,10 @@ void GroupDetailsMap::MarkProcessed(std::string_view key) {
   if (it == entries_.end() || it->second.processed) return;
   it->second.processed = true;
   pending_.erase(it->first);
+}
+
+void GroupDetailsMap::RecordProblem(std::string subject, std::string reason) {
+  problems_.push_back({std::move(subject), std::move(reason)});
 }
 
 }  // namespace nestwalk

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nestwalk {
 
@@ -17,6 +18,12 @@ struct data {
   std::string dn;              // as the directory returned it
   std::string sAMAccountName;  // empty until its own entry was read; "~~Unknown~~" when absent
   std::string groupType;       // empty until its own entry was read; "-1" when absent
+};
+
+// Why part of the answer could not be read.
+struct ReadProblem {
+  std::string subject;  // a group's DN, or the DNS name of a domain that could not be searched
+  std::string reason;   // one line of plain words, no line end
 };
 
 // Keyed by LowerCaseText of the DN, ordered byte-wise with bytes taken as unsigned values.
@@ -53,6 +60,11 @@ class GroupDetailsMap {
   // Marks the entry under `key` processed; nothing happens for an unknown key.
   void MarkProcessed(std::string_view key);
 
+  // Notes that part of the answer fell short; the run goes on and reports it at the end.
+  void RecordProblem(std::string subject, std::string reason);
+  // In the order recorded.
+  const std::vector<ReadProblem>& problems() const { return problems_; }
+
   const Entries& entries() const { return entries_; }
   bool empty() const { return entries_.empty(); }
   std::size_t size() const { return entries_.size(); }
@@ -62,6 +74,7 @@ class GroupDetailsMap {
   // Keys of unprocessed entries, viewing the keys of their nodes in `entries_`, which never move
   // because entries are never removed.
   std::set<std::string_view> pending_;
+  std::vector<ReadProblem> problems_;
 };
 
 }  // namespace nestwalk

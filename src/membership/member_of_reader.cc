@@ -17,17 +17,21 @@ constexpr std::string_view kUnknownGroupType = "-1";
 
 }  // namespace
 
-void EnumerateMemberships(Console& console, platform::Directory& directory,
-                          platform::LdapHandle connection, const std::string& dn,
-                          GroupDetailsMap& groups, bool skipDetails) {
-  console.DebugErr("Enumerating [" + dn + "]\n");
-  const platform::SearchRequest read{
+platform::SearchRequest GroupReadRequest(const std::string& dn) {
+  return platform::SearchRequest{
       .base = dn,
       .scope = platform::SearchScope::kBase,
       .filter = "(objectclass=*)",
       .attributes = {"sAMAccountName", "memberOf", "groupType"},
       .attributesOnly = false,
   };
+}
+
+void EnumerateMemberships(Console& console, platform::Directory& directory,
+                          platform::LdapHandle connection, const std::string& dn,
+                          GroupDetailsMap& groups, bool skipDetails) {
+  console.DebugErr("Enumerating [" + dn + "]\n");
+  const platform::SearchRequest read = GroupReadRequest(dn);
   std::optional<std::vector<platform::Entry>> entries =
       CountedSearch(console, directory, connection, read);
   if (!entries) return;

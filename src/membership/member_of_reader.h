@@ -10,6 +10,10 @@
 
 namespace nestwalk {
 
+// The base read EnumerateMemberships makes of the object `dn`: sAMAccountName, memberOf and
+// groupType, in that order.
+platform::SearchRequest GroupReadRequest(const std::string& dn);
+
 // Reads the object `dn` over `connection` (a base search for sAMAccountName, memberOf and
 // groupType, with every range of a ranged memberOf) and adds each memberOf DN not yet in `groups`
 // as a pending entry. Unless `skipDetails` (the object is the principal, which gets no entry),

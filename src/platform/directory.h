@@ -3,6 +3,7 @@
 #ifndef NESTWALK_PLATFORM_DIRECTORY_H_
 #define NESTWALK_PLATFORM_DIRECTORY_H_
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -88,13 +89,24 @@ class PagedSearch {
 
 inline constexpr int kPageSize = 1000;
 
+// The answer to a search sent with Directory::SendSearch.
+struct SearchAnswer {
+  LdapHandle connection;
+  int id = 0;  // what SendSearch returned
+  SearchResult result;
+};
+
 // Result codes used by the program and its implementations (LDAP standard and libldap values).
 inline constexpr int kLdapSuccess = 0;
 inline constexpr int kLdapNoSuchObject = 32;
 inline constexpr int kLdapInvalidCredentials = 49;
 inline constexpr int kLdapServerDown = -1;
+inline constexpr int kLdapTimeout = -5;
 inline constexpr int kLdapNoResultsReturned = 0x5e;
 
+// Calls on different connections may come from different threads at once (a DC is bound on
+// one thread while searches of other connections go out on another); one connection is used by
+// one thread at a time, and SendSearch and AwaitAnswers come from one thread.
 class Directory {
  public:
   virtual ~Directory() = default;
@@ -111,6 +123,17 @@ class Directory {
   virtual int NegotiateBind(LdapHandle connection,
                             const std::optional<ExplicitCredentials>& credentials) = 0;
   virtual SearchResult Search(LdapHandle connection, const SearchRequest& request) = 0;
+  // Sends `request` over `connection` without waiting for its answer and returns its id (> 0,
+  // never reused by this directory). AwaitAnswers delivers the answer, with the same result a
+  // Search would have given; a search that cannot even be sent is answered with its failure
+  // code. Searches of one connection may be in flight together; Search may be called on a
+  // connection while sent searches of it are unanswered.
+  virtual int SendSearch(LdapHandle connection, const SearchRequest& request) = 0;
+  // Waits at most `maxWait` for answers to sent searches and returns every answer that has come
+  // (in any order), each exactly once. A sent search whose server does not answer within the
+  // response timeout is answered with kLdapTimeout. Returns at once, empty, when no sent search
+  // is unanswered. Unbind drops the unanswered searches of its connection.
+  virtual std::vector<SearchAnswer> AwaitAnswers(std::chrono::milliseconds maxWait) = 0;
   // Starts a paged search asking for `pageSize` entries a page; nullptr when it cannot start.
   virtual std::unique_ptr<PagedSearch> StartPagedSearch(LdapHandle connection,
                                                         const SearchRequest& request,

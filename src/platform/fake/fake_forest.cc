@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <tuple>
+#include <utility>
 
 #include "platform/fake/fake_attribute_selection.h"
 #include "platform/fake/fake_connections.h"
@@ -52,6 +53,7 @@ struct FakeForest::State {
   std::map<std::tuple<std::string, std::string, bool>, platform::LocatorAnswer> locatorAnswers;
   std::optional<platform::SiteAnswer> localSite;
   std::optional<platform::ForestDomainsAnswer> forestDomains;
+  bool pingsTogether = false;
   platform::ComputerNameAnswer computerName;
   platform::JoinAnswer join;
   platform::LoggedOnUserAnswer loggedOnUser;
@@ -61,12 +63,14 @@ struct FakeForest::State {
   bool failPagedStart = false;
 
   FakeConnections connections;
+  int lastSentId = 0;
+  std::vector<platform::SearchAnswer> unanswered;  // sent searches, answered when awaited
   std::vector<SearchRecord> searches;
   std::vector<LocatorCall> locatorCalls;
 
   // The view behind a connection, or nullopt when nothing answers there.
   std::optional<View> ViewOf(std::size_t index) const {
-    const ServerSpec* server = tree.FindServer(connections.reachedHost(index));
+    const ServerSetup* server = tree.FindServer(connections.reachedHost(index));
     int port = connections.record(index).port;
     if (server == nullptr || !IsDirectoryPort(port)) return std::nullopt;
     bool globalCatalog = IsGlobalCatalogPort(port);
@@ -136,9 +140,9 @@ FakeForest::~FakeForest() = default;
 
 // ---- building the forest ----------------------------------------------------------------------
 
-void FakeForest::AddDomain(const DomainSpec& domain) { state_->tree.AddDomain(domain); }
+void FakeForest::AddDomain(const DomainSetup& domain) { state_->tree.AddDomain(domain); }
 
-void FakeForest::AddServer(const ServerSpec& server) { state_->tree.AddServer(server); }
+void FakeForest::AddServer(const ServerSetup& server) { state_->tree.AddServer(server); }
 
 void FakeForest::AddEntry(const std::string& dn, std::vector<platform::Attribute> attributes) {
   state_->tree.PutEntry(dn, std::move(attributes));
@@ -154,7 +158,7 @@ std::vector<platform::Attribute> AccountAttributes(const FakeTree& tree, const s
   const FakeDomain* domain = tree.DomainHolding(dn);
   if (rid > 0 && domain != nullptr) {
     if (std::optional<std::string> sid =
-            platform::SidFromText(domain->spec.sid + "-" + std::to_string(rid))) {
+            platform::SidFromText(domain->setup.sid + "-" + std::to_string(rid))) {
       attributes.push_back({"objectSid", {*sid}});
     }
   }
@@ -332,6 +336,16 @@ platform::SearchResult FakeForest::Search(platform::LdapHandle connection,
   return state_->Search(*state_->connections.IndexOf(connection), request);
 }
 
+int FakeForest::SendSearch(platform::LdapHandle connection, const platform::SearchRequest& request) {
+  // The answer is made at once, from the forest as it is when the search goes out.
+  state_->unanswered.push_back({connection, ++state_->lastSentId, Search(connection, request)});
+  return state_->lastSentId;
+}
+
+std::vector<platform::SearchAnswer> FakeForest::AwaitAnswers(std::chrono::milliseconds) {
+  return std::exchange(state_->unanswered, {});
+}
+
 std::unique_ptr<platform::PagedSearch> FakeForest::StartPagedSearch(
     platform::LdapHandle connection, const platform::SearchRequest& request, int pageSize) {
   if (state_->connections.CheckUsable(connection) != 0) return nullptr;
@@ -359,6 +373,9 @@ void FakeForest::Unbind(platform::LdapHandle connection) {
   if (!index) return;
   // `bound` stays as it was: the record tells whether a bind succeeded before the unbind.
   ++state_->connections.record(*index).unbindCount;
+  std::erase_if(state_->unanswered, [connection](const platform::SearchAnswer& answer) {
+    return answer.connection == connection;
+  });
 }
 
 // ---- platform::Locator --------------------------------------------------------------------------
@@ -377,12 +394,12 @@ platform::LocatorAnswer FakeForest::GetDcName(const std::string& computerName,
 
 platform::SiteAnswer FakeForest::GetSiteName(const std::string& computerName) {
   if (!computerName.empty()) {
-    const ServerSpec* server = state_->tree.FindServer(platform::HostOfServerName(computerName));
+    const ServerSetup* server = state_->tree.FindServer(platform::HostOfServerName(computerName));
     if (server == nullptr) return platform::SiteAnswer{platform::kRpcServerUnavailable, ""};
     return platform::SiteAnswer{0, server->site};
   }
   if (state_->localSite) return *state_->localSite;
-  const std::vector<ServerSpec>& servers = state_->tree.servers();
+  const std::vector<ServerSetup>& servers = state_->tree.servers();
   return platform::SiteAnswer{0, servers.empty() ? "" : servers.front().site};
 }
 
@@ -392,6 +409,9 @@ platform::ForestDomainsAnswer FakeForest::EnumerateForestDomains(const std::stri
   for (const FakeDomain& domain : state_->tree.domains()) answer.dnsNames.push_back(domain.dnsName);
   return answer;
 }
+
+void FakeForest::PingCandidatesTogether() { state_->pingsTogether = true; }
+bool FakeForest::pingsCandidatesTogether() const { return state_->pingsTogether; }
 
 // ---- platform::HostQueries ----------------------------------------------------------------------
 

@@ -52,13 +52,13 @@
 
 namespace nestwalk::fake {
 
-struct DomainSpec {
+struct DomainSetup {
   std::string dn;        // "DC=corp,DC=example,DC=com"; the DNS name is derived from it
   std::string flatName;  // "CORP"
   std::string sid;       // "S-1-5-21-1-2-3"; the domain object's objectSid
 };
 
-struct ServerSpec {
+struct ServerSetup {
   std::string host;      // DNS host name, "dc1.corp.example.com"
   std::string domainDn;  // the domain it is a DC of
   std::string site;      // "Default-First-Site-Name"
@@ -100,8 +100,8 @@ class FakeForest : public platform::Directory,
   ~FakeForest() override;
 
   // ---- building the forest --------------------------------------------------------------
-  void AddDomain(const DomainSpec& domain);
-  void AddServer(const ServerSpec& server);
+  void AddDomain(const DomainSetup& domain);
+  void AddServer(const ServerSetup& server);
   // Adds (or replaces) an entry. Values are byte strings; give objectSid in binary form, or
   // use the helpers below.
   void AddEntry(const std::string& dn, std::vector<platform::Attribute> attributes);
@@ -179,6 +179,8 @@ class FakeForest : public platform::Directory,
                     const std::optional<platform::ExplicitCredentials>& credentials) override;
   platform::SearchResult Search(platform::LdapHandle connection,
                                 const platform::SearchRequest& request) override;
+  int SendSearch(platform::LdapHandle connection, const platform::SearchRequest& request) override;
+  std::vector<platform::SearchAnswer> AwaitAnswers(std::chrono::milliseconds maxWait) override;
   // The search must not outlive the forest. A page size of 0 or less asks for everything at once.
   std::unique_ptr<platform::PagedSearch> StartPagedSearch(platform::LdapHandle connection,
                                                           const platform::SearchRequest& request,
@@ -192,6 +194,9 @@ class FakeForest : public platform::Directory,
                                     unsigned flags) override;
   platform::SiteAnswer GetSiteName(const std::string& computerName) override;
   platform::ForestDomainsAnswer EnumerateForestDomains(const std::string& serverName) override;
+  void PingCandidatesTogether() override;
+  // Whether PingCandidatesTogether was called.
+  bool pingsCandidatesTogether() const;
 
   // ---- platform::HostQueries ---------------------------------------------------------------
   platform::ComputerNameAnswer GetComputerName() override;

@@ -84,6 +84,15 @@ SearchResult LinuxDirectory::Search(LdapHandle connection, const SearchRequest& 
   return SearchResult{LDAP_SUCCESS, ReadEntries(ld, result.messages.get())};
 }
 
+int LinuxDirectory::SendSearch(LdapHandle connection, const SearchRequest& request) {
+  unanswered_.push_back({connection, ++lastSentId_, Search(connection, request)});
+  return lastSentId_;
+}
+
+std::vector<SearchAnswer> LinuxDirectory::AwaitAnswers(std::chrono::milliseconds) {
+  return std::exchange(unanswered_, {});
+}
+
 std::unique_ptr<PagedSearch> LinuxDirectory::StartPagedSearch(LdapHandle connection,
                                                               const SearchRequest& request,
                                                               int pageSize) {
@@ -105,6 +114,10 @@ std::optional<std::string> LinuxDirectory::ServerErrorText(LdapHandle connection
   return std::string(text.get());
 }
 
-void LinuxDirectory::Unbind(LdapHandle connection) { connections_.Close(connection); }
+void LinuxDirectory::Unbind(LdapHandle connection) {
+  connections_.Close(connection);
+  std::erase_if(unanswered_,
+                [connection](const SearchAnswer& answer) { return answer.connection == connection; });
+}
 
 }  // namespace nestwalk::platform

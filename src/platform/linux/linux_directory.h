@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/directory.h"
 #include "platform/linux/ldap_connection_table.h"
@@ -43,6 +44,10 @@ class LinuxDirectory : public Directory {
                     const std::optional<ExplicitCredentials>& credentials) override;
   // On a non-zero code the entries are empty.
   SearchResult Search(LdapHandle connection, const SearchRequest& request) override;
+  // For now each sent search runs to its end before SendSearch returns; AwaitAnswers hands out
+  // the answers so made.
+  int SendSearch(LdapHandle connection, const SearchRequest& request) override;
+  std::vector<SearchAnswer> AwaitAnswers(std::chrono::milliseconds maxWait) override;
   // nullptr for an unknown handle or a page size below 1; no request is sent until NextPage.
   std::unique_ptr<PagedSearch> StartPagedSearch(LdapHandle connection, const SearchRequest& request,
                                                 int pageSize) override;
@@ -54,6 +59,8 @@ class LinuxDirectory : public Directory {
  private:
   std::chrono::seconds responseTimeout_;
   LdapConnectionTable connections_;
+  int lastSentId_ = 0;
+  std::vector<SearchAnswer> unanswered_;
 };
 
 }  // namespace nestwalk::platform

@@ -19,4 +19,6 @@ ForestDomainsAnswer LinuxLocator::EnumerateForestDomains(const std::string& serv
   return EnumerateForestDomainsOver(directory_, serverName);
 }
 
+void LinuxLocator::PingCandidatesTogether() { pingTogether_ = true; }
+
 }  // namespace nestwalk::platform

@@ -23,11 +23,13 @@ class LinuxLocator : public Locator {
                           unsigned flags) override;
   SiteAnswer GetSiteName(const std::string& computerName) override;
   ForestDomainsAnswer EnumerateForestDomains(const std::string& serverName) override;
+  void PingCandidatesTogether() override;
 
  private:
   Directory& directory_;
   SystemDiscoveryNetwork network_;
   SiteMemory site_;
+  bool pingTogether_ = false;
 };
 
 }  // namespace nestwalk::platform
