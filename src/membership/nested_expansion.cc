@@ -2,10 +2,8 @@
 
 #include <utility>
 
-#include "ldap/open_ldap.h"
-#include "locate/dc_locator.h"
+#include "membership/domain_controller_binding.h"
 #include "membership/member_of_reader.h"
-#include "platform/locator.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
 
@@ -85,21 +83,10 @@ void NestedExpansion::ReadGroup(const std::string& key, GroupDetailsMap& groups)
 
 platform::LdapHandle NestedExpansion::BindDomainController(const std::string& domainKey,
                                                            const std::string& dnsName) {
-  LocatedServer located =
-      LocateDomainController(console_, services_.locator, initialServer_, dnsName, false);
-  const std::string name = platform::HostOfServerName(located.name);
-  console_.DebugErr("DC: " + name + "\n");
-
-  // The profile of the principal's DC connection. An empty name lets the library pick its
-  // default server.
-  platform::LdapHandle connection = OpenWithCallerCredentials(
-      console_, services_.directory, name, kDefaultPortSelector, /*referrals=*/false);
-  if (!connection.valid()) return connection;
-  connections_.Append(connection);
-  const ldapsrvdata server{.serverName = name, .siteName = located.site, .connection = connection};
-  maps_.dcList[domainKey] = server;
-  if (!name.empty() && located.isGlobalCatalog) maps_.gcList[domainKey] = server;
-  return connection;
+  const BoundDomainController bound =
+      LocateAndBindDomainController(console_, services_, initialServer_, dnsName);
+  if (bound.connection.valid()) RecordDomainController(connections_, maps_, domainKey, bound);
+  return bound.connection;
 }
 
 }  // namespace nestwalk

@@ -1,0 +1,34 @@
+#include "membership/domain_controller_binding.h"
+
+#include "ldap/open_ldap.h"
+#include "locate/dc_locator.h"
+#include "platform/locator.h"
+
+namespace nestwalk {
+
+BoundDomainController LocateAndBindDomainController(Console& console, platform::Services& services,
+                                                    const std::string& initialServer,
+                                                    const std::string& dnsName) {
+  const LocatedServer located =
+      LocateDomainController(console, services.locator, initialServer, dnsName, false);
+  const std::string name = platform::HostOfServerName(located.name);
+  console.DebugErr("DC: " + name + "\n");
+  // The profile of the principal's DC connection.
+  const platform::LdapHandle connection = OpenWithCallerCredentials(
+      console, services.directory, name, kDefaultPortSelector, /*referrals=*/false);
+  return BoundDomainController{.serverName = name,
+                               .siteName = located.site,
+                               .isGlobalCatalog = located.isGlobalCatalog,
+                               .connection = connection};
+}
+
+void RecordDomainController(ConnectionList& connections, ServerMaps& maps,
+                            const std::string& domainKey, const BoundDomainController& bound) {
+  connections.Append(bound.connection);
+  const ldapsrvdata server{
+      .serverName = bound.serverName, .siteName = bound.siteName, .connection = bound.connection};
+  maps.dcList[domainKey] = server;
+  if (!bound.serverName.empty() && bound.isGlobalCatalog) maps.gcList[domainKey] = server;
+}
+
+}  // namespace nestwalk
