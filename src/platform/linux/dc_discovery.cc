@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/linux/flat_name.h"
+#include "platform/linux/ping_race.h"
 #include "text/case_folding.h"
 
 namespace nestwalk::platform {
@@ -49,8 +50,9 @@ std::string PingDomain(const Request& request) {
 
 class Search {
  public:
-  Search(DiscoveryNetwork& network, SiteMemory& memory, Request request)
-      : network_(network), memory_(memory), request_(std::move(request)) {}
+  // `race` null: candidates are pinged one after another.
+  Search(DiscoveryNetwork& network, SiteMemory& memory, Request request, PingRace* race = nullptr)
+      : network_(network), memory_(memory), request_(std::move(request)), race_(race) {}
 
   std::optional<Found> Run() {
     const std::string knownSite = memory_.site;
@@ -79,24 +81,47 @@ class Search {
   }
 
   std::optional<Found> TryList(const std::string& srvName) {
+    if (race_ != nullptr) return RaceList(srvName);
     int pinged = 0;
     for (const SrvRecord& record : OrderSrvRecords(network_.LookupSrv(srvName).records)) {
       if (pinged == kMaxPingedCandidates) break;
       if (!tried_.insert({LowerCaseText(record.target), record.port}).second) continue;
       ++pinged;
       PingResult result = network_.Ping(record.target, record.port, PingDomain(request_));
-      if (result.outcome == PingOutcome::kAnswered && Serves(*result.response, request_)) {
-        if (!result.response->clientSiteName.empty())
-          memory_.site = result.response->clientSiteName;
-        return Found{record.target, std::move(*result.response)};
-      }
+      if (Suitable(result)) return Take(record.target, std::move(*result.response));
     }
     return std::nullopt;
+  }
+
+  // The candidates TryList would ping, all at once.
+  std::optional<Found> RaceList(const std::string& srvName) {
+    std::vector<PingCandidate> candidates;
+    for (const SrvRecord& record : OrderSrvRecords(network_.LookupSrv(srvName).records)) {
+      if (candidates.size() == kMaxPingedCandidates) break;
+      if (!tried_.insert({LowerCaseText(record.target), record.port}).second) continue;
+      candidates.push_back({record.target, record.port});
+    }
+    std::optional<RaceWinner> winner = race_->FirstSuitable(
+        candidates, PingDomain(request_),
+        [this](const PingResult& result) { return Suitable(result); });
+    if (!winner) return std::nullopt;
+    return Take(candidates[winner->index].host, std::move(*winner->result.response));
+  }
+
+  bool Suitable(const PingResult& result) const {
+    return result.outcome == PingOutcome::kAnswered && Serves(*result.response, request_);
+  }
+
+  // The answer found, whose client site the locator learns.
+  Found Take(const std::string& host, NetlogonResponse response) {
+    if (!response.clientSiteName.empty()) memory_.site = response.clientSiteName;
+    return Found{host, std::move(response)};
   }
 
   DiscoveryNetwork& network_;
   SiteMemory& memory_;
   Request request_;
+  PingRace* race_;
   std::set<std::pair<std::string, int>> tried_;
 };
 
@@ -120,7 +145,7 @@ LocatorAnswer Failure(int status) {
 
 LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
                            const std::string& computerName, const std::string& domainName,
-                           unsigned flags) {
+                           unsigned flags, PingRace* together) {
   Request request;
   request.globalCatalog = (flags & kDsGcServerRequired) != 0;
   request.directoryService = (flags & kDsDirectoryServiceRequired) != 0;
@@ -145,7 +170,7 @@ LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
     std::optional<NetlogonResponse> mapped =
         MapFlatName(request.domain, network.KnownDomains(), [&](const std::string& dnsDomain) {
           const Request probe{dnsDomain, false, false, request.directoryService};
-          std::optional<Found> found = Search(network, memory, probe).Run();
+          std::optional<Found> found = Search(network, memory, probe, together).Run();
           return found ? std::optional<NetlogonResponse>(std::move(found->response)) : std::nullopt;
         });
     if (!mapped) return Failure(kErrorNoSuchDomain);
@@ -155,7 +180,7 @@ LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
     if (request.domain.empty()) return Failure(kErrorNoSuchDomain);
   }
 
-  std::optional<Found> found = Search(network, memory, request).Run();
+  std::optional<Found> found = Search(network, memory, request, together).Run();
   if (!found) return Failure(kErrorNoSuchDomain);
   return Answer(*found);
 }

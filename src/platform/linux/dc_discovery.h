@@ -26,6 +26,8 @@ class DiscoveryNetwork {
   virtual std::optional<std::string> JoinedDomain() = 0;
 };
 
+class PingRace;
+
 // Candidates pinged from one SRV list at most.
 inline constexpr int kMaxPingedCandidates = 5;
 inline constexpr int kLdapPort = 389;
@@ -43,10 +45,12 @@ struct SiteMemory {
 // and pings find a server, in this machine's site when there is one. A server must answer
 // for the domain (its forest for a GC query) with the flags asked for and a host name of
 // letters, digits, '-', '_' and '.'. Status 0 with the answer, 1722 when `computerName`
-// cannot be reached, 1355 when nothing fits.
+// cannot be reached, 1355 when nothing fits. With a `together` race the candidates of each SRV
+// list are pinged at once through it and the first suitable answer wins; without one they are
+// pinged one after another in SRV order.
 LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
                            const std::string& computerName, const std::string& domainName,
-                           unsigned flags);
+                           unsigned flags, PingRace* together = nullptr);
 
 // The site of `computerName` (a server's own site), or with an empty name the client site that
 // a DC of the joined domain reports for this machine. 1722 when the computer cannot be

@@ -4,12 +4,16 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 
 #include "platform/directory.h"
 #include "platform/linux/ldap_handles.h"
 
 namespace nestwalk::platform {
 
+// Safe to use from several threads at once: a connection may be opened or closed on one thread
+// while another looks up a different one. Using one connection from two threads at once is
+// still the caller's to avoid.
 class LdapConnectionTable {
  public:
   // Takes ownership of `connection` and returns its new handle; ids are never reused, so a
@@ -21,6 +25,7 @@ class LdapConnectionTable {
   void Close(LdapHandle handle);
 
  private:
+  mutable std::mutex mutex_;
   std::map<std::uint64_t, LdapPtr> connections_;
   std::uint64_t lastId_ = 0;
 };

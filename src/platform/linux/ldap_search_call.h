@@ -1,4 +1,4 @@
-// One synchronous ldap_search_ext_s call for a seam SearchRequest.
+// One ldap_search_ext call for a seam SearchRequest: synchronous, or sent to be collected later.
 #ifndef NESTWALK_PLATFORM_LINUX_LDAP_SEARCH_CALL_H_
 #define NESTWALK_PLATFORM_LINUX_LDAP_SEARCH_CALL_H_
 
@@ -17,23 +17,35 @@ struct SearchCallResult {
 };
 
 // Keeps a copy of the request and the C views of it that libldap takes. Not copyable: the
-// views point into the copy.
+// views point into the copy. Both calls pass the base as given ("" for the RootDSE), never as
+// null, so a BASE in ldap.conf cannot redirect it; an empty filter asks for every object; no
+// client controls, no time limit and no size limit.
 class LdapSearchCall {
  public:
   explicit LdapSearchCall(const SearchRequest& request);
   LdapSearchCall(const LdapSearchCall&) = delete;
   LdapSearchCall& operator=(const LdapSearchCall&) = delete;
 
-  // Runs the search with `serverControls` (null-terminated, or nullptr), no client controls,
-  // no time limit and no size limit. The base is always passed as given ("" for the RootDSE),
-  // never as null, so a BASE in ldap.conf cannot redirect it; an empty filter asks for every
-  // object.
+  // Runs the search with `serverControls` (null-terminated, or nullptr) to its end.
   SearchCallResult Run(LDAP* ld, LDAPControl** serverControls);
+  // Sends the search without server controls and sets `messageId`; returns 0 or the code of a
+  // request that could not be sent. The request is encoded before this returns, so the call
+  // object need not outlive it.
+  int Send(LDAP* ld, int& messageId);
 
  private:
+  int Scope() const;
+  const char* Filter() const;
+  char** Attributes();
+
   SearchRequest request_;
   std::vector<char*> attributes_;  // null-terminated; points into request_.attributes
 };
+
+// The seam's result for a complete result chain as ldap_result delivers it with the message type
+// `type`: the code ldap_search_ext_s would give for it, and on success the entries. `chain`
+// stays owned by the caller.
+SearchResult ResultOfChain(LDAP* ld, int type, LDAPMessage* chain);
 
 }  // namespace nestwalk::platform
 

@@ -21,7 +21,7 @@ constexpr int kHighestPort = 65535;
 }  // namespace
 
 LinuxDirectory::LinuxDirectory(std::chrono::seconds responseTimeout)
-    : responseTimeout_(responseTimeout) {}
+    : responseTimeout_(responseTimeout), sent_(connections_, responseTimeout) {}
 
 OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port, bool ssl) {
   // libldap would keep only the low 16 bits and connect to some other port.
@@ -85,12 +85,11 @@ SearchResult LinuxDirectory::Search(LdapHandle connection, const SearchRequest& 
 }
 
 int LinuxDirectory::SendSearch(LdapHandle connection, const SearchRequest& request) {
-  unanswered_.push_back({connection, ++lastSentId_, Search(connection, request)});
-  return lastSentId_;
+  return sent_.Send(connection, request);
 }
 
-std::vector<SearchAnswer> LinuxDirectory::AwaitAnswers(std::chrono::milliseconds) {
-  return std::exchange(unanswered_, {});
+std::vector<SearchAnswer> LinuxDirectory::AwaitAnswers(std::chrono::milliseconds maxWait) {
+  return sent_.Await(maxWait);
 }
 
 std::unique_ptr<PagedSearch> LinuxDirectory::StartPagedSearch(LdapHandle connection,
@@ -115,9 +114,8 @@ std::optional<std::string> LinuxDirectory::ServerErrorText(LdapHandle connection
 }
 
 void LinuxDirectory::Unbind(LdapHandle connection) {
+  sent_.Drop(connection);
   connections_.Close(connection);
-  std::erase_if(unanswered_,
-                [connection](const SearchAnswer& answer) { return answer.connection == connection; });
 }
 
 }  // namespace nestwalk::platform

@@ -11,6 +11,7 @@
 
 #include "platform/directory.h"
 #include "platform/linux/ldap_connection_table.h"
+#include "platform/linux/ldap_sent_searches.h"
 
 namespace nestwalk::platform {
 
@@ -44,8 +45,7 @@ class LinuxDirectory : public Directory {
                     const std::optional<ExplicitCredentials>& credentials) override;
   // On a non-zero code the entries are empty.
   SearchResult Search(LdapHandle connection, const SearchRequest& request) override;
-  // For now each sent search runs to its end before SendSearch returns; AwaitAnswers hands out
-  // the answers so made.
+  // Sent with ldap_search_ext; each has the response timeout from its sending to be answered.
   int SendSearch(LdapHandle connection, const SearchRequest& request) override;
   std::vector<SearchAnswer> AwaitAnswers(std::chrono::milliseconds maxWait) override;
   // nullptr for an unknown handle or a page size below 1; no request is sent until NextPage.
@@ -59,8 +59,7 @@ class LinuxDirectory : public Directory {
  private:
   std::chrono::seconds responseTimeout_;
   LdapConnectionTable connections_;
-  int lastSentId_ = 0;
-  std::vector<SearchAnswer> unanswered_;
+  LdapSentSearches sent_;
 };
 
 }  // namespace nestwalk::platform

@@ -6,8 +6,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/silent_listener_fixture.h"
@@ -152,6 +154,60 @@ TEST(LinuxDirectoryTest, AServerThatNeverAnswersTimesOut) {
   LdapHandle paged = directory.Open("127.0.0.1", listener.port(), false).handle;
   directory.SetOption(paged, LdapOption::kProtocolVersion, 3);
   EXPECT_EQ(directory.StartPagedSearch(paged, RootDseRequest(), 2)->NextPage(page), kTimeout);
+  // Generous: the bound is what matters, not the exact figure.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// Each answer as "id:code", sorted, so that a missing or a repeated answer shows.
+std::vector<std::string> AnswerList(const std::vector<SearchAnswer>& answers) {
+  std::vector<std::pair<int, int>> pairs;
+  for (const SearchAnswer& answer : answers) pairs.emplace_back(answer.id, answer.result.code);
+  std::sort(pairs.begin(), pairs.end());
+  std::vector<std::string> listed;
+  for (auto [id, code] : pairs) listed.push_back(std::to_string(id) + ":" + std::to_string(code));
+  return listed;
+}
+
+// Sent searches that never reach a server are answered with the failure of their sending, at the
+// next wait; those of a connection unbound before that are not answered at all.
+TEST(LinuxDirectoryTest, SearchesThatCannotBeSentAreAnsweredWithTheirFailure) {
+  LinuxDirectory directory;
+  const int port = ClosedLoopbackPort();
+  LdapHandle closed = directory.Open("127.0.0.1", port, false).handle;
+  directory.SetOption(closed, LdapOption::kProtocolVersion, 3);
+  LdapHandle dropped = directory.Open("127.0.0.1", port, false).handle;
+  const int toClosed = directory.SendSearch(closed, RootDseRequest());
+  const int toUnknown = directory.SendSearch(LdapHandle(999), RootDseRequest());
+  directory.SendSearch(dropped, RootDseRequest());
+  directory.Unbind(dropped);
+  EXPECT_EQ(AnswerList(directory.AwaitAnswers(std::chrono::seconds(5))),
+            AnswerList({{closed, toClosed, {kLdapServerDown, {}}},
+                        {LdapHandle(999), toUnknown, {kParamError, {}}}}));
+  EXPECT_TRUE(directory.AwaitAnswers(std::chrono::seconds(5)).empty());
+}
+
+// A server that takes the requests and never answers: every sent search ends with a timeout
+// once, and the connection can be unbound afterwards.
+TEST(LinuxDirectoryTest, SearchesSentToAServerThatNeverAnswersEachTimeOutOnce) {
+  SilentListener listener;
+  ASSERT_NE(listener.port(), 0);
+  LinuxDirectory directory(std::chrono::seconds(1));
+  const auto start = std::chrono::steady_clock::now();
+  LdapHandle handle = directory.Open("127.0.0.1", listener.port(), false).handle;
+  directory.SetOption(handle, LdapOption::kProtocolVersion, 3);
+  std::vector<SearchAnswer> expected;
+  for (int sent = 0; sent < 5; ++sent) {
+    expected.push_back({handle, directory.SendSearch(handle, RootDseRequest()), {kTimeout, {}}});
+  }
+  std::vector<SearchAnswer> answers;
+  for (int wait = 0; wait < 10 && answers.size() < expected.size(); ++wait) {
+    for (SearchAnswer& answer : directory.AwaitAnswers(std::chrono::seconds(30))) {
+      answers.push_back(std::move(answer));
+    }
+  }
+  EXPECT_EQ(AnswerList(answers), AnswerList(expected));
+  EXPECT_TRUE(directory.AwaitAnswers(std::chrono::seconds(30)).empty());
+  directory.Unbind(handle);
   // Generous: the bound is what matters, not the exact figure.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }

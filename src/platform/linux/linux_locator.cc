@@ -6,13 +6,34 @@ namespace nestwalk::platform {
 
 LinuxLocator::LinuxLocator(Directory& directory) : directory_(directory) {}
 
+template <typename Lookup>
+auto LinuxLocator::WithSite(Lookup lookup) {
+  SiteMemory memory;
+  {
+    const std::lock_guard lock(siteMutex_);
+    memory = site_;
+  }
+  const std::string before = memory.site;
+  auto answer = lookup(memory);
+  // Only a call that learnt a site writes it, so one that learnt nothing cannot undo another's.
+  if (memory.site != before) {
+    const std::lock_guard lock(siteMutex_);
+    site_ = memory;
+  }
+  return answer;
+}
+
 LocatorAnswer LinuxLocator::GetDcName(const std::string& computerName,
                                       const std::string& domainName, unsigned flags) {
-  return LocateServer(network_, site_, computerName, domainName, flags);
+  PingRace* together = pingTogether_ ? &race_ : nullptr;
+  return WithSite([&](SiteMemory& memory) {
+    return LocateServer(network_, memory, computerName, domainName, flags, together);
+  });
 }
 
 SiteAnswer LinuxLocator::GetSiteName(const std::string& computerName) {
-  return LookupSite(network_, site_, computerName);
+  return WithSite(
+      [&](SiteMemory& memory) { return LookupSite(network_, memory, computerName); });
 }
 
 ForestDomainsAnswer LinuxLocator::EnumerateForestDomains(const std::string& serverName) {

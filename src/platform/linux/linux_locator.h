@@ -3,8 +3,12 @@
 #ifndef NESTWALK_PLATFORM_LINUX_LINUX_LOCATOR_H_
 #define NESTWALK_PLATFORM_LINUX_LINUX_LOCATOR_H_
 
+#include <atomic>
+#include <mutex>
+
 #include "platform/directory.h"
 #include "platform/linux/dc_discovery.h"
+#include "platform/linux/ping_race.h"
 #include "platform/linux/system_discovery_network.h"
 #include "platform/locator.h"
 
@@ -13,7 +17,9 @@ namespace nestwalk::platform {
 // Statuses: 0; kErrorNoSuchDomain (1355) when no server of the domain answers;
 // kRpcServerUnavailable (1722) when a named computer cannot be reached; kErrorNoSiteName
 // (1919) when no site can be learnt; EnumerateForestDomains passes on its own statuses.
-// Remembers this machine's site between calls, so later queries try its DCs first.
+// Remembers this machine's site between calls, so later queries try its DCs first. Calls may
+// come from several threads at once and run side by side; only the site is shared between them.
+// Pings that a call left running end on their own and are waited for at destruction.
 class LinuxLocator : public Locator {
  public:
   // `directory` is used for the forest's domains and must outlive this object.
@@ -26,10 +32,16 @@ class LinuxLocator : public Locator {
   void PingCandidatesTogether() override;
 
  private:
+  // Runs `lookup` on a copy of the remembered site and keeps what it learnt.
+  template <typename Lookup>
+  auto WithSite(Lookup lookup);
+
   Directory& directory_;
   SystemDiscoveryNetwork network_;
+  PingRace race_{network_};
+  std::mutex siteMutex_;  // guards site_
   SiteMemory site_;
-  bool pingTogether_ = false;
+  std::atomic<bool> pingTogether_ = false;
 };
 
 }  // namespace nestwalk::platform

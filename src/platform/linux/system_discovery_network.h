@@ -7,6 +7,8 @@
 
 namespace nestwalk::platform {
 
+// Holds no state, so every call may come from several threads at once: each SRV lookup has a
+// resolver state of its own, each ping its own connection, each Kerberos query its own context.
 class SystemDiscoveryNetwork : public DiscoveryNetwork {
  public:
   SrvAnswer LookupSrv(const std::string& name) override;
