@@ -7,6 +7,7 @@
 #include "ldap/server_maps.h"
 #include "ldap/server_selection.h"
 #include "membership/account_lookup.h"
+#include "membership/domain_local_groups.h"
 #include "membership/forest_wide_mode.h"
 #include "membership/group_details.h"
 #include "membership/membership_report.h"
@@ -67,6 +68,10 @@ int RunDirectoryPhases(Console& console, platform::Services& services, const Run
   NestedExpansion(console, services, connections, maps, servers->gcConnection,
                   settings.initialServer)
       .Run(groups);
+  if (settings.complete) {
+    AddDomainLocalGroups(console, services, connections, maps, *servers, settings.initialServer,
+                         account.dn, groups);
+  }
 
   WriteMembershipReport(console, groups);
   connections.UnbindAllConnections();

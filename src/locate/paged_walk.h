@@ -13,10 +13,12 @@ namespace nestwalk {
 // Starts a paged search of `request` over `connection` (pages of platform::kPageSize entries)
 // and hands every entry to `visit`, in the order received. One page is held at a time; it is
 // released before the next one is requested. A search that cannot start, and any non-zero page
-// status (the end of the results among them), end the walk without a message.
-void WalkPagedSearch(Console& console, platform::Directory& directory,
-                     platform::LdapHandle connection, const platform::SearchRequest& request,
-                     const std::function<void(const platform::Entry&)>& visit);
+// status (the end of the results among them), end the walk without a message. Returns
+// kLdapSuccess when the results ran out, the page status that ended the walk otherwise, and
+// kLdapLocalError when the search could not start.
+int WalkPagedSearch(Console& console, platform::Directory& directory,
+                    platform::LdapHandle connection, const platform::SearchRequest& request,
+                    const std::function<void(const platform::Entry&)>& visit);
 
 }  // namespace nestwalk
 

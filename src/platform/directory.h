@@ -101,6 +101,7 @@ inline constexpr int kLdapSuccess = 0;
 inline constexpr int kLdapNoSuchObject = 32;
 inline constexpr int kLdapInvalidCredentials = 49;
 inline constexpr int kLdapServerDown = -1;
+inline constexpr int kLdapLocalError = -2;
 inline constexpr int kLdapTimeout = -5;
 inline constexpr int kLdapNoResultsReturned = 0x5e;
 

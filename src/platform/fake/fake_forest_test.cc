@@ -418,5 +418,43 @@ TEST_F(FakeForestTest, HostAnswersSiteAndForestDomains) {
   EXPECT_EQ(forest_.EnumerateForestDomains(kDc1).status, 1355);
 }
 
+// A member search finds a group only where the view holds its members, as memberOf does: the
+// domain-local groups that hold an account of another domain only on their own domain's DCs.
+TEST_F(FakeForestTest, MemberSearchesFindOnlyTheGroupsWhoseMembersTheViewHolds) {
+  const std::string memberOfAlice = std::string("(member=") + kAlice + ")";
+  const std::string domainLocal =
+      "(&(objectCategory=group)(groupType:1.2.840.113556.1.4.803:=4)" + memberOfAlice + ")";
+  struct Case {
+    const char* host;
+    int port;
+    const char* base;
+    std::string filter;
+    int code;
+    Values found;
+  };
+  const Case cases[] = {
+      {kDc2, 389, kEmea, memberOfAlice, 0, {kGEmea, kDlEmea, kUEmea}},
+      {kDc2, 389, kEmea, domainLocal, 0, {kDlEmea}},
+      // A DC of another domain holds its own groups' members from every domain.
+      {kDc1, 389, kRoot, domainLocal, 0, {kDlRoot}},
+      {kDc1, 389, kRoot, memberOfAlice, 0, {kURoot, kDlRoot}},
+      // A GC adds the universal groups of every domain, never the other groups of another domain.
+      {kDc1, 3268, kEmea, domainLocal, 0, {}},
+      {kDc1, 3268, kRoot, domainLocal, 0, {kDlRoot}},
+      // A DC refers a search of another domain there.
+      {kDc2, 389, kRoot, domainLocal, 10, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.host) + ":" + std::to_string(c.port) + " " + c.base + " " +
+                 c.filter);
+    platform::SearchResult result =
+        forest_.Search(Bound(c.host, c.port), Subtree(c.base, c.filter));
+    EXPECT_EQ(result.code, c.code);
+    Values found;
+    for (const platform::Entry& entry : result.entries) found.push_back(entry.dn);
+    EXPECT_EQ(found, c.found);
+  }
+}
+
 }  // namespace
 }  // namespace nestwalk::fake

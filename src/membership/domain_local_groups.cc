@@ -1,0 +1,203 @@
+#include "membership/domain_local_groups.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <string_view>
+#include <vector>
+
+#include "locate/paged_walk.h"
+#include "membership/domain_controller_binding.h"
+#include "membership/nested_expansion.h"
+#include "platform/filter_escape.h"
+#include "text/case_folding.h"
+#include "text/dn_names.h"
+#include "text/leading_decimal.h"
+#include "text/split_text.h"
+
+namespace nestwalk {
+
+namespace {
+
+constexpr std::uint32_t kGlobalScopeBit = 0x2;
+constexpr std::uint32_t kUniversalScopeBit = 0x8;
+
+// Only a global or universal group can be a member of a domain-local group of another domain;
+// a domain-local group nests in domain-local groups of its own domain only, whose links its
+// own domain's DCs hold, so the nested expansion has read those already.
+bool IsGlobalOrUniversal(const std::string& groupType) {
+  // Empty: never read; "-1": the entry had none. Neither tells the scope.
+  if (groupType.empty() || groupType == "-1") return false;
+  const auto bits = static_cast<std::uint32_t>(LeadingDecimal(groupType));
+  return (bits & (kGlobalScopeBit | kUniversalScopeBit)) != 0;
+}
+
+struct Member {
+  std::string dn;
+  std::string domainKey;
+};
+
+// One domain to search, and for whom.
+struct DomainSearch {
+  std::string dnsName;
+  std::string domainKey;  // LowerCaseText of its DN, as the server maps have it
+  std::string baseDn;
+  std::vector<std::string> memberDns;
+  platform::LdapHandle connection;  // the DC the run holds for the domain; invalid: bind one
+};
+
+struct DomainSearchOutcome {
+  BoundDomainController bound;  // a DC bound for this search; invalid connection otherwise
+  std::vector<std::string> foundDns;
+  std::string problem;  // empty when every batch was searched
+};
+
+// The forest's domains, each once, lower-cased, in the order the GC lists them; empty after
+// the failure line and the problem recorded.
+std::vector<std::string> ForestDomains(Console& console, platform::Locator& locator,
+                                       const SelectedServers& servers, GroupDetailsMap& groups) {
+  const platform::ForestDomainsAnswer answer = locator.EnumerateForestDomains(servers.gcName);
+  if (answer.status != 0) {
+    const std::string status = std::to_string(answer.status);
+    console.Err("ERROR: Couldn't list the forest's domains for domain-local groups - " + status +
+                "\n");
+    groups.RecordProblem(DnToDomainName(servers.dcRootDse.rootDomainNamingContext),
+                         "the forest's domains could not be listed (" + status + ")");
+    return {};
+  }
+  std::vector<std::string> domains;
+  std::set<std::string, std::less<>> seen;
+  for (const std::string& dnsName : answer.dnsNames) {
+    std::string name = LowerCaseText(dnsName);
+    if (!name.empty() && seen.insert(name).second) domains.push_back(std::move(name));
+  }
+  return domains;
+}
+
+// The principal, and every global or universal group found, with its domain.
+std::vector<Member> CandidateMembers(const std::string& principalDn,
+                                     const GroupDetailsMap& groups) {
+  std::vector<Member> members{{principalDn, DomainOfDn(principalDn)}};
+  for (const auto& [key, group] : groups.entries()) {
+    if (IsGlobalOrUniversal(group.groupType)) members.push_back({group.dn, DomainOfDn(key)});
+  }
+  return members;
+}
+
+DomainSearch PlanSearch(const std::string& dnsName, const ServerMaps& maps,
+                        const std::vector<Member>& candidates) {
+  DomainSearch search;
+  search.dnsName = dnsName;
+  search.baseDn = DomainNameToDn(dnsName);
+  search.domainKey = LowerCaseText(search.baseDn);
+  // The principal is searched for in its own domain too: memberOf read there shows the same
+  // groups, and the search costs one request.
+  search.memberDns.push_back(candidates.front().dn);
+  for (std::size_t i = 1; i < candidates.size(); ++i) {
+    if (candidates[i].domainKey != search.domainKey) search.memberDns.push_back(candidates[i].dn);
+  }
+  if (auto known = maps.dcList.find(search.domainKey); known != maps.dcList.end()) {
+    search.connection = known->second.connection;
+  }
+  return search;
+}
+
+// Binds a DC when the run has none and searches it batch by batch. Changes no run state.
+DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
+                                 const std::string& initialServer, const DomainSearch& domain) {
+  DomainSearchOutcome outcome;
+  platform::LdapHandle connection = domain.connection;
+  if (!connection.valid()) {
+    outcome.bound = LocateAndBindDomainController(console, services, initialServer, domain.dnsName);
+    connection = outcome.bound.connection;
+  }
+  if (!connection.valid()) {
+    outcome.problem = "no domain controller could be bound";
+  } else {
+    const std::span<const std::string> members(domain.memberDns);
+    for (std::size_t first = 0; first < members.size(); first += kMembersPerSearch) {
+      const std::span<const std::string> batch =
+          members.subspan(first, std::min(kMembersPerSearch, members.size() - first));
+      platform::SearchRequest request;
+      request.base = domain.baseDn;
+      request.scope = platform::SearchScope::kSubtree;
+      request.filter = DomainLocalGroupsFilter(batch);
+      // No attribute: the nested expansion reads each group found as any other.
+      request.attributes = {"1.1"};
+      std::size_t found = 0;
+      const int status = WalkPagedSearch(console, services.directory, connection, request,
+                                         [&](const platform::Entry& entry) {
+                                           outcome.foundDns.push_back(entry.dn);
+                                           ++found;
+                                         });
+      console.DebugErr("Domain-local groups in " + domain.dnsName + " holding members " +
+                       std::to_string(first + 1) + "-" + std::to_string(first + batch.size()) +
+                       " of " + std::to_string(members.size()) + ": " + std::to_string(found) +
+                       "\n");
+      if (status != platform::kLdapSuccess) {
+        outcome.problem = "the search failed: " + services.directory.ErrorText(status) + " (" +
+                          std::to_string(status) + ")";
+        break;
+      }
+    }
+    console.DebugErr("Domain-local groups in " + domain.dnsName + ": " +
+                     std::to_string(outcome.foundDns.size()) + "\n");
+  }
+  if (!outcome.problem.empty()) {
+    console.Err("ERROR: Couldn't search domain-local groups of " + domain.dnsName + ": " +
+                outcome.problem + "\n");
+  }
+  return outcome;
+}
+
+void TakeIntoRun(const DomainSearch& domain, const DomainSearchOutcome& outcome,
+                 ConnectionList& connections, ServerMaps& maps, GroupDetailsMap& groups) {
+  if (outcome.bound.connection.valid()) {
+    RecordDomainController(connections, maps, domain.domainKey, outcome.bound);
+  }
+  for (const std::string& dn : outcome.foundDns) groups.AddGroup(dn);
+  if (!outcome.problem.empty()) groups.RecordProblem(domain.dnsName, outcome.problem);
+}
+
+}  // namespace
+
+std::string DomainLocalGroupsFilter(std::span<const std::string> memberDns) {
+  std::string filter = "(&(objectCategory=group)(groupType:1.2.840.113556.1.4.803:=4)(|";
+  for (const std::string& dn : memberDns) {
+    filter += "(member=" + platform::EscapeFilterValue(dn) + ")";
+  }
+  return filter + "))";
+}
+
+std::string DomainNameToDn(const std::string& dnsName) {
+  std::vector<std::string> labels;
+  SplitText(dnsName, ".", labels);
+  std::string dn;
+  for (const std::string& label : labels) {
+    if (label.empty()) continue;
+    if (!dn.empty()) dn += ",";
+    dn += "DC=" + label;
+  }
+  return dn;
+}
+
+void AddDomainLocalGroups(Console& console, platform::Services& services,
+                          ConnectionList& connections, ServerMaps& maps,
+                          const SelectedServers& servers, const std::string& initialServer,
+                          const std::string& principalDn, GroupDetailsMap& groups) {
+  const std::vector<std::string> domains =
+      ForestDomains(console, services.locator, servers, groups);
+  const std::vector<Member> candidates = CandidateMembers(principalDn, groups);
+  for (const std::string& dnsName : domains) {
+    const DomainSearch search = PlanSearch(dnsName, maps, candidates);
+    const DomainSearchOutcome outcome = SearchDomain(console, services, initialServer, search);
+    TakeIntoRun(search, outcome, connections, maps, groups);
+  }
+  // One pass is enough: a domain-local group nests only in domain-local groups of its own
+  // domain, and the DC that found it holds their links, so reading the groups found turns up
+  // every parent, and none of them can be a member in another domain.
+  NestedExpansion(console, services, connections, maps, servers.gcConnection, initialServer)
+      .Run(groups);
+}
+
+}  // namespace nestwalk
