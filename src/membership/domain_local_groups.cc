@@ -102,6 +102,21 @@ DomainSearch PlanSearch(const std::string& dnsName, const ServerMaps& maps,
   return search;
 }
 
+// Searches `connection` for the domain-local groups of one batch of members, appending each
+// one's DN to `found`. Returns the walk's status.
+int SearchBatch(Console& console, platform::Directory& directory, platform::LdapHandle connection,
+                const std::string& baseDn, std::span<const std::string> batch,
+                std::vector<std::string>& found) {
+  platform::SearchRequest request;
+  request.base = baseDn;
+  request.scope = platform::SearchScope::kSubtree;
+  request.filter = DomainLocalGroupsFilter(batch);
+  // No attribute: the nested expansion reads each group found as it reads any other.
+  request.attributes = {"1.1"};
+  return WalkPagedSearch(console, directory, connection, request,
+                         [&](const platform::Entry& entry) { found.push_back(entry.dn); });
+}
+
 // Binds a DC when the run has none and searches it batch by batch. Changes no run state.
 DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
                                  const std::string& initialServer, const DomainSearch& domain) {
@@ -115,25 +130,15 @@ DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
     outcome.problem = "no domain controller could be bound";
   } else {
     const std::span<const std::string> members(domain.memberDns);
+    const std::string of = " of " + std::to_string(members.size()) + ": ";
     for (std::size_t first = 0; first < members.size(); first += kMembersPerSearch) {
-      const std::span<const std::string> batch =
-          members.subspan(first, std::min(kMembersPerSearch, members.size() - first));
-      platform::SearchRequest request;
-      request.base = domain.baseDn;
-      request.scope = platform::SearchScope::kSubtree;
-      request.filter = DomainLocalGroupsFilter(batch);
-      // No attribute: the nested expansion reads each group found as any other.
-      request.attributes = {"1.1"};
-      std::size_t found = 0;
-      const int status = WalkPagedSearch(console, services.directory, connection, request,
-                                         [&](const platform::Entry& entry) {
-                                           outcome.foundDns.push_back(entry.dn);
-                                           ++found;
-                                         });
+      const std::size_t size = std::min(kMembersPerSearch, members.size() - first);
+      const std::size_t before = outcome.foundDns.size();
+      const int status = SearchBatch(console, services.directory, connection, domain.baseDn,
+                                     members.subspan(first, size), outcome.foundDns);
       console.DebugErr("Domain-local groups in " + domain.dnsName + " holding members " +
-                       std::to_string(first + 1) + "-" + std::to_string(first + batch.size()) +
-                       " of " + std::to_string(members.size()) + ": " + std::to_string(found) +
-                       "\n");
+                       std::to_string(first + 1) + "-" + std::to_string(first + size) + of +
+                       std::to_string(outcome.foundDns.size() - before) + "\n");
       if (status != platform::kLdapSuccess) {
         outcome.problem = "the search failed: " + services.directory.ErrorText(status) + " (" +
                           std::to_string(status) + ")";
