@@ -1,5 +1,6 @@
 #include "driver/program.h"
 
+#include <ostream>
 #include <string_view>
 #include <variant>
 
@@ -36,11 +37,14 @@ int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ost
     console.Err("Error: Must specify group name with -group option.\n");
     return -1;
   }
+  ReadAdditionSwitches(commandLine, settings);
+  // With -json standard output carries the document alone, so the principal line goes nowhere.
+  std::ostream discarded(nullptr);
+  Console principalConsole(settings.json ? discarded : out, err, settings.quiet, settings.debug);
   std::variant<SecurityPrincipal, PrincipalFailure> resolved =
-      ResolvePrincipal(console, services.host, settings);
+      ResolvePrincipal(principalConsole, services.host, settings);
   if (const auto* failure = std::get_if<PrincipalFailure>(&resolved)) return failure->status;
 
-  ReadAdditionSwitches(commandLine, settings);
   ReadServerSwitch(commandLine, settings);
   return RunDirectoryPhases(console, services, settings, std::get<SecurityPrincipal>(resolved));
 }

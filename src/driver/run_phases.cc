@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "driver/run_report.h"
 #include "ldap/connection_list.h"
 #include "ldap/server_maps.h"
 #include "ldap/server_selection.h"
@@ -10,7 +11,6 @@
 #include "membership/domain_local_groups.h"
 #include "membership/forest_wide_mode.h"
 #include "membership/group_details.h"
-#include "membership/membership_report.h"
 #include "membership/nested_expansion.h"
 #include "membership/primary_group.h"
 
@@ -44,19 +44,21 @@ int RunDirectoryPhases(Console& console, platform::Services& services, const Run
   const std::string& domainDn = servers->dcRootDse.defaultNamingContext;
   const AccountObject account =
       GetUserDN(console, services.directory, servers->dcConnection, domainDn, principal.samName,
-                AccountKindOf(principal.kind));
+                AccountKindOf(principal.kind),
+                {.objectSid = settings.json, .sIDHistory = settings.token || settings.json});
   if (account.dn.empty()) {
     console.Err("Terminating program.\n");
     connections.UnbindAllConnections();
     return -1;
   }
 
-  GroupDetailsMap groups;
+  GroupDetailsMap groups(/*readsSids=*/settings.json);
   if (settings.resolvePrimaryGroup) {
     console.DebugErr("Resolving primaryGroupID to group...\n");
     // A failed resolution has said why and gives no DN, which names no group.
-    groups.AddGroup(GetPrimaryGroupDN(console, services.directory, servers->dcConnection, domainDn,
-                                      account.primaryGroupID));
+    groups.AddPrimaryGroup(account.dn, GetPrimaryGroupDN(console, services.directory,
+                                                         servers->dcConnection, domainDn,
+                                                         account.primaryGroupID));
   }
 
   ReadDirectMemberships(console, services.directory, servers->dcConnection, servers->gcConnection,
@@ -73,7 +75,7 @@ int RunDirectoryPhases(Console& console, platform::Services& services, const Run
                          account.dn, groups);
   }
 
-  WriteMembershipReport(console, groups);
+  WriteRunReport(console, settings, principal, account, groups);
   connections.UnbindAllConnections();
   return 0;
 }

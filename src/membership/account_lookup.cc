@@ -31,17 +31,19 @@ std::string AccountFilter(AccountKind kind, const std::string& samName) {
 
 AccountObject GetUserDN(Console& console, platform::Directory& directory,
                         platform::LdapHandle connection, const std::string& base,
-                        const std::string& samName, AccountKind kind) {
+                        const std::string& samName, AccountKind kind, AccountExtras extras) {
   console.DebugErr("Retrieving USERDN...\n");
   console.DebugErr("Base: " + base + "\n");
   console.DebugErr("SAMName: " + samName + "\n");
-  const platform::SearchRequest request{
+  platform::SearchRequest request{
       .base = base,
       .scope = platform::SearchScope::kSubtree,
       .filter = AccountFilter(kind, samName),
       .attributes = {"primaryGroupID"},
       .attributesOnly = false,
   };
+  if (extras.objectSid) request.attributes.push_back("objectSid");
+  if (extras.sIDHistory) request.attributes.push_back("sIDHistory");
   std::optional<std::vector<platform::Entry>> entries =
       CountedSearch(console, directory, connection, request);
   if (!entries) return {};
@@ -55,7 +57,12 @@ AccountObject GetUserDN(Console& console, platform::Directory& directory,
   }
   const platform::Entry& entry = entries->front();
   AccountObject account{.dn = entry.dn,
-                        .primaryGroupID = entry.First("primaryGroupID").value_or("")};
+                        .primaryGroupID = entry.First("primaryGroupID").value_or(""),
+                        .objectSid = entry.First("objectSid").value_or(""),
+                        .sIDHistory = {}};
+  if (const std::vector<std::string>* history = entry.Find("sIDHistory")) {
+    account.sIDHistory = *history;
+  }
   console.DebugErr("DN: " + account.dn + "\n");
   console.DebugErr("Primary Group ID: " + account.primaryGroupID + "\n");
   return account;

@@ -3,6 +3,7 @@
 #define NESTWALK_MEMBERSHIP_ACCOUNT_LOOKUP_H_
 
 #include <string>
+#include <vector>
 
 #include "platform/console.h"
 #include "platform/directory.h"
@@ -15,6 +16,14 @@ enum class AccountKind { kUser, kComputer, kGroup };
 struct AccountObject {
   std::string dn;              // in the directory's letter case; empty when the lookup failed
   std::string primaryGroupID;  // decimal text; empty when the object has none (a group)
+  std::string objectSid;                // binary; empty unless asked for
+  std::vector<std::string> sIDHistory;  // binary SIDs; empty unless asked for
+};
+
+// Attributes the lookup reads beyond primaryGroupID; without them its request is the classic one.
+struct AccountExtras {
+  bool objectSid = false;
+  bool sIDHistory = false;
 };
 
 // The search filter for `samName` of `kind`; the name is escaped as a filter value, so it is
@@ -22,11 +31,11 @@ struct AccountObject {
 std::string AccountFilter(AccountKind kind, const std::string& samName);
 
 // Searches the subtree `base` over `connection` for exactly one object of `kind` named
-// `samName`. On a failed search, no match or several matches it writes why on standard error
-// and returns an empty DN.
+// `samName`, reading `extras` in the same search. On a failed search, no match or several
+// matches it writes why on standard error and returns an empty DN.
 AccountObject GetUserDN(Console& console, platform::Directory& directory,
                         platform::LdapHandle connection, const std::string& base,
-                        const std::string& samName, AccountKind kind);
+                        const std::string& samName, AccountKind kind, AccountExtras extras = {});
 
 }  // namespace nestwalk
 

@@ -15,17 +15,33 @@ bool GroupDetailsMap::AddGroup(const std::string& dn) {
   return true;
 }
 
+bool GroupDetailsMap::AddGroupOf(const std::string& memberDn, const std::string& dn) {
+  return AddLinkedGroup(memberDn, dn, false);
+}
+
+bool GroupDetailsMap::AddPrimaryGroup(const std::string& accountDn, const std::string& dn) {
+  return AddLinkedGroup(accountDn, dn, true);
+}
+
+bool GroupDetailsMap::AddLinkedGroup(const std::string& memberDn, const std::string& dn,
+                                     bool primaryGroup) {
+  if (dn.empty()) return false;
+  links_.push_back({LowerCaseText(memberDn), LowerCaseText(dn), primaryGroup});
+  return AddGroup(dn);
+}
+
 const data* GroupDetailsMap::Find(std::string_view key) const {
   auto it = entries_.find(key);
   return it == entries_.end() ? nullptr : &it->second;
 }
 
 bool GroupDetailsMap::StoreDetails(std::string_view key, const std::string& sAMAccountName,
-                                   const std::string& groupType) {
+                                   const std::string& groupType, const std::string& objectSid) {
   auto it = entries_.find(key);
   if (it == entries_.end() || !it->second.sAMAccountName.empty()) return false;
   it->second.sAMAccountName = sAMAccountName;
   it->second.groupType = groupType;
+  it->second.objectSid = objectSid;
   return true;
 }
 
@@ -42,6 +58,7 @@ void GroupDetailsMap::MarkProcessed(std::string_view key) {
 }
 
 void GroupDetailsMap::RecordProblem(std::string subject, std::string reason) {
+  if (!problemsSeen_.emplace(subject, reason).second) return;
   problems_.push_back({std::move(subject), std::move(reason)});
 }
 

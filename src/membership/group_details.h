@@ -8,9 +8,13 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace nestwalk {
+
+// The sAMAccountName stored for a group whose entry was read without one.
+inline constexpr std::string_view kUnknownAccountName = "~~Unknown~~";
 
 // One group.
 struct data {
@@ -18,6 +22,15 @@ struct data {
   std::string dn;              // as the directory returned it
   std::string sAMAccountName;  // empty until its own entry was read; "~~Unknown~~" when absent
   std::string groupType;       // empty until its own entry was read; "-1" when absent
+  std::string objectSid;       // binary; empty unless the map reads SIDs and the entry had one
+};
+
+// One membership as a read found it: `member` (the account or a group) is in `group`. Both are
+// keys; the account's key may not be in the map.
+struct MembershipLink {
+  std::string member;
+  std::string group;
+  bool primaryGroup = false;  // the account's primaryGroupID named it, not a memberOf value
 };
 
 // Why part of the answer could not be read.
@@ -34,6 +47,8 @@ class GroupDetailsMap {
   using Entries = std::map<std::string, data, std::less<>>;
 
   GroupDetailsMap() = default;
+  // `readsSids`: the reads of the groups also ask for their objectSid.
+  explicit GroupDetailsMap(bool readsSids) : readsSids_(readsSids) {}
   // The pending set views the map's keys: a copy would view the wrong map, while a move keeps
   // the nodes and so the keys where they are.
   GroupDetailsMap(const GroupDetailsMap&) = delete;
@@ -44,6 +59,11 @@ class GroupDetailsMap {
   // Adds a pending entry for `dn` unless its key is already present. An empty DN names no group
   // and is never added. Returns true when an entry was added.
   bool AddGroup(const std::string& dn);
+  // The same for a memberOf value `dn` read from the object `memberDn`; the link between them is
+  // kept whether or not the group was new.
+  bool AddGroupOf(const std::string& memberDn, const std::string& dn);
+  // The same for the primary group `dn` of the account `accountDn`; nothing for an empty `dn`.
+  bool AddPrimaryGroup(const std::string& accountDn, const std::string& dn);
 
   // The entry under `key`, or nullptr.
   const data* Find(std::string_view key) const;
@@ -51,7 +71,7 @@ class GroupDetailsMap {
   // Sets the details of the entry under `key` unless they were already set (the first read
   // wins). Returns true when they were stored; false when already set or there is no such entry.
   bool StoreDetails(std::string_view key, const std::string& sAMAccountName,
-                    const std::string& groupType);
+                    const std::string& groupType, const std::string& objectSid = {});
 
   // The key of the pending entry with the smallest key, or nullptr when none is pending. The
   // pointer stays valid for the life of the map.
@@ -60,21 +80,31 @@ class GroupDetailsMap {
   // Marks the entry under `key` processed; nothing happens for an unknown key.
   void MarkProcessed(std::string_view key);
 
-  // Notes that part of the answer fell short; the run goes on and reports it at the end.
+  // Notes that part of the answer fell short; the run goes on and reports it at the end. A
+  // problem already noted (the same subject and reason, from another server's read) is kept once.
   void RecordProblem(std::string subject, std::string reason);
-  // In the order recorded.
+  // In the order first recorded.
   const std::vector<ReadProblem>& problems() const { return problems_; }
+
+  // Every link in the order read; a link read twice (from a DC and a GC) is there twice.
+  const std::vector<MembershipLink>& links() const { return links_; }
+  bool readsSids() const { return readsSids_; }
 
   const Entries& entries() const { return entries_; }
   bool empty() const { return entries_.empty(); }
   std::size_t size() const { return entries_.size(); }
 
  private:
+  bool AddLinkedGroup(const std::string& memberDn, const std::string& dn, bool primaryGroup);
+
   Entries entries_;
   // Keys of unprocessed entries, viewing the keys of their nodes in `entries_`, which never move
   // because entries are never removed.
   std::set<std::string_view> pending_;
   std::vector<ReadProblem> problems_;
+  std::set<std::pair<std::string, std::string>> problemsSeen_;
+  std::vector<MembershipLink> links_;
+  bool readsSids_ = false;
 };
 
 }  // namespace nestwalk

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <limits>
+#include <utility>
 
 #include "ldap/ldap_error.h"
 #include "text/case_folding.h"
@@ -33,8 +34,10 @@ std::optional<RangedValues> FindRangedMemberOf(const platform::Entry& entry) {
   return std::nullopt;
 }
 
-void ReportIncomplete(Console& console, const std::string& dn) {
+MemberOfValues ReportIncomplete(Console& console, const std::string& dn,
+                                std::vector<std::string> values) {
   console.Err("ERROR: Couldn't read all memberOf values of " + dn + "\n");
+  return {std::move(values), false};
 }
 
 }  // namespace
@@ -54,11 +57,10 @@ std::optional<ValueRange> ParseValueRange(std::string_view attributeName, std::s
   return ValueRange{*first, *last};
 }
 
-std::vector<std::string> CollectMemberOf(Console& console, platform::Directory& directory,
-                                         platform::LdapHandle connection,
-                                         const platform::SearchRequest& read,
-                                         const platform::Entry& entry) {
-  if (const std::vector<std::string>* plain = entry.Find(kMemberOf)) return *plain;
+MemberOfValues CollectMemberOf(Console& console, platform::Directory& directory,
+                               platform::LdapHandle connection, const platform::SearchRequest& read,
+                               const platform::Entry& entry) {
+  if (const std::vector<std::string>* plain = entry.Find(kMemberOf)) return {*plain};
   std::optional<RangedValues> piece = FindRangedMemberOf(entry);
   if (!piece) return {};
 
@@ -67,8 +69,7 @@ std::vector<std::string> CollectMemberOf(Console& console, platform::Directory& 
   while (last) {
     // The bounds come from the server: one at the top of the range has no next piece to ask for.
     if (*last == std::numeric_limits<long long>::max()) {
-      ReportIncomplete(console, read.base);
-      return values;
+      return ReportIncomplete(console, read.base, std::move(values));
     }
     const long long next = *last + 1;
     platform::SearchRequest request = read;
@@ -76,8 +77,7 @@ std::vector<std::string> CollectMemberOf(Console& console, platform::Directory& 
     platform::SearchResult result = directory.Search(connection, request);
     if (result.code != platform::kLdapSuccess) {
       ReportSearchFailure(console, directory, result.code);
-      ReportIncomplete(console, read.base);
-      return values;
+      return ReportIncomplete(console, read.base, std::move(values));
     }
     std::optional<RangedValues> following;
     if (result.entries.size() == 1) following = FindRangedMemberOf(result.entries.front());
@@ -85,13 +85,12 @@ std::vector<std::string> CollectMemberOf(Console& console, platform::Directory& 
     // request advances and a misbehaving server cannot keep the loop going.
     if (!following || following->range.first != next ||
         (following->range.last && following->values->empty())) {
-      ReportIncomplete(console, read.base);
-      return values;
+      return ReportIncomplete(console, read.base, std::move(values));
     }
     values.insert(values.end(), following->values->begin(), following->values->end());
     last = following->range.last;
   }
-  return values;
+  return {std::move(values)};
 }
 
 }  // namespace nestwalk

@@ -24,15 +24,19 @@ struct ValueRange {
 // is not a well-formed range of that type (first above last included).
 std::optional<ValueRange> ParseValueRange(std::string_view attributeName, std::string_view type);
 
-// Every memberOf value of `entry`, which `read` returned over `connection`, in server order. When
-// the entry carries a first range instead of plain memberOf, the remaining ranges are fetched
-// with `read` (same base, scope and filter) on the same connection until the final one. A
-// failing fetch writes its lines on standard error and the values gathered up to there are
-// returned.
-std::vector<std::string> CollectMemberOf(Console& console, platform::Directory& directory,
-                                         platform::LdapHandle connection,
-                                         const platform::SearchRequest& read,
-                                         const platform::Entry& entry);
+struct MemberOfValues {
+  std::vector<std::string> values;  // in server order
+  bool complete = true;             // false when a range could not be fetched
+};
+
+// Every memberOf value of `entry`, which `read` returned over `connection`. When the entry
+// carries a first range instead of plain memberOf, the remaining ranges are fetched with `read`
+// (same base, scope and filter) on the same connection until the final one. A failing fetch
+// writes its lines on standard error and the values gathered up to there come back, marked
+// incomplete.
+MemberOfValues CollectMemberOf(Console& console, platform::Directory& directory,
+                               platform::LdapHandle connection, const platform::SearchRequest& read,
+                               const platform::Entry& entry);
 
 }  // namespace nestwalk
 

@@ -67,7 +67,10 @@ class CollectMemberOfTest : public ::testing::Test {
   std::vector<std::string> Collect() {
     platform::SearchResult first = forest_.Search(connection_, kRead);
     EXPECT_EQ(first.entries.size(), 1u);
-    return CollectMemberOf(captured_.console, forest_, connection_, kRead, first.entries.front());
+    MemberOfValues collected =
+        CollectMemberOf(captured_.console, forest_, connection_, kRead, first.entries.front());
+    EXPECT_TRUE(collected.complete);
+    return collected.values;
   }
 
   fake::FakeForest forest_;
@@ -160,10 +163,11 @@ TEST(CollectMemberOfScriptedTest, StopsWithWhatCameWhenAPieceIsMissingOrDoesNotA
     ScriptedSearches directory;
     directory.answers.assign(c.followUps.begin(), c.followUps.end());
     testing::CapturedConsole captured;
-    std::vector<std::string> values =
+    MemberOfValues collected =
         CollectMemberOf(captured.console, directory, platform::LdapHandle(1), kRead,
                         Piece("memberOf;range=0-1", {"a", "b"}));
-    EXPECT_EQ(values, c.values) << c.name;
+    EXPECT_EQ(collected.values, c.values) << c.name;
+    EXPECT_EQ(collected.complete, c.err.empty()) << c.name;
     EXPECT_EQ(captured.err.str(), c.err) << c.name;
     EXPECT_EQ(directory.asked.size(), c.followUps.size()) << c.name;
     EXPECT_EQ(directory.asked.front().attributes, std::vector<std::string>{"memberOf;range=2-*"})
@@ -175,7 +179,8 @@ TEST(CollectMemberOfScriptedTest, APieceEndingAtTheLargestPositionAsksForNoFurth
   ScriptedSearches directory;
   testing::CapturedConsole captured;
   EXPECT_EQ(CollectMemberOf(captured.console, directory, platform::LdapHandle(1), kRead,
-                            Piece("memberOf;range=0-9223372036854775807", {"a"})),
+                            Piece("memberOf;range=0-9223372036854775807", {"a"}))
+                .values,
             std::vector<std::string>{"a"});
   EXPECT_EQ(captured.err.str(), "ERROR: Couldn't read all memberOf values of " + kRead.base + "\n");
   EXPECT_TRUE(directory.asked.empty());
@@ -185,10 +190,12 @@ TEST(CollectMemberOfScriptedTest, PlainValuesAndAbsentAttributeNeedNoFurtherSear
   ScriptedSearches directory;
   testing::CapturedConsole captured;
   EXPECT_EQ(CollectMemberOf(captured.console, directory, platform::LdapHandle(1), kRead,
-                            Piece("memberOf", {"x", "y"})),
+                            Piece("memberOf", {"x", "y"}))
+                .values,
             (std::vector<std::string>{"x", "y"}));
   EXPECT_EQ(CollectMemberOf(captured.console, directory, platform::LdapHandle(1), kRead,
-                            Piece("sAMAccountName", {"G"})),
+                            Piece("sAMAccountName", {"G"}))
+                .values,
             std::vector<std::string>{});
   EXPECT_TRUE(directory.asked.empty());
 }

@@ -11,15 +11,16 @@
 namespace nestwalk {
 
 // The base read EnumerateMemberships makes of the object `dn`: sAMAccountName, memberOf and
-// groupType, in that order.
-platform::SearchRequest GroupReadRequest(const std::string& dn);
+// groupType, in that order, then objectSid when `withObjectSid` (the map's readsSids()).
+platform::SearchRequest GroupReadRequest(const std::string& dn, bool withObjectSid = false);
 
-// Reads the object `dn` over `connection` (a base search for sAMAccountName, memberOf and
-// groupType, with every range of a ranged memberOf) and adds each memberOf DN not yet in `groups`
-// as a pending entry. Unless `skipDetails` (the object is the principal, which gets no entry),
-// the object's own sAMAccountName and groupType ("~~Unknown~~" and "-1" when absent) are stored
-// in its entry when it has none yet. Failures write their lines on standard error and add
-// nothing.
+// Reads the object `dn` over `connection` (GroupReadRequest, with every range of a ranged
+// memberOf) and adds each memberOf DN not yet in `groups` as a pending entry, keeping every
+// value as a link from `dn`. Unless `skipDetails` (the object is the principal, which gets no
+// entry), the object's own sAMAccountName and groupType ("~~Unknown~~" and "-1" when absent),
+// and its objectSid when read, are stored in its entry when it has none yet. Failures write
+// their lines on standard error and are recorded as problems of `dn`; a failed search, no entry
+// or several add nothing, a broken range adds the values read before it.
 void EnumerateMemberships(Console& console, platform::Directory& directory,
                           platform::LdapHandle connection, const std::string& dn,
                           GroupDetailsMap& groups, bool skipDetails);

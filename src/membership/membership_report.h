@@ -2,6 +2,7 @@
 #ifndef NESTWALK_MEMBERSHIP_MEMBERSHIP_REPORT_H_
 #define NESTWALK_MEMBERSHIP_MEMBERSHIP_REPORT_H_
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,8 +18,10 @@ namespace nestwalk {
 std::string GroupTypeLabel(std::string_view groupType);
 
 // Writes "Group Memberships:\n" (unless quiet) and one line per group, in key order, to
-// standard output.
-void WriteMembershipReport(Console& console, const GroupDetailsMap& groups);
+// standard output; after each line, what `afterLine` gives for the group's key, when given.
+void WriteMembershipReport(
+    Console& console, const GroupDetailsMap& groups,
+    const std::function<std::string(const std::string& key)>& afterLine = {});
 
 }  // namespace nestwalk
 

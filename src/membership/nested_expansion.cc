@@ -74,6 +74,7 @@ void NestedExpansion::ReadGroup(const std::string& key, GroupDetailsMap& groups)
     if (!dc.valid()) {
       // No line end: the failures of one domain's groups run together on one line.
       console_.Err("ERROR: Can't locate DC for " + dnsName);
+      groups.RecordProblem(groups.Find(key)->dn, "no DC of " + dnsName + " could be bound");
       return;
     }
   }

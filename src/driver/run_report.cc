@@ -1,0 +1,81 @@
+#include "driver/run_report.h"
+
+#include <optional>
+#include <string>
+
+#include "membership/json_report.h"
+#include "membership/membership_chains.h"
+#include "membership/membership_graph.h"
+#include "membership/membership_report.h"
+#include "membership/read_shortfalls.h"
+#include "membership/token_estimate.h"
+
+namespace nestwalk {
+
+namespace {
+
+std::string KindName(PrincipalKind kind) {
+  switch (kind) {
+    case PrincipalKind::kComputer:
+      return "computer";
+    case PrincipalKind::kGroup:
+      return "group";
+    case PrincipalKind::kUser:
+      break;
+  }
+  return "user";
+}
+
+// The estimate of a user or computer; a group has no token.
+std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
+                                     const AccountObject& account, const MembershipGraph& graph) {
+  if (principal.kind == PrincipalKind::kGroup) return std::nullopt;
+  return EstimateToken(graph, account.dn, account.sIDHistory.size());
+}
+
+void WriteJsonReport(Console& console, const SecurityPrincipal& principal,
+                     const AccountObject& account, const GroupDetailsMap& groups) {
+  const MembershipGraph graph(groups, account.dn);
+  console.Out(JsonReport(
+      {KindName(principal.kind), principal.qualifiedName, account.dn, account.objectSid}, groups,
+      graph, MembershipChains(graph), TokenOf(principal, account, graph)));
+}
+
+void WriteTextReport(Console& console, const RunSettings& settings,
+                     const SecurityPrincipal& principal, const AccountObject& account,
+                     const GroupDetailsMap& groups) {
+  if (!settings.path && !settings.token) {
+    WriteMembershipReport(console, groups);
+    return;
+  }
+  const MembershipGraph graph(groups, account.dn);
+  if (settings.path) {
+    const MembershipChains chains(graph);
+    WriteMembershipReport(console, groups, [&](const std::string& key) {
+      return ChainLine(graph, chains, *graph.Find(key), principal.samName);
+    });
+  } else {
+    WriteMembershipReport(console, groups);
+  }
+  if (!settings.token) return;
+  if (std::optional<TokenEstimate> token = TokenOf(principal, account, graph)) {
+    WriteTokenEstimate(console, *token);
+  } else {
+    WriteNoTokenForGroup(console);
+  }
+}
+
+}  // namespace
+
+void WriteRunReport(Console& console, const RunSettings& settings,
+                    const SecurityPrincipal& principal, const AccountObject& account,
+                    const GroupDetailsMap& groups) {
+  if (settings.json) {
+    WriteJsonReport(console, principal, account, groups);
+  } else {
+    WriteTextReport(console, settings, principal, account, groups);
+  }
+  WriteIncompleteWarning(console, groups);
+}
+
+}  // namespace nestwalk

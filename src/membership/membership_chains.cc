@@ -1,0 +1,52 @@
+#include "membership/membership_chains.h"
+
+#include <algorithm>
+
+namespace nestwalk {
+
+MembershipChains::MembershipChains(const MembershipGraph& graph)
+    : graph_(graph),
+      distance_(graph.Distances([](const data&) { return true; })),
+      previous_(distance_.size(), graph.account()),
+      primaryOnly_(distance_.size(), true) {
+  std::vector<bool> hasPrevious(distance_.size(), false);
+  for (MembershipGraph::Node from = 0; from < distance_.size(); ++from) {
+    if (distance_[from] == MembershipGraph::kUnreached) continue;
+    for (const MembershipGraph::Arc& arc : graph.ArcsFrom(from)) {
+      if (distance_[arc.to] != distance_[from] + 1) continue;
+      if (!hasPrevious[arc.to] || from < previous_[arc.to]) previous_[arc.to] = from;
+      hasPrevious[arc.to] = true;
+      if (from == graph.account() && !arc.primaryGroup) primaryOnly_[arc.to] = false;
+    }
+  }
+}
+
+MembershipChain MembershipChains::ChainTo(MembershipGraph::Node group) const {
+  MembershipChain chain;
+  if (distance_[group] == MembershipGraph::kUnreached) return chain;
+  for (MembershipGraph::Node node = group; node != graph_.account(); node = previous_[node]) {
+    chain.groups.push_back(node);
+  }
+  std::reverse(chain.groups.begin(), chain.groups.end());
+  chain.viaPrimaryGroup = primaryOnly_[chain.groups.front()];
+  return chain;
+}
+
+const std::string& ChainName(const data& group) {
+  if (group.sAMAccountName.empty() || group.sAMAccountName == kUnknownAccountName) return group.dn;
+  return group.sAMAccountName;
+}
+
+std::string ChainLine(const MembershipGraph& graph, const MembershipChains& chains,
+                      MembershipGraph::Node group, const std::string& accountName) {
+  const MembershipChain chain = chains.ChainTo(group);
+  if (chain.groups.empty()) return "      via: (no chain recorded)\n";
+  std::string line = "      via: " + accountName;
+  for (std::size_t i = 0; i < chain.groups.size(); ++i) {
+    line += i == 0 && chain.viaPrimaryGroup ? " =primary=> " : " -> ";
+    line += ChainName(graph.group(chain.groups[i]));
+  }
+  return line + "\n";
+}
+
+}  // namespace nestwalk

@@ -1,0 +1,23 @@
+// What of the answer could not be read, and the one warning line that says so after the report.
+#ifndef NESTWALK_MEMBERSHIP_READ_SHORTFALLS_H_
+#define NESTWALK_MEMBERSHIP_READ_SHORTFALLS_H_
+
+#include <vector>
+
+#include "membership/group_details.h"
+#include "platform/console.h"
+
+namespace nestwalk {
+
+// The recorded problems in their order, then each group whose entry was never read and that no
+// problem names, with the reason "its entry was never read".
+std::vector<ReadProblem> ReadShortfalls(const GroupDetailsMap& groups);
+
+// When anything fell short, writes on standard error "WARNING: <n> groups could not be read in
+// full" (counting each group once), then " and <m> other reads fell short" for subjects that are
+// no group (the account, a domain), then "; the list may be incomplete\n". Nothing otherwise.
+void WriteIncompleteWarning(Console& console, const GroupDetailsMap& groups);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_MEMBERSHIP_READ_SHORTFALLS_H_

@@ -1,0 +1,59 @@
+#include "text/utf8_escape.h"
+
+#include <cstddef>
+
+namespace nestwalk {
+
+namespace {
+
+// The length of the well-formed sequence at the start of `rest`, or 0.
+std::size_t SequenceLength(std::string_view rest) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(rest[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;  // the range of the first continuation byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // overlong
+    if (lead == 0xED) high = 0x9F;  // surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;   // overlong
+    if (lead == 0xF4) high = 0x8F;  // above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (rest.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+std::string EscapeInvalidUtf8(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string escaped;
+  escaped.reserve(text.size());
+  while (!text.empty()) {
+    std::size_t length = SequenceLength(text);
+    if (length == 0) {
+      const auto bad = static_cast<unsigned char>(text.front());
+      escaped += '\\';
+      escaped += kHex[bad >> 4];
+      escaped += kHex[bad & 0xF];
+      length = 1;
+    } else {
+      escaped.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+  }
+  return escaped;
+}
+
+}  // namespace nestwalk

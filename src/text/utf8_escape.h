@@ -1,0 +1,18 @@
+// Making directory bytes safe where only UTF-8 may go (the JSON report).
+#ifndef NESTWALK_TEXT_UTF8_ESCAPE_H_
+#define NESTWALK_TEXT_UTF8_ESCAPE_H_
+
+#include <string>
+#include <string_view>
+
+namespace nestwalk {
+
+// `text` with every byte that is not part of a well-formed UTF-8 sequence (RFC 3629: no
+// overlong forms, no surrogates, nothing above U+10FFFF) written as a backslash and two
+// upper-case hex digits, "\C4". Well-formed sequences and every ASCII byte pass unchanged. In a
+// DN this is the DN's own escape of the same byte; a sAMAccountName can hold no backslash.
+std::string EscapeInvalidUtf8(std::string_view text);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_TEXT_UTF8_ESCAPE_H_
