@@ -13,6 +13,7 @@
 #include "membership/membership_fixture.h"
 #include "platform/sid.h"
 #include "support/run_harness.h"
+#include "text/case_folding.h"
 
 namespace nestwalk {
 namespace {
@@ -145,6 +146,42 @@ TEST(RunReportTest, ChainsAndTokenOfAUserAndOfAGroup) {
        "      via: Staff -> \xC4rzte\n"
        "Token Size Estimate: none, a group has no Kerberos token of its own\n",
        "", 0});
+}
+
+TEST(RunReportTest, OnlyTheSwitchesThatNeedSidsReadThem) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> lookup;     // what the account lookup asks for
+    std::vector<std::string> groupRead;  // what the read of a group asks for
+  };
+  const std::vector<std::string> classic = {"sAMAccountName", "memberOf", "groupType"};
+  const Case cases[] = {
+      {{}, {"primaryGroupID"}, classic},
+      {{"-path"}, {"primaryGroupID"}, classic},
+      {{"-token"}, {"primaryGroupID", "sIDHistory"}, classic},
+      {{"-json"}, {"primaryGroupID", "objectSid", "sIDHistory"},
+       {"sAMAccountName", "memberOf", "groupType", "objectSid"}},
+  };
+  for (const Case& c : cases) {
+    fake::FakeForest forest;
+    BuildTokenForest(forest);
+    std::vector<std::string> args = {"-u", "EMEA\\alice"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    testing::RunNestwalk(forest, args);
+    int lookups = 0;
+    int groupReads = 0;
+    for (const fake::SearchRecord& search : forest.searches()) {
+      if (search.request.filter.find("sAMAccountName=alice") != std::string::npos) {
+        ++lookups;
+        EXPECT_EQ(search.request.attributes, c.lookup) << args.back();
+      } else if (LowerCaseText(search.request.base) == LowerCaseText(Forest::kStaff)) {
+        ++groupReads;
+        EXPECT_EQ(search.request.attributes, c.groupRead) << args.back();
+      }
+    }
+    EXPECT_EQ(lookups, 1) << args.back();
+    EXPECT_EQ(groupReads, 2) << args.back();  // through the GC, then emea's DC
+  }
 }
 
 // Whether `document` passes the repository's schema (the check also rejects invalid UTF-8).
