@@ -1,35 +1,30 @@
 #include "membership/domain_local_groups.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <set>
 #include <string_view>
 #include <vector>
 
 #include "locate/paged_walk.h"
 #include "membership/domain_controller_binding.h"
+#include "membership/group_type.h"
 #include "membership/nested_expansion.h"
 #include "platform/filter_escape.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
-#include "text/leading_decimal.h"
 #include "text/split_text.h"
 
 namespace nestwalk {
 
 namespace {
 
-constexpr std::uint32_t kGlobalScopeBit = 0x2;
-constexpr std::uint32_t kUniversalScopeBit = 0x8;
-
 // Only a global or universal group can be a member of a domain-local group of another domain;
 // a domain-local group nests in domain-local groups of its own domain only, whose links its
-// own domain's DCs hold, so the nested expansion has read those already.
+// own domain's DCs hold, so the nested expansion has read those already. A group never read,
+// or read without a groupType ("-1"), has no known scope.
 bool IsGlobalOrUniversal(const std::string& groupType) {
-  // Empty: never read; "-1": the entry had none. Neither tells the scope.
-  if (groupType.empty() || groupType == "-1") return false;
-  const auto bits = static_cast<std::uint32_t>(LeadingDecimal(groupType));
-  return (bits & (kGlobalScopeBit | kUniversalScopeBit)) != 0;
+  const GroupScope scope = ScopeOfGroupType(groupType);
+  return scope == GroupScope::kGlobal || scope == GroupScope::kUniversal;
 }
 
 struct Member {
@@ -74,10 +69,9 @@ std::vector<std::string> ForestDomains(Console& console, platform::Locator& loca
   return domains;
 }
 
-// The principal, and every global or universal group found, with its domain.
-std::vector<Member> CandidateMembers(const std::string& principalDn,
-                                     const GroupDetailsMap& groups) {
-  std::vector<Member> members{{principalDn, DomainOfDn(principalDn)}};
+// Every global or universal group found, with its domain.
+std::vector<Member> GlobalAndUniversalGroups(const GroupDetailsMap& groups) {
+  std::vector<Member> members;
   for (const auto& [key, group] : groups.entries()) {
     if (IsGlobalOrUniversal(group.groupType)) members.push_back({group.dn, DomainOfDn(key)});
   }
@@ -85,16 +79,16 @@ std::vector<Member> CandidateMembers(const std::string& principalDn,
 }
 
 DomainSearch PlanSearch(const std::string& dnsName, const ServerMaps& maps,
-                        const std::vector<Member>& candidates) {
+                        const std::string& principalDn, const std::vector<Member>& groups) {
   DomainSearch search;
   search.dnsName = dnsName;
   search.baseDn = DomainNameToDn(dnsName);
   search.domainKey = LowerCaseText(search.baseDn);
-  // The principal is searched for in its own domain too: memberOf read there shows the same
-  // groups, and the search costs one request.
-  search.memberDns.push_back(candidates.front().dn);
-  for (std::size_t i = 1; i < candidates.size(); ++i) {
-    if (candidates[i].domainKey != search.domainKey) search.memberDns.push_back(candidates[i].dn);
+  // The principal is searched for in its own domain too: memberOf read there has shown those
+  // groups already, but it costs no search of its own, and the first batch checks the filter.
+  search.memberDns.push_back(principalDn);
+  for (const Member& group : groups) {
+    if (group.domainKey != search.domainKey) search.memberDns.push_back(group.dn);
   }
   if (auto known = maps.dcList.find(search.domainKey); known != maps.dcList.end()) {
     search.connection = known->second.connection;
@@ -192,11 +186,14 @@ void AddDomainLocalGroups(Console& console, platform::Services& services,
                           const std::string& principalDn, GroupDetailsMap& groups) {
   const std::vector<std::string> domains =
       ForestDomains(console, services.locator, servers, groups);
-  const std::vector<Member> candidates = CandidateMembers(principalDn, groups);
+  const std::vector<Member> members = GlobalAndUniversalGroups(groups);
+  std::vector<DomainSearch> searches;
   for (const std::string& dnsName : domains) {
-    const DomainSearch search = PlanSearch(dnsName, maps, candidates);
-    const DomainSearchOutcome outcome = SearchDomain(console, services, initialServer, search);
-    TakeIntoRun(search, outcome, connections, maps, groups);
+    searches.push_back(PlanSearch(dnsName, maps, principalDn, members));
+  }
+  for (const DomainSearch& search : searches) {
+    TakeIntoRun(search, SearchDomain(console, services, initialServer, search), connections, maps,
+                groups);
   }
   // One pass is enough: a domain-local group nests only in domain-local groups of its own
   // domain, and the DC that found it holds their links, so reading the groups found turns up
