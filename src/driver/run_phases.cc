@@ -5,6 +5,7 @@
 
 #include "driver/run_report.h"
 #include "ldap/connection_list.h"
+#include "ldap/read_ahead_directory.h"
 #include "ldap/server_maps.h"
 #include "ldap/server_selection.h"
 #include "membership/account_lookup.h"
@@ -13,6 +14,7 @@
 #include "membership/group_details.h"
 #include "membership/nested_expansion.h"
 #include "membership/primary_group.h"
+#include "membership/read_ahead_planner.h"
 
 namespace nestwalk {
 
@@ -32,8 +34,17 @@ AccountKind AccountKindOf(PrincipalKind kind) {
 
 }  // namespace
 
-int RunDirectoryPhases(Console& console, platform::Services& services, const RunSettings& settings,
-                       const SecurityPrincipal& principal) {
+int RunDirectoryPhases(Console& console, platform::Services& platformServices,
+                       const RunSettings& settings, const SecurityPrincipal& principal) {
+  // With -fast every search goes through a directory that can send member reads ahead.
+  std::optional<ReadAheadDirectory> readAhead;
+  if (settings.fast) {
+    readAhead.emplace(platformServices.directory);
+    platformServices.locator.PingCandidatesTogether();
+  }
+  platform::Services services =
+      readAhead ? platform::Services{*readAhead, platformServices.locator, platformServices.host}
+                : platformServices;
   // Owns every connection of the run; whatever a phase leaves open is closed when it goes.
   ConnectionList connections(console, services.directory);
   ServerMaps maps;
@@ -51,14 +62,21 @@ int RunDirectoryPhases(Console& console, platform::Services& services, const Run
     connections.UnbindAllConnections();
     return -1;
   }
+  std::optional<ReadAheadPlanner> planner;
+  if (readAhead) {
+    planner.emplace(console, *readAhead, services, platformServices.directory, maps,
+                    servers->gcConnection, settings.initialServer);
+    planner->PrefetchDirectReads(servers->dcConnection, account.dn);
+  }
 
   GroupDetailsMap groups(/*readsSids=*/settings.json);
   if (settings.resolvePrimaryGroup) {
     console.DebugErr("Resolving primaryGroupID to group...\n");
     // A failed resolution has said why and gives no DN, which names no group.
-    groups.AddPrimaryGroup(account.dn, GetPrimaryGroupDN(console, services.directory,
-                                                         servers->dcConnection, domainDn,
-                                                         account.primaryGroupID));
+    const std::string primaryGroup = GetPrimaryGroupDN(
+        console, services.directory, servers->dcConnection, domainDn, account.primaryGroupID);
+    if (planner) planner->Discover(primaryGroup);
+    groups.AddPrimaryGroup(account.dn, primaryGroup);
   }
 
   ReadDirectMemberships(console, services.directory, servers->dcConnection, servers->gcConnection,
@@ -68,8 +86,9 @@ int RunDirectoryPhases(Console& console, platform::Services& services, const Run
   if (settings.tryAll) RunForestWideMode(console, services, *servers);
 
   NestedExpansion(console, services, connections, maps, servers->gcConnection,
-                  settings.initialServer)
+                  settings.initialServer, planner ? &planner->binder() : nullptr)
       .Run(groups);
+  if (planner) planner->WriteSummary();
   if (settings.complete) {
     AddDomainLocalGroups(console, services, connections, maps, *servers, settings.initialServer,
                          account.dn, groups);

@@ -34,6 +34,13 @@ std::optional<RangedValues> FindRangedMemberOf(const platform::Entry& entry) {
   return std::nullopt;
 }
 
+// The request for the piece that starts at value position `first`.
+platform::SearchRequest RangeRequest(const platform::SearchRequest& read, long long first) {
+  platform::SearchRequest request = read;
+  request.attributes = {std::string(kMemberOf) + ";range=" + std::to_string(first) + "-*"};
+  return request;
+}
+
 MemberOfValues ReportIncomplete(Console& console, const std::string& dn,
                                 std::vector<std::string> values) {
   console.Err("ERROR: Couldn't read all memberOf values of " + dn + "\n");
@@ -57,6 +64,23 @@ std::optional<ValueRange> ParseValueRange(std::string_view attributeName, std::s
   return ValueRange{*first, *last};
 }
 
+const std::vector<std::string>* MemberOfPiece(const platform::Entry& entry) {
+  if (const std::vector<std::string>* plain = entry.Find(kMemberOf)) return plain;
+  std::optional<RangedValues> piece = FindRangedMemberOf(entry);
+  return piece ? piece->values : nullptr;
+}
+
+std::optional<platform::SearchRequest> FollowingRangeRequest(const platform::SearchRequest& read,
+                                                             const platform::Entry& entry) {
+  if (entry.Find(kMemberOf) != nullptr) return std::nullopt;
+  std::optional<RangedValues> piece = FindRangedMemberOf(entry);
+  if (!piece || !piece->range.last ||
+      *piece->range.last == std::numeric_limits<long long>::max()) {
+    return std::nullopt;
+  }
+  return RangeRequest(read, *piece->range.last + 1);
+}
+
 MemberOfValues CollectMemberOf(Console& console, platform::Directory& directory,
                                platform::LdapHandle connection, const platform::SearchRequest& read,
                                const platform::Entry& entry) {
@@ -72,9 +96,7 @@ MemberOfValues CollectMemberOf(Console& console, platform::Directory& directory,
       return ReportIncomplete(console, read.base, std::move(values));
     }
     const long long next = *last + 1;
-    platform::SearchRequest request = read;
-    request.attributes = {std::string(kMemberOf) + ";range=" + std::to_string(next) + "-*"};
-    platform::SearchResult result = directory.Search(connection, request);
+    platform::SearchResult result = directory.Search(connection, RangeRequest(read, next));
     if (result.code != platform::kLdapSuccess) {
       ReportSearchFailure(console, directory, result.code);
       return ReportIncomplete(console, read.base, std::move(values));

@@ -29,6 +29,16 @@ struct MemberOfValues {
   bool complete = true;             // false when a range could not be fetched
 };
 
+// The memberOf values `entry` carries: its plain memberOf, else the piece of its ranged memberOf;
+// nullptr when it has neither. Points into `entry`.
+const std::vector<std::string>* MemberOfPiece(const platform::Entry& entry);
+
+// The request CollectMemberOf makes for the piece after the one `entry` carries, `entry` having
+// come back for `read` (a member read or a piece request of it); nullopt when the entry carries
+// no ranged memberOf, its final piece, or one that ends at the top of the range.
+std::optional<platform::SearchRequest> FollowingRangeRequest(const platform::SearchRequest& read,
+                                                             const platform::Entry& entry);
+
 // Every memberOf value of `entry`, which `read` returned over `connection`. When the entry
 // carries a first range instead of plain memberOf, the remaining ranges are fetched with `read`
 // (same base, scope and filter) on the same connection until the final one. A failing fetch

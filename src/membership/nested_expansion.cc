@@ -27,13 +27,15 @@ void ReadDirectMemberships(Console& console, platform::Directory& directory,
 
 NestedExpansion::NestedExpansion(Console& console, platform::Services& services,
                                  ConnectionList& connections, ServerMaps& maps,
-                                 platform::LdapHandle gcConnection, std::string initialServer)
+                                 platform::LdapHandle gcConnection, std::string initialServer,
+                                 DomainControllerBinder* binder)
     : console_(console),
       services_(services),
       connections_(connections),
       maps_(maps),
       gcConnection_(gcConnection),
-      initialServer_(std::move(initialServer)) {}
+      inlineBinder_(services, std::move(initialServer)),
+      binder_(binder != nullptr ? *binder : inlineBinder_) {}
 
 void NestedExpansion::Run(GroupDetailsMap& groups) {
   console_.DebugErr("\n\nBase groups loaded, now go after nested groups\n\n");
@@ -84,8 +86,7 @@ void NestedExpansion::ReadGroup(const std::string& key, GroupDetailsMap& groups)
 
 platform::LdapHandle NestedExpansion::BindDomainController(const std::string& domainKey,
                                                            const std::string& dnsName) {
-  const BoundDomainController bound =
-      LocateAndBindDomainController(console_, services_, initialServer_, dnsName);
+  const BoundDomainController bound = binder_.Bind(console_, dnsName);
   if (bound.connection.valid()) RecordDomainController(connections_, maps_, domainKey, bound);
   return bound.connection;
 }

@@ -9,6 +9,7 @@
 
 #include "ldap/connection_list.h"
 #include "ldap/server_maps.h"
+#include "membership/domain_controller_binder.h"
 #include "membership/group_details.h"
 #include "platform/console.h"
 #include "platform/directory.h"
@@ -30,9 +31,11 @@ void ReadDirectMemberships(Console& console, platform::Directory& directory,
 class NestedExpansion {
  public:
   // `gcConnection` is the forest's GC; `initialServer` is the machine whose locator is asked
-  // (empty: this one). Connections it binds go into `connections` and `maps`.
+  // (empty: this one). Connections it binds go into `connections` and `maps`. DCs of further
+  // domains come from `binder` (not owned; nullptr: bound when their first group comes up).
   NestedExpansion(Console& console, platform::Services& services, ConnectionList& connections,
-                  ServerMaps& maps, platform::LdapHandle gcConnection, std::string initialServer);
+                  ServerMaps& maps, platform::LdapHandle gcConnection, std::string initialServer,
+                  DomainControllerBinder* binder = nullptr);
 
   // Reads the pending group with the smallest key until none is pending; every group is marked
   // processed whatever its reads gave. Failures write their lines and never stop the phase.
@@ -50,7 +53,8 @@ class NestedExpansion {
   ConnectionList& connections_;
   ServerMaps& maps_;
   platform::LdapHandle gcConnection_;
-  std::string initialServer_;
+  InlineDomainControllerBinder inlineBinder_;
+  DomainControllerBinder& binder_;
 };
 
 }  // namespace nestwalk

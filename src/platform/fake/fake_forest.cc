@@ -1,5 +1,7 @@
 #include "platform/fake/fake_forest.h"
 
+#include <algorithm>
+#include <mutex>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
@@ -44,6 +46,8 @@ std::string OptionText(platform::LdapOption option, int value) {
 }  // namespace
 
 struct FakeForest::State {
+  // Held by every seam call.
+  std::mutex mutex;
   FakeTree tree;
   std::map<std::string, std::vector<platform::Attribute>> rootDseOverrides;  // lower-cased host
   int maxValueRange = 0;
@@ -67,6 +71,41 @@ struct FakeForest::State {
   std::vector<platform::SearchAnswer> unanswered;  // sent searches, answered when awaited
   std::vector<SearchRecord> searches;
   std::vector<LocatorCall> locatorCalls;
+  int roundTrips = 0;
+  bool tripOpen = false;  // requests are out whose answers have not arrived
+
+  // Counts a request into the open trip or a new one; one that waits for its answer closes it.
+  void CountRequest(bool waitsForAnswer) {
+    if (!tripOpen) ++roundTrips;
+    tripOpen = !waitsForAnswer;
+  }
+
+  platform::SearchResult RecordedSearch(platform::LdapHandle connection,
+                                        const platform::SearchRequest& request) {
+    if (int code = connections.CheckUsable(connection); code != 0) {
+      return platform::SearchResult{code, {}};
+    }
+    searches.push_back(SearchRecord{connection, request});
+    return Search(*connections.IndexOf(connection), request);
+  }
+
+  // The check before every page of a paged search, which waits for its answer like a Search.
+  int PageRequest(platform::LdapHandle connection) {
+    std::lock_guard lock(mutex);
+    CountRequest(/*waitsForAnswer=*/true);
+    return connections.CheckUsable(connection);
+  }
+
+  platform::SiteAnswer SiteName(const std::string& computerName) const {
+    if (!computerName.empty()) {
+      const ServerSetup* server = tree.FindServer(platform::HostOfServerName(computerName));
+      if (server == nullptr) return platform::SiteAnswer{platform::kRpcServerUnavailable, ""};
+      return platform::SiteAnswer{0, server->site};
+    }
+    if (localSite) return *localSite;
+    const std::vector<ServerSetup>& all = tree.servers();
+    return platform::SiteAnswer{0, all.empty() ? "" : all.front().site};
+  }
 
   // The view behind a connection, or nullopt when nothing answers there.
   std::optional<View> ViewOf(std::size_t index) const {
@@ -291,11 +330,14 @@ int FakeForest::SearchCount(const std::string& host, std::optional<int> port,
 
 int FakeForest::HandleMisuseCount() const { return state_->connections.MisuseCount(); }
 
+int FakeForest::RoundTrips() const { return state_->roundTrips; }
+
 platform::Services FakeForest::services() { return platform::Services{*this, *this, *this}; }
 
 // ---- platform::Directory ------------------------------------------------------------------------
 
 platform::OpenResult FakeForest::Open(const std::optional<std::string>& host, int port, bool ssl) {
+  std::lock_guard lock(state_->mutex);
   std::string reached = host ? *host : state_->defaultServer;
   if (std::optional<int> error = state_->failures.OpenFailure(reached)) {
     return platform::OpenResult{{}, *error};
@@ -304,6 +346,7 @@ platform::OpenResult FakeForest::Open(const std::optional<std::string>& host, in
 }
 
 int FakeForest::SetOption(platform::LdapHandle connection, platform::LdapOption option, int value) {
+  std::lock_guard lock(state_->mutex);
   FakeConnections& connections = state_->connections;
   if (int code = connections.CheckUsable(connection); code != 0) return code;
   std::size_t index = *connections.IndexOf(connection);
@@ -314,11 +357,13 @@ int FakeForest::SetOption(platform::LdapHandle connection, platform::LdapOption 
 
 int FakeForest::SimpleBind(platform::LdapHandle connection, const std::optional<std::string>&,
                            const std::optional<std::string>&) {
+  std::lock_guard lock(state_->mutex);
   return state_->Bind(connection);
 }
 
 int FakeForest::NegotiateBind(platform::LdapHandle connection,
                               const std::optional<platform::ExplicitCredentials>& credentials) {
+  std::lock_guard lock(state_->mutex);
   int code = state_->Bind(connection);
   std::optional<std::size_t> index = state_->connections.IndexOf(connection);
   if (index && state_->connections.record(*index).unbindCount == 0) {
@@ -329,25 +374,37 @@ int FakeForest::NegotiateBind(platform::LdapHandle connection,
 
 platform::SearchResult FakeForest::Search(platform::LdapHandle connection,
                                           const platform::SearchRequest& request) {
-  if (int code = state_->connections.CheckUsable(connection); code != 0) {
-    return platform::SearchResult{code, {}};
-  }
-  state_->searches.push_back(SearchRecord{connection, request});
-  return state_->Search(*state_->connections.IndexOf(connection), request);
+  std::lock_guard lock(state_->mutex);
+  state_->CountRequest(/*waitsForAnswer=*/true);
+  return state_->RecordedSearch(connection, request);
 }
 
 int FakeForest::SendSearch(platform::LdapHandle connection, const platform::SearchRequest& request) {
+  std::lock_guard lock(state_->mutex);
+  state_->CountRequest(/*waitsForAnswer=*/false);
   // The answer is made at once, from the forest as it is when the search goes out.
-  state_->unanswered.push_back({connection, ++state_->lastSentId, Search(connection, request)});
+  std::vector<platform::SearchAnswer>& unanswered = state_->unanswered;
+  unanswered.push_back(
+      {connection, ++state_->lastSentId, state_->RecordedSearch(connection, request)});
+  if (std::optional<std::size_t> index = state_->connections.IndexOf(connection)) {
+    ConnectionRecord& record = state_->connections.record(*index);
+    const int inFlight = static_cast<int>(std::ranges::count_if(
+        unanswered,
+        [connection](const platform::SearchAnswer& answer) { return answer.connection == connection; }));
+    record.mostInFlight = std::max(record.mostInFlight, inFlight);
+  }
   return state_->lastSentId;
 }
 
 std::vector<platform::SearchAnswer> FakeForest::AwaitAnswers(std::chrono::milliseconds) {
+  std::lock_guard lock(state_->mutex);
+  state_->tripOpen = false;
   return std::exchange(state_->unanswered, {});
 }
 
 std::unique_ptr<platform::PagedSearch> FakeForest::StartPagedSearch(
     platform::LdapHandle connection, const platform::SearchRequest& request, int pageSize) {
+  std::lock_guard lock(state_->mutex);
   if (state_->connections.CheckUsable(connection) != 0) return nullptr;
   state_->searches.push_back(SearchRecord{connection, request, true, pageSize});
   if (state_->failPagedStart) return nullptr;
@@ -355,20 +412,22 @@ std::unique_ptr<platform::PagedSearch> FakeForest::StartPagedSearch(
   if (state_->maxPageSize > 0 && (granted <= 0 || granted > state_->maxPageSize)) {
     granted = state_->maxPageSize;
   }
-  FakeConnections* connections = &state_->connections;
+  State* state = state_.get();
   return std::make_unique<FakePagedSearch>(
-      state_->Search(*connections->IndexOf(connection), request), granted, state_->pageFailure,
-      [connections, connection] { return connections->CheckUsable(connection); });
+      state->Search(*state->connections.IndexOf(connection), request), granted, state->pageFailure,
+      [state, connection] { return state->PageRequest(connection); });
 }
 
 std::string FakeForest::ErrorText(int code) { return LibldapErrorText(code); }
 
 std::optional<std::string> FakeForest::ServerErrorText(platform::LdapHandle connection) {
+  std::lock_guard lock(state_->mutex);
   if (state_->connections.CheckUsable(connection) != 0) return std::nullopt;
   return state_->connections.serverError(*state_->connections.IndexOf(connection));
 }
 
 void FakeForest::Unbind(platform::LdapHandle connection) {
+  std::lock_guard lock(state_->mutex);
   std::optional<std::size_t> index = state_->connections.IndexOf(connection);
   if (!index) return;
   // `bound` stays as it was: the record tells whether a bind succeeded before the unbind.
@@ -382,41 +441,49 @@ void FakeForest::Unbind(platform::LdapHandle connection) {
 
 platform::LocatorAnswer FakeForest::GetDcName(const std::string& computerName,
                                               const std::string& domainName, unsigned flags) {
+  std::lock_guard lock(state_->mutex);
   state_->locatorCalls.push_back(LocatorCall{computerName, domainName, flags});
   bool wantGc = (flags & platform::kDsGcServerRequired) != 0;
   auto set =
       state_->locatorAnswers.find({LowerCaseText(computerName), LowerCaseText(domainName), wantGc});
   if (set != state_->locatorAnswers.end()) return set->second;
   std::string joined = state_->join.joinedToDomain ? state_->join.domainName : "";
-  return ComputeDcAnswer(state_->tree, GetSiteName("").siteName, joined, computerName, domainName,
+  return ComputeDcAnswer(state_->tree, state_->SiteName("").siteName, joined, computerName, domainName,
                          flags);
 }
 
 platform::SiteAnswer FakeForest::GetSiteName(const std::string& computerName) {
-  if (!computerName.empty()) {
-    const ServerSetup* server = state_->tree.FindServer(platform::HostOfServerName(computerName));
-    if (server == nullptr) return platform::SiteAnswer{platform::kRpcServerUnavailable, ""};
-    return platform::SiteAnswer{0, server->site};
-  }
-  if (state_->localSite) return *state_->localSite;
-  const std::vector<ServerSetup>& servers = state_->tree.servers();
-  return platform::SiteAnswer{0, servers.empty() ? "" : servers.front().site};
+  std::lock_guard lock(state_->mutex);
+  return state_->SiteName(computerName);
 }
 
 platform::ForestDomainsAnswer FakeForest::EnumerateForestDomains(const std::string&) {
+  std::lock_guard lock(state_->mutex);
   if (state_->forestDomains) return *state_->forestDomains;
   platform::ForestDomainsAnswer answer;
   for (const FakeDomain& domain : state_->tree.domains()) answer.dnsNames.push_back(domain.dnsName);
   return answer;
 }
 
-void FakeForest::PingCandidatesTogether() { state_->pingsTogether = true; }
+void FakeForest::PingCandidatesTogether() {
+  std::lock_guard lock(state_->mutex);
+  state_->pingsTogether = true;
+}
 bool FakeForest::pingsCandidatesTogether() const { return state_->pingsTogether; }
 
 // ---- platform::HostQueries ----------------------------------------------------------------------
 
-platform::ComputerNameAnswer FakeForest::GetComputerName() { return state_->computerName; }
-platform::JoinAnswer FakeForest::GetJoinInformation() { return state_->join; }
-platform::LoggedOnUserAnswer FakeForest::GetLoggedOnUser() { return state_->loggedOnUser; }
+platform::ComputerNameAnswer FakeForest::GetComputerName() {
+  std::lock_guard lock(state_->mutex);
+  return state_->computerName;
+}
+platform::JoinAnswer FakeForest::GetJoinInformation() {
+  std::lock_guard lock(state_->mutex);
+  return state_->join;
+}
+platform::LoggedOnUserAnswer FakeForest::GetLoggedOnUser() {
+  std::lock_guard lock(state_->mutex);
+  return state_->loggedOnUser;
+}
 
 }  // namespace nestwalk::fake

@@ -36,6 +36,12 @@
 // - Operations on a handle after its Unbind fail with -9 and are counted (HandleMisuseCount);
 //   handles this forest never gave out fail the same way but are not counted.
 // - When several injected failures fit one operation, the one added first applies.
+// - Round trips: a request (Search, SendSearch, or a page of a paged search) issued while earlier
+//   requests are still unanswered shares their trip; otherwise it starts a new one. A Search or a
+//   page waits for its answer, so every request sent before it counts as answered afterwards;
+//   AwaitAnswers answers everything outstanding.
+// - Every seam call may come from any thread; the forest's building and record reading may not
+//   overlap with them.
 #ifndef NESTWALK_PLATFORM_FAKE_FAKE_FOREST_H_
 #define NESTWALK_PLATFORM_FAKE_FAKE_FOREST_H_
 
@@ -77,6 +83,7 @@ struct ConnectionRecord {
   std::optional<platform::ExplicitCredentials> credentials;  // of the last negotiate bind
   int unbindCount = 0;
   int useAfterUnbind = 0;  // operations attempted on this handle after its unbind
+  int mostInFlight = 0;    // the largest number of sent searches unanswered at one time
 };
 
 struct SearchRecord {
@@ -166,6 +173,8 @@ class FakeForest : public platform::Directory,
   int SearchCount(const std::string& host, std::optional<int> port, const std::string& base) const;
   // Sum of useAfterUnbind and of unbinds beyond the first, over all connections.
   int HandleMisuseCount() const;
+  // Round trips so far (see the model above).
+  int RoundTrips() const;
 
   // The whole forest as the program's platform.
   platform::Services services();

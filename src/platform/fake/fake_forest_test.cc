@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -453,6 +455,47 @@ TEST_F(FakeForestTest, MemberSearchesFindOnlyTheGroupsWhoseMembersTheViewHolds) 
     Values found;
     for (const platform::Entry& entry : result.entries) found.push_back(entry.dn);
     EXPECT_EQ(found, c.found);
+  }
+}
+
+// S: a search, s: a search sent, A: answers awaited, P: a page of a paged search.
+TEST_F(FakeForestTest, RoundTripsShareTheTripOfTheRequestsStillUnanswered) {
+  struct Case {
+    std::string calls;
+    int roundTrips;
+    int mostInFlight;
+  };
+  const Case cases[] = {
+      {"SS", 2, 0},
+      {"sss", 1, 3},
+      {"ssAs", 2, 2},
+      {"sSs", 2, 2},  // the search waits, so the one sent before it has its answer too
+      {"sAA", 1, 1},
+      {"PP", 2, 0},
+      {"sPs", 2, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.calls);
+    FakeForest forest;
+    forest.AddDomain({kRoot, "CORP", "S-1-5-21-1-2-3"});
+    forest.AddServer({kDc1, kRoot, "Hub", true});
+    forest.AddGroup("CN=G1," + std::string(kRoot), "G1", kGlobal, {});
+    forest.SetMaxPageSize(1);
+    platform::LdapHandle handle = forest.Open(kDc1, 389, false).handle;
+    forest.NegotiateBind(handle, std::nullopt);
+    const platform::SearchRequest read = Subtree(kRoot, "(objectClass=*)");
+    std::unique_ptr<platform::PagedSearch> paged = forest.StartPagedSearch(handle, read, 1);
+    std::vector<platform::Entry> page;
+    for (char call : c.calls) {
+      if (call == 'S') forest.Search(handle, read);
+      if (call == 's') forest.SendSearch(handle, read);
+      if (call == 'A') forest.AwaitAnswers(std::chrono::milliseconds(0));
+      if (call == 'P') {
+        EXPECT_EQ(paged->NextPage(page), 0);
+      }
+    }
+    EXPECT_EQ(forest.RoundTrips(), c.roundTrips);
+    EXPECT_EQ(forest.connection(handle).mostInFlight, c.mostInFlight);
   }
 }
 

@@ -1,0 +1,93 @@
+// Whole runs with -fast against the same runs without it, on the forests of the whole-run tests
+// and on seeded random forests: standard output, the status and standard error are the same;
+// with -d, standard error is the same but for the lines that tell what was read ahead.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "membership/membership_fixture.h"
+#include "platform/fake/fake_forest.h"
+#include "support/random_forest.h"
+#include "support/run_harness.h"
+
+namespace nestwalk {
+namespace {
+
+using BuildForest = std::function<std::vector<std::string>(fake::FakeForest&)>;
+
+// `err` without the lines of the read-ahead trace, which may also follow the failure line of a
+// domain without a DC, written without a line end.
+std::string WithoutReadAheadLines(std::string err) {
+  for (const char* start : {"Binding a DC of ", "Read ahead: "}) {
+    for (std::size_t at = err.find(start); at != std::string::npos; at = err.find(start, at)) {
+      err.erase(at, err.find('\n', at) + 1 - at);
+    }
+  }
+  return err;
+}
+
+void ExpectSameRuns(const BuildForest& build, const std::vector<std::string>& extra) {
+  fake::FakeForest classic;
+  fake::FakeForest fast;
+  std::vector<std::string> args = build(classic);
+  build(fast);
+  args.insert(args.end(), extra.begin(), extra.end());
+  const testing::RunOutcome expected = testing::RunNestwalk(classic, args);
+  args.push_back("-fast");
+  const testing::RunOutcome outcome = testing::RunNestwalk(fast, args);
+  EXPECT_EQ(outcome.out, expected.out);
+  EXPECT_EQ(outcome.status, expected.status);
+  EXPECT_EQ(WithoutReadAheadLines(outcome.err), expected.err);
+  for (const fake::ConnectionRecord& connection : fast.connections()) {
+    if (connection.bound) {
+      EXPECT_EQ(connection.unbindCount, 1) << connection.host.value_or("");
+    }
+  }
+  EXPECT_EQ(fast.HandleMisuseCount(), 0);
+}
+
+std::vector<std::string> ThreeDomains(fake::FakeForest& forest, bool otherIsGc, int maxValues,
+                                      bool dc3Fails) {
+  testing::ThreeDomainForest::Build(forest, otherIsGc);
+  forest.SetMaxValueRange(maxValues);
+  if (dc3Fails) {
+    forest.FailBind(testing::ThreeDomainForest::kDc3, std::nullopt,
+                    platform::kLdapInvalidCredentials);
+  }
+  return {"-u", "EMEA\\alice"};
+}
+
+TEST(FastWalkDifferentialTest, TheForestsOfTheWholeRunTests) {
+  using std::placeholders::_1;
+  const BuildForest forests[] = {
+      std::bind(ThreeDomains, _1, true, 0, false),
+      std::bind(ThreeDomains, _1, false, 0, false),
+      std::bind(ThreeDomains, _1, true, 2, false),
+      std::bind(ThreeDomains, _1, true, 0, true),
+      std::bind(ThreeDomains, _1, false, 1, true),
+  };
+  for (const std::vector<std::string>& extra :
+       std::vector<std::vector<std::string>>{{}, {"-d"}, {"-tryall"}}) {
+    for (std::size_t i = 0; i < std::size(forests); ++i) {
+      SCOPED_TRACE("forest " + std::to_string(i) + (extra.empty() ? "" : " " + extra[0]));
+      ExpectSameRuns(forests[i], extra);
+    }
+  }
+}
+
+TEST(FastWalkDifferentialTest, RandomForests) {
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const std::vector<std::string> extra =
+        seed % 5 == 0 ? std::vector<std::string>{"-d"} : std::vector<std::string>{};
+    ExpectSameRuns([seed](fake::FakeForest& forest) {
+      return testing::BuildRandomForest(forest, seed);
+    }, extra);
+    if (::testing::Test::HasFailure()) break;
+  }
+}
+
+}  // namespace
+}  // namespace nestwalk
