@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "ldap/read_ahead_directory.h"
 #include "membership/membership_fixture.h"
 #include "platform/fake/fake_forest.h"
+#include "support/closure_forest.h"
 #include "support/random_forest.h"
 #include "support/run_harness.h"
 
@@ -87,6 +89,32 @@ TEST(FastWalkDifferentialTest, RandomForests) {
     }, extra);
     if (::testing::Test::HasFailure()) break;
   }
+}
+
+constexpr int kLevels = 10;
+constexpr int kGroupsPerLevel = 200;
+
+TEST(FastWalkRoundTripsTest, ALargeClosureTakesAboutOneRoundTripALevel) {
+  fake::FakeForest classic;
+  fake::FakeForest fast;
+  std::vector<std::string> args = testing::BuildClosureForest(classic, kLevels, kGroupsPerLevel);
+  testing::BuildClosureForest(fast, kLevels, kGroupsPerLevel);
+  const testing::RunOutcome expected = testing::RunNestwalk(classic, args);
+  args.push_back("-fast");
+  const testing::RunOutcome outcome = testing::RunNestwalk(fast, args);
+  EXPECT_EQ(outcome.out, expected.out);
+  EXPECT_LE(fast.RoundTrips(), kLevels + 5) << "without -fast: " << classic.RoundTrips();
+  for (const fake::ConnectionRecord& connection : fast.connections()) {
+    EXPECT_LE(connection.mostInFlight, kReadWindow);
+  }
+}
+
+TEST(FastWalkDifferentialTest, ReadsThatTimeOutWithManyInFlight) {
+  ExpectSameRuns(
+      [](fake::FakeForest& forest) {
+        return testing::BuildClosureForest(forest, kLevels, kGroupsPerLevel, /*failing=*/20);
+      },
+      {});
 }
 
 }  // namespace

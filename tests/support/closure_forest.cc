@@ -1,0 +1,42 @@
+#include "support/closure_forest.h"
+
+#include "platform/directory.h"
+#include "support/corp_forest.h"
+#include "text/case_folding.h"
+
+namespace nestwalk::testing {
+
+namespace {
+
+std::string ClosureGroup(int level, int index) {
+  return "CN=L" + std::to_string(level) + "G" + std::to_string(index) + ",OU=Closure," +
+         kCorpDomainDn;
+}
+
+}  // namespace
+
+std::vector<std::string> BuildClosureForest(fake::FakeForest& forest, int levels,
+                                            int groupsPerLevel, int failing) {
+  const std::string alice = std::string("CN=Alice,CN=Users,") + kCorpDomainDn;
+  AddCorpWithDc1(forest, /*globalCatalog=*/true);
+  forest.AddUser(alice, "alice", "513");
+  for (int level = 1; level <= levels; ++level) {
+    for (int index = 0; index < groupsPerLevel; ++index) {
+      const std::vector<std::string> members =
+          level == 1 ? std::vector<std::string>{alice}
+                     : std::vector<std::string>{
+                           ClosureGroup(level - 1, index),
+                           ClosureGroup(level - 1, (index + 1) % groupsPerLevel)};
+      forest.AddGroup(ClosureGroup(level, index), "L" + std::to_string(level), "-2147483646",
+                      members);
+      if (level > 1 && index < failing) {
+        // The walk reads a group by its lower-cased DN.
+        forest.FailSearch(kCorpDc1Host, std::nullopt, LowerCaseText(ClosureGroup(level, index)),
+                          platform::kLdapTimeout);
+      }
+    }
+  }
+  return {"-np", "-q", "-u", "CORP\\alice"};
+}
+
+}  // namespace nestwalk::testing
