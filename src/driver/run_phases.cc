@@ -90,8 +90,10 @@ int RunDirectoryPhases(Console& console, platform::Services& platformServices,
       .Run(groups);
   if (planner) planner->WriteSummary();
   if (settings.complete) {
+    // With -fast the domains are searched together, on threads that use the platform's
+    // directory directly: the read-ahead one serves the run's own thread only.
     AddDomainLocalGroups(console, services, connections, maps, *servers, settings.initialServer,
-                         account.dn, groups);
+                         account.dn, groups, settings.fast ? &platformServices : nullptr);
   }
 
   WriteRunReport(console, settings, principal, account, groups);

@@ -1,14 +1,17 @@
 #include "membership/domain_local_groups.h"
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "locate/paged_walk.h"
 #include "membership/domain_controller_binding.h"
 #include "membership/group_type.h"
 #include "membership/nested_expansion.h"
+#include "platform/deferred_console.h"
 #include "platform/filter_escape.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
@@ -158,6 +161,32 @@ void TakeIntoRun(const DomainSearch& domain, const DomainSearchOutcome& outcome,
   if (!outcome.problem.empty()) groups.RecordProblem(domain.dnsName, outcome.problem);
 }
 
+// Every domain on a thread of its own, which writes into a console of its own; the lines and
+// the results are taken in, in the order of `searches`, once all have ended.
+void SearchDomainsTogether(Console& console, platform::Services& services,
+                           const std::string& initialServer,
+                           const std::vector<DomainSearch>& searches, ConnectionList& connections,
+                           ServerMaps& maps, GroupDetailsMap& groups) {
+  // All made before the first thread starts, so that no thread sees the vectors change.
+  std::vector<std::unique_ptr<DeferredConsole>> consoles;
+  for (std::size_t i = 0; i < searches.size(); ++i) {
+    consoles.push_back(std::make_unique<DeferredConsole>(console));
+  }
+  std::vector<DomainSearchOutcome> outcomes(searches.size());
+  {
+    std::vector<std::jthread> threads;
+    for (std::size_t i = 0; i < searches.size(); ++i) {
+      threads.emplace_back([&, i] {
+        outcomes[i] = SearchDomain(consoles[i]->console(), services, initialServer, searches[i]);
+      });
+    }
+  }  // every thread joined
+  for (std::size_t i = 0; i < searches.size(); ++i) {
+    consoles[i]->ReplayInto(console);
+    TakeIntoRun(searches[i], outcomes[i], connections, maps, groups);
+  }
+}
+
 }  // namespace
 
 std::string DomainLocalGroupsFilter(std::span<const std::string> memberDns) {
@@ -183,7 +212,8 @@ std::string DomainNameToDn(const std::string& dnsName) {
 void AddDomainLocalGroups(Console& console, platform::Services& services,
                           ConnectionList& connections, ServerMaps& maps,
                           const SelectedServers& servers, const std::string& initialServer,
-                          const std::string& principalDn, GroupDetailsMap& groups) {
+                          const std::string& principalDn, GroupDetailsMap& groups,
+                          platform::Services* concurrentServices) {
   const std::vector<std::string> domains =
       ForestDomains(console, services.locator, servers, groups);
   const std::vector<Member> members = GlobalAndUniversalGroups(groups);
@@ -191,9 +221,14 @@ void AddDomainLocalGroups(Console& console, platform::Services& services,
   for (const std::string& dnsName : domains) {
     searches.push_back(PlanSearch(dnsName, maps, principalDn, members));
   }
-  for (const DomainSearch& search : searches) {
-    TakeIntoRun(search, SearchDomain(console, services, initialServer, search), connections, maps,
-                groups);
+  if (concurrentServices != nullptr) {
+    SearchDomainsTogether(console, *concurrentServices, initialServer, searches, connections, maps,
+                          groups);
+  } else {
+    for (const DomainSearch& search : searches) {
+      TakeIntoRun(search, SearchDomain(console, services, initialServer, search), connections, maps,
+                  groups);
+    }
   }
   // One pass is enough: a domain-local group nests only in domain-local groups of its own
   // domain, and the DC that found it holds their links, so reading the groups found turns up

@@ -41,10 +41,15 @@ std::string DomainNameToDn(const std::string& dnsName);
 // or whose search fails gets "ERROR: Couldn't search domain-local groups of <dns>: <reason>" and a
 // problem recorded in `groups` (as does a forest whose domains cannot be listed, under the
 // forest's name); what its searches gave before the failure is kept, and the run goes on.
+// With `concurrentServices` (not owned; their calls safe across threads, on connections of
+// their own) every domain is searched on a thread of its own through them, all in flight
+// together; each domain's lines wait and are written in the order of the domains, so the
+// output is that of the searches one after another.
 void AddDomainLocalGroups(Console& console, platform::Services& services,
                           ConnectionList& connections, ServerMaps& maps,
                           const SelectedServers& servers, const std::string& initialServer,
-                          const std::string& principalDn, GroupDetailsMap& groups);
+                          const std::string& principalDn, GroupDetailsMap& groups,
+                          platform::Services* concurrentServices = nullptr);
 
 }  // namespace nestwalk
 

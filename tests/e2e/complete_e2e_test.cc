@@ -69,6 +69,11 @@ TEST_P(CompleteE2e, LeavesTheReportAloneAndTheSearchFindsTheDomainLocalGroups) {
   EXPECT_EQ(complete.out, plain.out);
   EXPECT_EQ(complete.err, plain.err);
   EXPECT_EQ(complete.status, 0);
+  // With -fast the domains are searched together: the run is the same.
+  const CommandResult fast = RunNestwalk(env, {"-q", "-fast", "-complete", p.option, qualified});
+  EXPECT_EQ(fast.out, plain.out);
+  EXPECT_EQ(fast.err, plain.err);
+  EXPECT_EQ(fast.status, 0);
 
   const DirectoryOracle oracle(env);
   const std::optional<std::string> dn = oracle.AccountDn(p.sam);
