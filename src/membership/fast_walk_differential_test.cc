@@ -48,6 +48,8 @@ void ExpectSameRuns(const BuildForest& build, const std::vector<std::string>& ex
     }
   }
   EXPECT_EQ(fast.HandleMisuseCount(), 0);
+  EXPECT_TRUE(fast.pingsCandidatesTogether());
+  EXPECT_FALSE(classic.pingsCandidatesTogether());
 }
 
 std::vector<std::string> ThreeDomains(fake::FakeForest& forest, bool otherIsGc, int maxValues,
