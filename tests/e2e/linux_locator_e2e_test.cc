@@ -90,7 +90,7 @@ TEST(LinuxHostQueriesE2eTest, LoggedOnUserIsTheTicketsPrincipal) {
   const LoggedOnUserAnswer user = LinuxHostQueries().GetLoggedOnUser();
   EXPECT_EQ(user.status, 0);
   EXPECT_EQ(user.userName, "administrator");
-  EXPECT_EQ(user.logonDomain, env.realm);
+  EXPECT_EQ(user.logonDomain, env.flat);
   EXPECT_EQ(user.hint, "");
 }
 

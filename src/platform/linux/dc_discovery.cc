@@ -185,6 +185,15 @@ LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
   return Answer(*found);
 }
 
+std::optional<NetlogonResponse> PingDomainController(DiscoveryNetwork& network, SiteMemory& memory,
+                                                     const std::string& dnsDomain) {
+  const Request request{DomainKey(dnsDomain), false, false, false};
+  if (request.domain.empty()) return std::nullopt;
+  std::optional<Found> found = Search(network, memory, request).Run();
+  if (!found) return std::nullopt;
+  return std::move(found->response);
+}
+
 SiteAnswer LookupSite(DiscoveryNetwork& network, SiteMemory& memory,
                       const std::string& computerName) {
   SiteAnswer answer;

@@ -52,6 +52,12 @@ LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
                            const std::string& computerName, const std::string& domainName,
                            unsigned flags, PingRace* together = nullptr);
 
+// The ping answer of a domain controller of the DNS domain `dnsDomain`, found through SRV
+// records as LocateServer finds one (in this machine's site first when it is known); nullopt
+// when none answers for that domain.
+std::optional<NetlogonResponse> PingDomainController(DiscoveryNetwork& network, SiteMemory& memory,
+                                                     const std::string& dnsDomain);
+
 // The site of `computerName` (a server's own site), or with an empty name the client site that
 // a DC of the joined domain reports for this machine. 1722 when the computer cannot be
 // reached, kErrorNoSiteName when no site comes back.

@@ -241,6 +241,17 @@ TEST_F(DcDiscoveryTest, EmptyDomainMeansTheJoinedOne) {
   EXPECT_EQ(Locate("", "", kDcQuery).info.name, "\\\\dc1.corp.test");
 }
 
+TEST_F(DcDiscoveryTest, PingAnswerOfADcOfADnsDomain) {
+  const std::optional<NetlogonResponse> corp = PingDomainController(net, memory, "CORP.test.");
+  ASSERT_TRUE(corp);
+  EXPECT_EQ(corp->netbiosDomainName, "CORP");
+  EXPECT_THAT(net.pinged, ElementsAre("dc1.corp.test:389 corp.test"));
+  EXPECT_FALSE(PingDomainController(net, memory, "nowhere.test"));
+  net.pinged.clear();
+  EXPECT_FALSE(PingDomainController(net, memory, ""));
+  EXPECT_THAT(net.pinged, IsEmpty());
+}
+
 TEST_F(DcDiscoveryTest, SiteOfThisMachineAndOfAServer) {
   EXPECT_EQ(LookupSite(net, memory, "").status, kErrorNoSiteName);
   net.joined = "CORP.TEST";

@@ -16,8 +16,8 @@ JoinRecord ReadJoinRecord() {
     return record;
   }
   if (std::optional<std::string> realm = KeytabMachineRealm()) {
+    // The keytab names only the realm; its flat name is for a domain controller to tell.
     record.joined = true;
-    record.flatName = *realm;
     record.dnsName = realm;
   }
   return record;

@@ -10,7 +10,7 @@ namespace nestwalk::platform {
 
 struct JoinRecord {
   bool joined = false;
-  std::string flatName;                // smb.conf's workgroup, or the keytab's realm
+  std::string flatName;                // smb.conf's workgroup; empty for a keytab join
   std::optional<std::string> dnsName;  // smb.conf's realm, or the keytab's realm
 };
 

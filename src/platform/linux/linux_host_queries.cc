@@ -3,8 +3,6 @@
 #include <limits.h>
 #include <unistd.h>
 
-#include "platform/linux/host_domain.h"
-#include "platform/linux/kerberos.h"
 #include "platform/linux/principal_name.h"
 #include "platform/linux/smb_conf.h"
 #include "text/case_folding.h"
@@ -13,6 +11,17 @@ namespace nestwalk::platform {
 namespace {
 
 constexpr std::size_t kMaxNetbiosNameLength = 15;
+
+// The flat name of the domain `dnsDomain` as its DC answers; sets status 6 with its hint on
+// `answer` when none tells one.
+template <typename Answer>
+std::string FlatNameOf(const std::string& dnsDomain, const DomainPing& ping, Answer& answer) {
+  std::optional<NetlogonResponse> response = ping(dnsDomain);
+  if (response && !response->netbiosDomainName.empty()) return response->netbiosDomainName;
+  answer.status = kStatusNoDomainController;
+  answer.hint = "no domain controller of " + dnsDomain + " answered: check DNS and the network";
+  return std::string();
+}
 
 }  // namespace
 
@@ -40,17 +49,20 @@ ComputerNameAnswer LinuxHostQueries::GetComputerName() {
   return answer;
 }
 
-JoinAnswer LinuxHostQueries::GetJoinInformation() {
+JoinAnswer JoinAnswerOf(JoinRecord record, const DomainPing& ping) {
   JoinAnswer answer;
-  JoinRecord record = ReadJoinRecord();
-  answer.joinedToDomain = record.joined;
-  if (record.joined) answer.domainName = std::move(record.flatName);
+  if (!record.joined) return answer;
+  if (record.flatName.empty()) {
+    record.flatName = FlatNameOf(record.dnsName.value_or(std::string()), ping, answer);
+    if (answer.status != 0) return answer;
+  }
+  answer.joinedToDomain = true;
+  answer.domainName = std::move(record.flatName);
   return answer;
 }
 
-LoggedOnUserAnswer LinuxHostQueries::GetLoggedOnUser() {
+LoggedOnUserAnswer LoggedOnUserOf(const CachePrincipal& cache, const DomainPing& ping) {
   LoggedOnUserAnswer answer;
-  CachePrincipal cache = DefaultCachePrincipal();
   switch (cache.error) {
     case CachePrincipalError::kLibraryUnavailable:
       answer.status = kStatusKerberosUnavailable;
@@ -72,9 +84,23 @@ LoggedOnUserAnswer LinuxHostQueries::GetLoggedOnUser() {
     answer.hint = kKinitHint;
     return answer;
   }
+  std::string logonDomain = FlatNameOf(parts->realm, ping, answer);
+  if (answer.status != 0) return answer;
   answer.userName = std::move(parts->name);
-  answer.logonDomain = std::move(parts->realm);
+  answer.logonDomain = std::move(logonDomain);
   return answer;
+}
+
+JoinAnswer LinuxHostQueries::GetJoinInformation() { return JoinAnswerOf(ReadJoinRecord(), Ping()); }
+
+LoggedOnUserAnswer LinuxHostQueries::GetLoggedOnUser() {
+  return LoggedOnUserOf(DefaultCachePrincipal(), Ping());
+}
+
+DomainPing LinuxHostQueries::Ping() {
+  return [this](const std::string& dnsDomain) {
+    return PingDomainController(network_, site_, dnsDomain);
+  };
 }
 
 }  // namespace nestwalk::platform
