@@ -33,6 +33,13 @@ int ClosedLoopbackPort() {
   return ntohs(address.sin_port);
 }
 
+// A connection to a loopback port, set up for LDAP v3 as the program does.
+LdapHandle OpenLoopback(LinuxDirectory& directory, int port) {
+  LdapHandle handle = directory.Open("127.0.0.1", port, false).handle;
+  directory.SetOption(handle, LdapOption::kProtocolVersion, 3);
+  return handle;
+}
+
 SearchRequest RootDseRequest() {
   SearchRequest request;
   request.attributes = {"defaultNamingContext"};
@@ -118,11 +125,9 @@ TEST(LinuxDirectoryTest, AClosedPortFailsQuietlyWithServerDown) {
   const int port = ClosedLoopbackPort();
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
-  LdapHandle negotiate = directory.Open("127.0.0.1", port, false).handle;
-  directory.SetOption(negotiate, LdapOption::kProtocolVersion, 3);
+  LdapHandle negotiate = OpenLoopback(directory, port);
   const int negotiateCode = directory.NegotiateBind(negotiate, std::nullopt);
-  LdapHandle simple = directory.Open("127.0.0.1", port, false).handle;
-  directory.SetOption(simple, LdapOption::kProtocolVersion, 3);
+  LdapHandle simple = OpenLoopback(directory, port);
   const int simpleCode = directory.SimpleBind(simple, std::nullopt, std::nullopt);
   const int searchCode = directory.Search(simple, RootDseRequest()).code;
   std::vector<Entry> page;
@@ -144,15 +149,12 @@ TEST(LinuxDirectoryTest, AServerThatNeverAnswersTimesOut) {
   ASSERT_NE(listener.port(), 0);
   LinuxDirectory directory(std::chrono::seconds(1));
   const auto start = std::chrono::steady_clock::now();
-  LdapHandle bind = directory.Open("127.0.0.1", listener.port(), false).handle;
-  directory.SetOption(bind, LdapOption::kProtocolVersion, 3);
+  LdapHandle bind = OpenLoopback(directory, listener.port());
   EXPECT_EQ(directory.SimpleBind(bind, std::nullopt, std::nullopt), kTimeout);
-  LdapHandle search = directory.Open("127.0.0.1", listener.port(), false).handle;
-  directory.SetOption(search, LdapOption::kProtocolVersion, 3);
+  LdapHandle search = OpenLoopback(directory, listener.port());
   EXPECT_EQ(directory.Search(search, RootDseRequest()).code, kTimeout);
   std::vector<Entry> page;
-  LdapHandle paged = directory.Open("127.0.0.1", listener.port(), false).handle;
-  directory.SetOption(paged, LdapOption::kProtocolVersion, 3);
+  LdapHandle paged = OpenLoopback(directory, listener.port());
   EXPECT_EQ(directory.StartPagedSearch(paged, RootDseRequest(), 2)->NextPage(page), kTimeout);
   // Generous: the bound is what matters, not the exact figure.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
@@ -173,8 +175,7 @@ std::vector<std::string> AnswerList(const std::vector<SearchAnswer>& answers) {
 TEST(LinuxDirectoryTest, SearchesThatCannotBeSentAreAnsweredWithTheirFailure) {
   LinuxDirectory directory;
   const int port = ClosedLoopbackPort();
-  LdapHandle closed = directory.Open("127.0.0.1", port, false).handle;
-  directory.SetOption(closed, LdapOption::kProtocolVersion, 3);
+  LdapHandle closed = OpenLoopback(directory, port);
   LdapHandle dropped = directory.Open("127.0.0.1", port, false).handle;
   const int toClosed = directory.SendSearch(closed, RootDseRequest());
   const int toUnknown = directory.SendSearch(LdapHandle(999), RootDseRequest());
@@ -193,8 +194,7 @@ TEST(LinuxDirectoryTest, SearchesSentToAServerThatNeverAnswersEachTimeOutOnce) {
   ASSERT_NE(listener.port(), 0);
   LinuxDirectory directory(std::chrono::seconds(1));
   const auto start = std::chrono::steady_clock::now();
-  LdapHandle handle = directory.Open("127.0.0.1", listener.port(), false).handle;
-  directory.SetOption(handle, LdapOption::kProtocolVersion, 3);
+  LdapHandle handle = OpenLoopback(directory, listener.port());
   std::vector<SearchAnswer> expected;
   for (int sent = 0; sent < 5; ++sent) {
     expected.push_back({handle, directory.SendSearch(handle, RootDseRequest()), {kTimeout, {}}});
