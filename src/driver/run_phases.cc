@@ -62,19 +62,22 @@ int RunDirectoryPhases(Console& console, platform::Services& platformServices,
     connections.UnbindAllConnections();
     return -1;
   }
+  GroupDetailsMap groups(/*readsSids=*/settings.json);
   std::optional<ReadAheadPlanner> planner;
   if (readAhead) {
     planner.emplace(console, *readAhead, services, platformServices.directory, maps,
-                    servers->gcConnection, settings.initialServer);
+                    servers->gcConnection, settings.initialServer, groups.readsSids());
     planner->PrefetchDirectReads(servers->dcConnection, account.dn);
   }
 
-  GroupDetailsMap groups(/*readsSids=*/settings.json);
   if (settings.resolvePrimaryGroup) {
     console.DebugErr("Resolving primaryGroupID to group...\n");
     // A failed resolution has said why and gives no DN, which names no group.
     const std::string primaryGroup = GetPrimaryGroupDN(
         console, services.directory, servers->dcConnection, domainDn, account.primaryGroupID);
+    if (primaryGroup.empty()) {
+      groups.RecordProblem(account.dn, "its primary group could not be resolved");
+    }
     if (planner) planner->Discover(primaryGroup);
     groups.AddPrimaryGroup(account.dn, primaryGroup);
   }

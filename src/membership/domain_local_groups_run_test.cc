@@ -75,8 +75,7 @@ const std::string kSearchError = "ERROR: Couldn't search domain-local groups of 
 
 // The run's closing line when `domains` could not be searched.
 std::string Incomplete(int domains) {
-  return "WARNING: 0 groups could not be read in full and " + std::to_string(domains) +
-         (domains == 1 ? " other read" : " other reads") +
+  return "WARNING: " + std::to_string(domains) + (domains == 1 ? " read" : " reads") +
          " fell short; the list may be incomplete\n";
 }
 

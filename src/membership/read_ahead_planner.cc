@@ -20,14 +20,15 @@ constexpr std::chrono::milliseconds kAnswerWait(2);
 ReadAheadPlanner::ReadAheadPlanner(Console& console, ReadAheadDirectory& readAhead,
                                    platform::Services& runServices,
                                    platform::Directory& threadDirectory, const ServerMaps& maps,
-                                   platform::LdapHandle gcConnection, std::string initialServer)
+                                   platform::LdapHandle gcConnection, std::string initialServer,
+                                   bool readsSids)
     : console_(console),
       readAhead_(readAhead),
       maps_(maps),
       gcConnection_(gcConnection),
       binds_(console, runServices, threadDirectory, std::move(initialServer),
              [&readAhead] { readAhead.CollectAnswers(kAnswerWait); }),
-      memberRead_(GroupReadRequest("")) {
+      memberRead_(GroupReadRequest("", readsSids)) {
   readAhead_.SetObserver(this);
 }
 
@@ -35,8 +36,8 @@ ReadAheadPlanner::~ReadAheadPlanner() { readAhead_.SetObserver(nullptr); }
 
 void ReadAheadPlanner::PrefetchDirectReads(platform::LdapHandle dcConnection,
                                            const std::string& principalDn) {
-  readAhead_.Prefetch(dcConnection, GroupReadRequest(principalDn));
-  readAhead_.Prefetch(gcConnection_, GroupReadRequest(principalDn));
+  readAhead_.Prefetch(dcConnection, MemberRead(principalDn));
+  readAhead_.Prefetch(gcConnection_, MemberRead(principalDn));
 }
 
 void ReadAheadPlanner::Discover(const std::string& dn) {
@@ -46,7 +47,7 @@ void ReadAheadPlanner::Discover(const std::string& dn) {
   const std::string domainKey = DomainOfDn(key);
   if (domainKey.empty()) return;
   // The walk reads a group by its key.
-  const platform::SearchRequest read = GroupReadRequest(key);
+  const platform::SearchRequest read = MemberRead(key);
   if (auto gc = maps_.gcList.find(domainKey); gc != maps_.gcList.end()) {
     readAhead_.Prefetch(gc->second.connection, read);
     return;
@@ -74,6 +75,12 @@ void ReadAheadPlanner::Discover(const std::string& dn) {
     case Domain::State::kFailed:
       break;
   }
+}
+
+platform::SearchRequest ReadAheadPlanner::MemberRead(const std::string& dn) const {
+  platform::SearchRequest read = memberRead_;
+  read.base = dn;
+  return read;
 }
 
 bool ReadAheadPlanner::IsMemberRead(const platform::SearchRequest& request) const {
@@ -111,7 +118,7 @@ void ReadAheadPlanner::OnCollected() {
       domain.state = Domain::State::kBound;
       domain.dc = bound.connection;
       for (const std::string& key : domain.waiting) {
-        readAhead_.Prefetch(bound.connection, GroupReadRequest(key));
+        readAhead_.Prefetch(bound.connection, MemberRead(key));
       }
     }
     domain.waiting.clear();

@@ -24,11 +24,12 @@ class ReadAheadPlanner : public ReadAheadObserver {
  public:
   // Observes `readAhead` from now on. `runServices` carry `readAhead` as their directory; bind
   // threads use `threadDirectory`. `maps` are the run's server maps, read but never changed;
-  // `gcConnection` is the forest's GC. Everything must outlive the planner.
+  // `gcConnection` is the forest's GC; `readsSids` says whether the walk's member reads ask for
+  // objectSid too (GroupDetailsMap::readsSids). Everything must outlive the planner.
   ReadAheadPlanner(Console& console, ReadAheadDirectory& readAhead,
                    platform::Services& runServices, platform::Directory& threadDirectory,
                    const ServerMaps& maps, platform::LdapHandle gcConnection,
-                   std::string initialServer);
+                   std::string initialServer, bool readsSids);
   ~ReadAheadPlanner() override;
   ReadAheadPlanner(const ReadAheadPlanner&) = delete;
   ReadAheadPlanner& operator=(const ReadAheadPlanner&) = delete;
@@ -54,6 +55,8 @@ class ReadAheadPlanner : public ReadAheadObserver {
     std::vector<std::string> waiting;  // keys of its groups found while its DC was being bound
   };
 
+  // The walk's member read of `dn`.
+  platform::SearchRequest MemberRead(const std::string& dn) const;
   bool IsMemberRead(const platform::SearchRequest& request) const;
 
   Console& console_;

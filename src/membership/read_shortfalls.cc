@@ -35,10 +35,14 @@ void WriteIncompleteWarning(Console& console, const GroupDetailsMap& groups) {
     (groups.Find(key) != nullptr ? groupKeys : others).insert(std::move(key));
   }
   if (groupKeys.empty() && others.empty()) return;
-  std::string line = "WARNING: " + Counted(groupKeys.size(), "group", "groups") +
-                     " could not be read in full";
-  if (!others.empty()) {
-    line += " and " + Counted(others.size(), "other read", "other reads") + " fell short";
+  std::string line = "WARNING: ";
+  if (groupKeys.empty()) {
+    line += Counted(others.size(), "read", "reads") + " fell short";
+  } else {
+    line += Counted(groupKeys.size(), "group", "groups") + " could not be read in full";
+    if (!others.empty()) {
+      line += " and " + Counted(others.size(), "other read", "other reads") + " fell short";
+    }
   }
   console.Err(line + "; the list may be incomplete\n");
 }
