@@ -46,7 +46,10 @@ int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (const auto* failure = std::get_if<PrincipalFailure>(&resolved)) return failure->status;
 
   ReadServerSwitch(commandLine, settings);
-  return RunDirectoryPhases(console, services, settings, std::get<SecurityPrincipal>(resolved));
+  // With -json standard output carries the document alone; the trace lines that would go there
+  // join the others on standard error.
+  Console runConsole(out, err, settings.quiet, settings.debug, settings.json);
+  return RunDirectoryPhases(runConsole, services, settings, std::get<SecurityPrincipal>(resolved));
 }
 
 int ExitCodeForStatus(int status) {

@@ -36,7 +36,7 @@ std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
 void WriteJsonReport(Console& console, const SecurityPrincipal& principal,
                      const AccountObject& account, const GroupDetailsMap& groups) {
   const MembershipGraph graph(groups, account.dn);
-  console.Out(JsonReport(
+  console.Document(JsonReport(
       {KindName(principal.kind), principal.qualifiedName, account.dn, account.objectSid}, groups,
       graph, MembershipChains(graph), TokenOf(principal, account, graph)));
 }

@@ -214,6 +214,18 @@ TEST(RunReportTest, JsonDocumentsHoldWhatTheTextShowsAndMatchTheSchema) {
   EXPECT_EQ(document["groups"][4]["read"], false);
 }
 
+TEST(RunReportTest, WithDebugTheTraceMeantForStandardOutputGoesToStandardErrorUnderJson) {
+  fake::FakeForest forest;
+  BuildTokenForest(forest);
+  const testing::RunOutcome plain = testing::RunNestwalk(forest, {"-json", "-u", "EMEA\\alice"});
+  fake::FakeForest again;
+  BuildTokenForest(again);
+  const testing::RunOutcome traced =
+      testing::RunNestwalk(again, {"-json", "-d", "-u", "EMEA\\alice"});
+  EXPECT_EQ(traced.out, plain.out);
+  EXPECT_NE(traced.err.find("DEBUG: RootDSE Completed\n"), std::string::npos);
+}
+
 TEST(RunReportTest, JsonEscapesWhatTheDirectoryHolds) {
   // Quotes, backslashes, a control byte and a byte that is no UTF-8 (0xC4) in a DN and a name.
   const std::string odd = "CN=Q\\\"uote\\\\Back\x01\xC4,DC=corp,DC=example,DC=com";

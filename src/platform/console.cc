@@ -2,12 +2,22 @@
 
 namespace nestwalk {
 
-Console::Console(std::ostream& out, std::ostream& err, bool quiet, bool debug)
-    : out_(out), err_(err), quiet_(quiet), debug_(debug) {}
+Console::Console(std::ostream& out, std::ostream& err, bool quiet, bool debug,
+                 bool documentOnly)
+    : out_(out), err_(err), quiet_(quiet), debug_(debug), documentOnly_(documentOnly) {}
 
 void Console::Out(std::string_view text) {
+  if (documentOnly_) {
+    Err(text);
+    return;
+  }
   out_ << text;
   if (text.find('\n') != std::string_view::npos) out_.flush();
+}
+
+void Console::Document(std::string_view text) {
+  out_ << text;
+  out_.flush();
 }
 
 void Console::Err(std::string_view text) {

@@ -11,11 +11,16 @@ namespace nestwalk {
 class Console {
  public:
   // The streams are not owned and must outlive the console. `quiet` and `debug` are the
-  // program-wide flags; they are fixed for the console's life.
-  Console(std::ostream& out, std::ostream& err, bool quiet, bool debug);
+  // program-wide flags; they are fixed for the console's life. With `documentOnly` (-json)
+  // standard output carries nothing but what Document writes: every other line meant for it
+  // goes to standard error instead.
+  Console(std::ostream& out, std::ostream& err, bool quiet, bool debug,
+          bool documentOnly = false);
 
   // Standard output, flushed whenever the text holds a line end.
   void Out(std::string_view text);
+  // Standard output in every case, flushed: the document of a `documentOnly` console.
+  void Document(std::string_view text);
   // Standard error, flushed after every write (unbuffered).
   void Err(std::string_view text);
   // The same, written only when `debug` is set.
@@ -24,12 +29,14 @@ class Console {
 
   bool quiet() const { return quiet_; }
   bool debug() const { return debug_; }
+  bool documentOnly() const { return documentOnly_; }
 
  private:
   std::ostream& out_;
   std::ostream& err_;
   bool quiet_;
   bool debug_;
+  bool documentOnly_;
 };
 
 }  // namespace nestwalk

@@ -5,7 +5,7 @@
 namespace nestwalk {
 
 DeferredConsole::DeferredConsole(const Console& like)
-    : console_(out_, err_, like.quiet(), like.debug()) {}
+    : console_(out_, err_, like.quiet(), like.debug(), like.documentOnly()) {}
 
 void DeferredConsole::ReplayInto(Console& target) {
   const std::string out = out_.str();

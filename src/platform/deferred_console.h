@@ -12,7 +12,7 @@ namespace nestwalk {
 // Not copyable: the console writes into this object's own streams.
 class DeferredConsole {
  public:
-  // With the quiet and debug flags of `like`.
+  // With the flags of `like`.
   explicit DeferredConsole(const Console& like);
   DeferredConsole(const DeferredConsole&) = delete;
   DeferredConsole& operator=(const DeferredConsole&) = delete;
