@@ -1,10 +1,12 @@
 #include "membership/domain_local_groups.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <set>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "locate/paged_walk.h"
@@ -44,9 +46,16 @@ struct DomainSearch {
   platform::LdapHandle connection;  // the DC the run holds for the domain; invalid: bind one
 };
 
+// A domain-local group found, with the searched members it holds (empty when its member
+// values came ranged and the searched ones were not among the first).
+struct FoundGroup {
+  std::string dn;
+  std::vector<std::string> heldMembers;
+};
+
 struct DomainSearchOutcome {
   BoundDomainController bound;  // a DC bound for this search; invalid connection otherwise
-  std::vector<std::string> foundDns;
+  std::vector<FoundGroup> found;
   std::string problem;  // empty when every batch was searched
 };
 
@@ -100,18 +109,30 @@ DomainSearch PlanSearch(const std::string& dnsName, const ServerMaps& maps,
 }
 
 // Searches `connection` for the domain-local groups of one batch of members, appending each
-// one's DN to `found`. Returns the walk's status.
+// one found to `found`. Returns the walk's status.
 int SearchBatch(Console& console, platform::Directory& directory, platform::LdapHandle connection,
                 const std::string& baseDn, std::span<const std::string> batch,
-                std::vector<std::string>& found) {
+                std::vector<FoundGroup>& found) {
   platform::SearchRequest request;
   request.base = baseDn;
   request.scope = platform::SearchScope::kSubtree;
   request.filter = DomainLocalGroupsFilter(batch);
-  // No attribute: the nested expansion reads each group found as it reads any other.
-  request.attributes = {"1.1"};
-  return WalkPagedSearch(console, directory, connection, request,
-                         [&](const platform::Entry& entry) { found.push_back(entry.dn); });
+  // Only the members, to know which link brought each group in (for its chain and the token);
+  // the nested expansion reads the group's own entry as it reads any other.
+  request.attributes = {"member"};
+  std::map<std::string, const std::string*, std::less<>> searched;  // lower-cased DN
+  for (const std::string& dn : batch) searched.emplace(LowerCaseText(dn), &dn);
+  return WalkPagedSearch(console, directory, connection, request, [&](const platform::Entry& entry) {
+    FoundGroup group{entry.dn, {}};
+    if (const std::vector<std::string>* members = entry.Find("member")) {
+      for (const std::string& member : *members) {
+        if (auto held = searched.find(LowerCaseText(member)); held != searched.end()) {
+          group.heldMembers.push_back(*held->second);
+        }
+      }
+    }
+    found.push_back(std::move(group));
+  });
 }
 
 // Binds a DC when the run has none and searches it batch by batch. Changes no run state.
@@ -130,12 +151,12 @@ DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
     const std::string of = " of " + std::to_string(members.size()) + ": ";
     for (std::size_t first = 0; first < members.size(); first += kMembersPerSearch) {
       const std::size_t size = std::min(kMembersPerSearch, members.size() - first);
-      const std::size_t before = outcome.foundDns.size();
+      const std::size_t before = outcome.found.size();
       const int status = SearchBatch(console, services.directory, connection, domain.baseDn,
-                                     members.subspan(first, size), outcome.foundDns);
+                                     members.subspan(first, size), outcome.found);
       console.DebugErr("Domain-local groups in " + domain.dnsName + " holding members " +
                        std::to_string(first + 1) + "-" + std::to_string(first + size) + of +
-                       std::to_string(outcome.foundDns.size() - before) + "\n");
+                       std::to_string(outcome.found.size() - before) + "\n");
       if (status != platform::kLdapSuccess) {
         outcome.problem = "the search failed: " + services.directory.ErrorText(status) + " (" +
                           std::to_string(status) + ")";
@@ -143,7 +164,7 @@ DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
       }
     }
     console.DebugErr("Domain-local groups in " + domain.dnsName + ": " +
-                     std::to_string(outcome.foundDns.size()) + "\n");
+                     std::to_string(outcome.found.size()) + "\n");
   }
   if (!outcome.problem.empty()) {
     console.Err("ERROR: Couldn't search domain-local groups of " + domain.dnsName + ": " +
@@ -157,7 +178,10 @@ void TakeIntoRun(const DomainSearch& domain, const DomainSearchOutcome& outcome,
   if (outcome.bound.connection.valid()) {
     RecordDomainController(connections, maps, domain.domainKey, outcome.bound);
   }
-  for (const std::string& dn : outcome.foundDns) groups.AddGroup(dn);
+  for (const FoundGroup& group : outcome.found) {
+    groups.AddGroup(group.dn);
+    for (const std::string& member : group.heldMembers) groups.AddGroupOf(member, group.dn);
+  }
   if (!outcome.problem.empty()) groups.RecordProblem(domain.dnsName, outcome.problem);
 }
 

@@ -188,6 +188,20 @@ std::string LinesStartingWith(const std::string& text, const std::string& prefix
 
 // B is searched for alice, Domain Users, G-A, U-C and `extra` global groups of A (Z-000...),
 // in that order; the last of them is in DL-BZ.
+TEST(DomainLocalChainTest, EachGroupFoundIsReachedThroughTheMemberItHolds) {
+  fake::FakeForest forest;
+  BuildForest(forest);
+  const testing::RunOutcome outcome =
+      testing::RunNestwalk(forest, {"-q", "-complete", "-path", "-u", "A\\alice"});
+  for (const char* chain : {"      via: alice -> U-C -> DL-A\n", "      via: alice -> DL-B1\n",
+                            "      via: alice -> G-A -> DL-B2\n",
+                            "      via: alice -> G-A -> DL-B2 -> DL-B3\n",
+                            "      via: alice -> DL-C\n"}) {
+    EXPECT_NE(outcome.out.find(chain), std::string::npos) << chain << outcome.out;
+  }
+  EXPECT_EQ(outcome.out.find("no chain"), std::string::npos) << outcome.out;
+}
+
 TEST(DomainLocalBatchTest, MembersGoOutInBatchesOfAHundred) {
   struct Case {
     int extra;
