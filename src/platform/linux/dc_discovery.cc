@@ -87,7 +87,7 @@ class Search {
       if (pinged == kMaxPingedCandidates) break;
       if (!tried_.insert({LowerCaseText(record.target), record.port}).second) continue;
       ++pinged;
-      PingResult result = network_.Ping(record.target, record.port, PingDomain(request_));
+      PingResult result = network_.Ping(record.target, record.port, PingDomain(request_), {});
       if (Suitable(result)) return Take(record.target, std::move(*result.response));
     }
     return std::nullopt;
@@ -159,7 +159,7 @@ LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
 
   const std::string computer = HostOfServerName(computerName);
   if (!computer.empty()) {
-    PingResult result = network.Ping(computer, kLdapPort, PingDomain(request));
+    PingResult result = network.Ping(computer, kLdapPort, PingDomain(request), {});
     if (result.outcome == PingOutcome::kUnreachable) return Failure(kRpcServerUnavailable);
     if (result.outcome == PingOutcome::kAnswered && Serves(*result.response, request)) {
       return Answer(Found{computer, std::move(*result.response)});
@@ -200,7 +200,7 @@ SiteAnswer LookupSite(DiscoveryNetwork& network, SiteMemory& memory,
   const std::string computer = HostOfServerName(computerName);
   std::string site;
   if (!computer.empty()) {
-    PingResult result = network.Ping(computer, kLdapPort, "");
+    PingResult result = network.Ping(computer, kLdapPort, "", {});
     if (result.outcome == PingOutcome::kUnreachable) {
       answer.status = kRpcServerUnavailable;
       return answer;

@@ -4,6 +4,7 @@
 #define NESTWALK_PLATFORM_LINUX_DC_DISCOVERY_H_
 
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,10 @@ class DiscoveryNetwork {
  public:
   virtual ~DiscoveryNetwork() = default;
   virtual SrvAnswer LookupSrv(const std::string& name) = 0;
-  // `dnsDomain` empty: the server answers for its own domain.
-  virtual PingResult Ping(const std::string& host, int port, const std::string& dnsDomain) = 0;
+  // `dnsDomain` empty: the server answers for its own domain. A request on `stop` ends the
+  // ping early as unreachable.
+  virtual PingResult Ping(const std::string& host, int port, const std::string& dnsDomain,
+                          std::stop_token stop) = 0;
   // The DNS domains this machine knows, most trusted first (they may repeat).
   virtual std::vector<std::string> KnownDomains() = 0;
   // The DNS name of the domain this machine belongs to, if any.

@@ -45,7 +45,8 @@ class ScriptedNetwork : public DiscoveryNetwork {
     return {it->second};
   }
 
-  PingResult Ping(const std::string& host, int port, const std::string& dnsDomain) override {
+  PingResult Ping(const std::string& host, int port, const std::string& dnsDomain,
+                  std::stop_token) override {
     pinged.push_back(host + ":" + std::to_string(port) + " " + dnsDomain);
     auto it = servers.find(host);
     if (it == servers.end() || !it->second.reachable) return {PingOutcome::kUnreachable, {}};

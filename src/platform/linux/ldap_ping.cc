@@ -1,11 +1,13 @@
 #include "platform/linux/ldap_ping.h"
 
 #include <ldap.h>
+#include <openldap.h>
 #include <sys/time.h>
 
 #include "platform/filter_escape.h"
 #include "platform/linux/ldap_handles.h"
 #include "platform/linux/ldap_url.h"
+#include "platform/linux/tcp_connect.h"
 
 namespace nestwalk::platform {
 namespace {
@@ -27,26 +29,32 @@ std::string PingFilter(std::string_view dnsDomain) {
 }
 
 PingResult PingServer(const std::string& host, int port, const std::string& dnsDomain,
-                      std::chrono::milliseconds timeout) {
+                      std::chrono::milliseconds timeout, std::stop_token stop) {
   const std::optional<std::string> url = BuildLdapUrl(host, port, false);
   if (!url) return {PingOutcome::kUnreachable, std::nullopt};
+  SocketFd socket = ConnectTcp(host, port, timeout, stop);
+  if (!socket.valid()) return {PingOutcome::kUnreachable, std::nullopt};
+  const int fd = socket.get();
   LDAP* raw = nullptr;
-  int code = ldap_initialize(&raw, url->c_str());
-  if (code != LDAP_SUCCESS) return {PingOutcome::kUnreachable, std::nullopt};
+  if (ldap_init_fd(fd, LDAP_PROTO_TCP, url->c_str(), &raw) != LDAP_SUCCESS) {
+    return {PingOutcome::kUnreachable, std::nullopt};
+  }
+  socket.Release();  // closed by the unbind from now on
   LdapPtr ld(raw);
+  // Declared after the handle, so it is gone before the unbind closes the socket.
+  const ShutdownOnStop cut(stop, fd);
 
   const int version = LDAP_VERSION3;
   timeval limit = ToTimeval(timeout);
   ldap_set_option(ld.get(), LDAP_OPT_PROTOCOL_VERSION, &version);
   ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-  ldap_set_option(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, &limit);
   ldap_set_option(ld.get(), LDAP_OPT_TIMEOUT, &limit);
 
   const std::string filter = PingFilter(dnsDomain);
   char attribute[] = "Netlogon";
   char* attributes[] = {attribute, nullptr};
   LDAPMessage* rawResult = nullptr;
-  code = ldap_search_ext_s(ld.get(), "", LDAP_SCOPE_BASE, filter.c_str(), attributes, 0, nullptr,
+  const int code = ldap_search_ext_s(ld.get(), "", LDAP_SCOPE_BASE, filter.c_str(), attributes, 0, nullptr,
                            nullptr, &limit, 1, &rawResult);
   LdapMessagePtr result(rawResult);
   if (code != LDAP_SUCCESS) {

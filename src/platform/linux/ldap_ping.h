@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -32,9 +33,11 @@ struct PingResult {
 std::string PingFilter(std::string_view dnsDomain);
 
 // Pings `host` on `port`, asking about `dnsDomain` (empty: the server's own domain). Never
-// takes much longer than twice `timeout`. Holds no connection afterwards.
+// takes much longer than twice `timeout`; a request on `stop` ends it at once, unreachable
+// (only a host name still being resolved is waited for). Holds no connection afterwards.
 PingResult PingServer(const std::string& host, int port, const std::string& dnsDomain,
-                      std::chrono::milliseconds timeout = kPingTimeout);
+                      std::chrono::milliseconds timeout = kPingTimeout,
+                      std::stop_token stop = {});
 
 }  // namespace nestwalk::platform
 

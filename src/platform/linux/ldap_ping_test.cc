@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stop_token>
+#include <thread>
 
 #include "platform/linux/silent_listener_fixture.h"
 
@@ -30,6 +32,24 @@ TEST(LdapPingTest, AServerThatNeverAnswersIsGivenUpOnAfterTheTimeout) {
   EXPECT_EQ(result.outcome, PingOutcome::kUnreachable);
   // Generous: the bound is what matters, not the exact figure.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+// Without the stop each ping would wait an hour for the silent server: a test that hangs.
+TEST(LdapPingTest, AStopRequestEndsThePingAtOnce) {
+  for (const bool whileWaiting : {false, true}) {
+    SilentListener listener;
+    ASSERT_NE(listener.port(), 0);
+    std::stop_source stop;
+    if (!whileWaiting) stop.request_stop();
+    const std::jthread stopper([&] {
+      if (!whileWaiting) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      stop.request_stop();
+    });
+    const PingResult result = PingServer("127.0.0.1", listener.port(), "corp.test",
+                                         std::chrono::hours(1), stop.get_token());
+    EXPECT_EQ(result.outcome, PingOutcome::kUnreachable) << "while waiting: " << whileWaiting;
+  }
 }
 
 }  // namespace

@@ -4,11 +4,8 @@
 
 #include <cstddef>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/linux/dc_discovery.h"
@@ -25,16 +22,13 @@ struct RaceWinner {
   PingResult result;
 };
 
-// One thread per candidate calls `network.Ping`. Pings still running once a winner is known are
-// left to end by themselves (each ping has its own time limit) and are joined by a later race or
-// by the destructor, so `network` must outlive this object and be safe to ping from several
-// threads at once. Races may run on several threads at once.
+// One thread per candidate calls `network.Ping`. Once a winner is known the pings still running
+// are stopped, and every thread has ended when FirstSuitable returns, so a silent candidate
+// costs nothing after the answer (and nothing at exit). `network` must be safe to ping from
+// several threads at once. Races may run on several threads at once.
 class PingRace {
  public:
-  explicit PingRace(DiscoveryNetwork& network);
-  ~PingRace();
-  PingRace(const PingRace&) = delete;
-  PingRace& operator=(const PingRace&) = delete;
+  explicit PingRace(DiscoveryNetwork& network) : network_(network) {}
 
   // Pings every candidate about `dnsDomain` and returns the first answer that `suitable`
   // accepts, as soon as it comes; nullopt once every ping has ended without one. `suitable` is
@@ -44,19 +38,7 @@ class PingRace {
                                           const std::function<bool(const PingResult&)>& suitable);
 
  private:
-  struct Progress;  // what the pings of one race share
-  // The threads of a race that had not all ended when it was decided.
-  struct Unfinished {
-    std::shared_ptr<Progress> progress;
-    std::vector<std::thread> threads;
-  };
-
-  // Joins the threads of earlier races whose pings have all ended.
-  void JoinEnded();
-
   DiscoveryNetwork& network_;
-  std::mutex mutex_;  // guards unfinished_
-  std::vector<Unfinished> unfinished_;
 };
 
 }  // namespace nestwalk::platform

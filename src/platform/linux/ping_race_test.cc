@@ -20,25 +20,26 @@ enum class Reply {
   kServes,       // a DC of corp.test
   kOtherDomain,  // a DC, but of other.test
   kUnreachable,
-  kSilent,       // answers only once the test opens the gate, and then as unreachable
+  kSilent,       // never answers: its ping ends only when it is stopped, as unreachable
 };
 
-// Safe to ping from several threads. A silent server holds its ping until Open(), so a lookup
-// that returns while one is held cannot have waited for it.
-class GatedNetwork : public DiscoveryNetwork {
+// Safe to ping from several threads. A silent server holds its ping until the race stops it,
+// so a race that waited for one, or left it running, would never end.
+class RacedNetwork : public DiscoveryNetwork {
  public:
-  GatedNetwork(std::vector<SrvRecord> records, std::map<std::string, Reply> replies)
+  RacedNetwork(std::vector<SrvRecord> records, std::map<std::string, Reply> replies)
       : records_(std::move(records)), replies_(std::move(replies)) {}
 
   SrvAnswer LookupSrv(const std::string& name) override {
     return name == kSrvName ? SrvAnswer{records_} : SrvAnswer{};
   }
 
-  PingResult Ping(const std::string& host, int, const std::string&) override {
+  PingResult Ping(const std::string& host, int, const std::string&,
+                  std::stop_token stop) override {
     std::unique_lock lock(mutex_);
     pinged_.push_back(host);
     const Reply reply = replies_.at(host);
-    if (reply == Reply::kSilent) opened_.wait(lock, [this] { return open_; });
+    if (reply == Reply::kSilent) stopped_.wait(lock, stop, [] { return false; });
     if (reply == Reply::kSilent || reply == Reply::kUnreachable) {
       return {PingOutcome::kUnreachable, {}};
     }
@@ -57,11 +58,6 @@ class GatedNetwork : public DiscoveryNetwork {
   std::vector<std::string> KnownDomains() override { return {}; }
   std::optional<std::string> JoinedDomain() override { return std::nullopt; }
 
-  void Open() {
-    const std::lock_guard lock(mutex_);
-    open_ = true;
-    opened_.notify_all();
-  }
   // Every host pinged, sorted (the order of threads is not fixed).
   std::vector<std::string> Pinged() {
     const std::lock_guard lock(mutex_);
@@ -74,8 +70,7 @@ class GatedNetwork : public DiscoveryNetwork {
   const std::vector<SrvRecord> records_;
   const std::map<std::string, Reply> replies_;
   std::mutex mutex_;
-  std::condition_variable opened_;
-  bool open_ = false;
+  std::condition_variable_any stopped_;
   std::vector<std::string> pinged_;
 };
 
@@ -100,14 +95,12 @@ Outcome LocateTogether(const std::vector<std::pair<std::string, Reply>>& candida
     records.push_back({static_cast<std::uint16_t>(i), 100, kLdapPort, candidates[i].first});
     replies[candidates[i].first] = candidates[i].second;
   }
-  GatedNetwork network(records, replies);
+  RacedNetwork network(records, replies);
   Outcome outcome;
   {
     PingRace race(network);
     SiteMemory memory;
     const LocatorAnswer answer = LocateServer(network, memory, "", "corp.test", kDcQuery, &race);
-    // Only now may the silent servers end; the race waits for them as it goes.
-    network.Open();
     outcome.status = answer.status;
     outcome.server = answer.info.name;
   }

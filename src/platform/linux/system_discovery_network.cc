@@ -1,5 +1,7 @@
 #include "platform/linux/system_discovery_network.h"
 
+#include <utility>
+
 #include "platform/linux/host_domain.h"
 #include "platform/linux/kerberos.h"
 
@@ -10,8 +12,8 @@ SrvAnswer SystemDiscoveryNetwork::LookupSrv(const std::string& name) {
 }
 
 PingResult SystemDiscoveryNetwork::Ping(const std::string& host, int port,
-                                        const std::string& dnsDomain) {
-  return PingServer(host, port, dnsDomain);
+                                        const std::string& dnsDomain, std::stop_token stop) {
+  return PingServer(host, port, dnsDomain, kPingTimeout, std::move(stop));
 }
 
 std::vector<std::string> SystemDiscoveryNetwork::KnownDomains() {

@@ -12,7 +12,8 @@ namespace nestwalk::platform {
 class SystemDiscoveryNetwork : public DiscoveryNetwork {
  public:
   SrvAnswer LookupSrv(const std::string& name) override;
-  PingResult Ping(const std::string& host, int port, const std::string& dnsDomain) override;
+  PingResult Ping(const std::string& host, int port, const std::string& dnsDomain,
+                  std::stop_token stop) override;
   // The host's domain first, then the Kerberos default realm, then the resolver's search list.
   std::vector<std::string> KnownDomains() override;
   std::optional<std::string> JoinedDomain() override;
