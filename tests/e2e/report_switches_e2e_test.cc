@@ -51,7 +51,9 @@ TEST_P(ReportSwitches, ChainsAreTheDirectorysMembershipsAndTheTokenItsTokenGroup
     const std::string groupDn = group["dn"];
     reported.insert(LowerAscii(groupDn));
     auto facts = expected.find(LowerAscii(groupDn));
-    if (facts != expected.end()) EXPECT_EQ(group["sid"], facts->second.sid) << groupDn;
+    if (facts != expected.end()) {
+      EXPECT_EQ(group["sid"], facts->second.sid) << groupDn;
+    }
     const Json& path = group["path"];
     ASSERT_FALSE(path.empty()) << groupDn;
     EXPECT_EQ(path.back(), groupDn);
