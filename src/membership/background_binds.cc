@@ -21,37 +21,23 @@ BackgroundBinds::BackgroundBinds(const Console& like, platform::Services& runSer
       whileWaiting_(std::move(whileWaiting)),
       inline_(runServices, std::move(initialServer)) {}
 
-BackgroundBinds::~BackgroundBinds() {
-  for (auto& [dnsName, started] : started_) {
-    if (started.taken) continue;
-    if (!started.result) started.result = started.bound.get();
-    if (started.result->connection.valid()) runServices_.directory.Unbind(started.result->connection);
-  }
-}
-
 void BackgroundBinds::Start(const std::string& dnsName) {
   if (started_.contains(dnsName)) return;
-  Started& started = started_[dnsName];
-  started.lines = std::make_unique<DeferredConsole>(like_);
-  started.bound = std::async(std::launch::async, [this, &console = started.lines->console(),
-                                                  dnsName] {
-    return LocateAndBindDomainController(console, threadServices_, initialServer_, dnsName);
-  });
-}
-
-const BoundDomainController* BackgroundBinds::ResultOf(Started& started) {
-  if (!started.result &&
-      started.bound.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-    started.result = started.bound.get();
-  }
-  return started.result ? &*started.result : nullptr;
+  started_[dnsName].bind = std::make_unique<WorkAhead<BoundDomainController>>(
+      like_,
+      [this, dnsName](Console& console) {
+        return LocateAndBindDomainController(console, threadServices_, initialServer_, dnsName);
+      },
+      [this](BoundDomainController& unused) {
+        if (unused.connection.valid()) runServices_.directory.Unbind(unused.connection);
+      });
 }
 
 std::vector<std::pair<std::string, BoundDomainController>> BackgroundBinds::Finished() {
   std::vector<std::pair<std::string, BoundDomainController>> finished;
   for (auto& [dnsName, started] : started_) {
     if (started.reported) continue;
-    if (const BoundDomainController* result = ResultOf(started)) {
+    if (const BoundDomainController* result = started.bind->Peek()) {
       started.reported = true;
       finished.emplace_back(dnsName, *result);
     }
@@ -61,16 +47,14 @@ std::vector<std::pair<std::string, BoundDomainController>> BackgroundBinds::Fini
 
 BoundDomainController BackgroundBinds::Bind(Console& console, const std::string& dnsName) {
   auto found = started_.find(dnsName);
-  if (found == started_.end() || found->second.taken) return inline_.Bind(console, dnsName);
-  Started& started = found->second;
-  while (ResultOf(started) == nullptr) {
+  if (found == started_.end() || found->second.bind->taken()) return inline_.Bind(console, dnsName);
+  WorkAhead<BoundDomainController>& bind = *found->second.bind;
+  // The waiting caller's work may take the result in the meantime, hence the check first.
+  while (bind.Peek() == nullptr) {
     whileWaiting_();
-    // The waiting caller's work may have taken the result already.
-    if (!started.result) started.bound.wait_for(kBindPoll);
+    bind.WaitFor(kBindPoll);
   }
-  started.taken = true;
-  started.lines->ReplayInto(console);
-  return *started.result;
+  return bind.Take(console);
 }
 
 }  // namespace nestwalk

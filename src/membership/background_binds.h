@@ -4,16 +4,14 @@
 #define NESTWALK_MEMBERSHIP_BACKGROUND_BINDS_H_
 
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "membership/domain_controller_binder.h"
-#include "platform/deferred_console.h"
+#include "platform/work_ahead.h"
 
 namespace nestwalk {
 
@@ -27,7 +25,7 @@ class BackgroundBinds : public DomainControllerBinder {
                   platform::Directory& threadDirectory, std::string initialServer,
                   std::function<void()> whileWaiting);
   // Waits for the binds under way and closes, without a word, the connections nobody took.
-  ~BackgroundBinds() override;
+  ~BackgroundBinds() override = default;
   BackgroundBinds(const BackgroundBinds&) = delete;
   BackgroundBinds& operator=(const BackgroundBinds&) = delete;
 
@@ -43,15 +41,9 @@ class BackgroundBinds : public DomainControllerBinder {
 
  private:
   struct Started {
-    std::unique_ptr<DeferredConsole> lines;
-    std::future<BoundDomainController> bound;
-    std::optional<BoundDomainController> result;  // once finished
-    bool reported = false;                        // handed out by Finished
-    bool taken = false;
+    std::unique_ptr<WorkAhead<BoundDomainController>> bind;
+    bool reported = false;  // handed out by Finished
   };
-
-  // The result once the thread has finished; nullptr while it runs.
-  const BoundDomainController* ResultOf(Started& started);
 
   const Console& like_;
   platform::Services& runServices_;
