@@ -48,15 +48,30 @@ int RunDirectoryPhases(Console& console, platform::Services& platformServices,
   // Owns every connection of the run; whatever a phase leaves open is closed when it goes.
   ConnectionList connections(console, services.directory);
   ServerMaps maps;
+  const AccountKind accountKind = AccountKindOf(principal.kind);
+  const AccountExtras accountExtras{.objectSid = settings.json,
+                                    .sIDHistory = settings.token || settings.json};
+  std::optional<SelectionAhead> selectionAhead;
+  if (readAhead) {
+    // The account's lookup and the domain SID of its primary group need only the DC's naming
+    // context, so they go out while the GC is located.
+    selectionAhead.emplace(SelectionAhead{
+        *readAhead, platformServices.directory,
+        [&](platform::LdapHandle dc, const CRootDSE& dse) {
+          const std::string& base = dse.defaultNamingContext;
+          readAhead->Prefetch(dc, AccountLookupRequest(base, principal.samName, accountKind,
+                                                       accountExtras));
+          if (settings.resolvePrimaryGroup) readAhead->Prefetch(dc, DomainSidRequest(base));
+        }});
+  }
   const std::optional<SelectedServers> servers =
-      SelectServers(console, services, connections, maps, principal.domain, settings.initialServer);
+      SelectServers(console, services, connections, maps, principal.domain, settings.initialServer,
+                    selectionAhead ? &*selectionAhead : nullptr);
   if (!servers) return -1;
 
   const std::string& domainDn = servers->dcRootDse.defaultNamingContext;
-  const AccountObject account =
-      GetUserDN(console, services.directory, servers->dcConnection, domainDn, principal.samName,
-                AccountKindOf(principal.kind),
-                {.objectSid = settings.json, .sIDHistory = settings.token || settings.json});
+  const AccountObject account = GetUserDN(console, services.directory, servers->dcConnection,
+                                          domainDn, principal.samName, accountKind, accountExtras);
   if (account.dn.empty()) {
     console.Err("Terminating program.\n");
     connections.UnbindAllConnections();

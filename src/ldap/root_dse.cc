@@ -46,12 +46,16 @@ std::string ModeName(const std::array<std::string_view, 3>& names, int level) {
 
 }  // namespace
 
-CRootDSE::CRootDSE(Console& console, platform::Directory& directory,
-                   platform::LdapHandle connection) {
+platform::SearchRequest RootDseRequest() {
   platform::SearchRequest request;
   request.scope = platform::SearchScope::kBase;
   request.filter = "(objectClass=*)";
-  platform::SearchResult result = directory.Search(connection, request);
+  return request;
+}
+
+CRootDSE::CRootDSE(Console& console, platform::Directory& directory,
+                   platform::LdapHandle connection) {
+  platform::SearchResult result = directory.Search(connection, RootDseRequest());
   if (result.code != platform::kLdapSuccess) {
     ReportSearchFailure(console, directory, result.code);
     directory.Unbind(connection);

@@ -11,6 +11,9 @@
 
 namespace nestwalk {
 
+// The search that reads a RootDSE, the same wherever it is sent.
+platform::SearchRequest RootDseRequest();
+
 class CRootDSE {
  public:
   // An unread RootDSE: every member at its initial value, valid false.

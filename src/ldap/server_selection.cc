@@ -5,6 +5,7 @@
 #include "ldap/open_ldap.h"
 #include "locate/dc_locator.h"
 #include "platform/locator.h"
+#include "platform/work_ahead.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
 
@@ -45,12 +46,18 @@ std::optional<CRootDSE> ReadRootDse(Console& console, platform::Directory& direc
   return dse;
 }
 
+platform::LdapHandle BindGlobalCatalogPort(Console& console, platform::Directory& directory,
+                                           const std::string& host) {
+  return OpenWithCallerCredentials(console, directory, host, kGlobalCatalogPortSelector, true);
+}
+
 }  // namespace
 
 std::optional<SelectedServers> SelectServers(Console& console, platform::Services& services,
                                              ConnectionList& connections, ServerMaps& maps,
                                              const std::string& domain,
-                                             const std::string& initialServer) {
+                                             const std::string& initialServer,
+                                             const SelectionAhead* ahead) {
   platform::Directory& directory = services.directory;
   console.DebugErr("Initial Server specified [" + initialServer + "]\n");
   console.DebugErr("Retrieve workstation site\n");
@@ -65,6 +72,19 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   selected.dcSite = dc.site;
   console.DebugErr("For LDAP DC: " + selected.dcName + "\n");
   if (dc.isGlobalCatalog) console.DebugErr("LDAP DC is also a GC\n");
+  std::optional<WorkAhead<platform::LdapHandle>> gcPortAhead;
+  if (ahead != nullptr && dc.isGlobalCatalog) {
+    console.DebugErr("Binding the GC port of " + selected.dcName + " ahead\n");
+    platform::Directory& threadDirectory = ahead->threadDirectory;
+    gcPortAhead.emplace(
+        console,
+        [&threadDirectory, host = selected.dcName](Console& lines) {
+          return BindGlobalCatalogPort(lines, threadDirectory, host);
+        },
+        [&threadDirectory](platform::LdapHandle& unused) {
+          if (unused.valid()) threadDirectory.Unbind(unused);
+        });
+  }
 
   selected.dcConnection =
       OpenWithCallerCredentials(console, directory, selected.dcName, kDefaultPortSelector, false);
@@ -80,14 +100,16 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   selected.dcRootDse = std::move(*dcRootDse);
   const std::string dcDomainKey = LowerCaseText(selected.dcRootDse.defaultNamingContext);
   maps.dcList[dcDomainKey] = ldapsrvdata{selected.dcName, selected.dcSite, selected.dcConnection};
+  if (ahead != nullptr && ahead->dcReady) ahead->dcReady(selected.dcConnection, selected.dcRootDse);
 
   platform::LdapHandle dcGlobalCatalogPort;
   if (dc.isGlobalCatalog) {
     console.DebugErr("Do GC port bind to same DC.\n");
-    dcGlobalCatalogPort = OpenWithCallerCredentials(console, directory, selected.dcName,
-                                                    kGlobalCatalogPortSelector, true);
+    dcGlobalCatalogPort = gcPortAhead ? gcPortAhead->Take(console)
+                                      : BindGlobalCatalogPort(console, directory, selected.dcName);
     if (!dcGlobalCatalogPort.valid()) return Terminate(console, connections);
     connections.Append(dcGlobalCatalogPort);
+    if (ahead != nullptr) ahead->readAhead.Prefetch(dcGlobalCatalogPort, RootDseRequest());
     maps.gcList[dcDomainKey] = ldapsrvdata{selected.dcName, selected.dcSite, dcGlobalCatalogPort};
   }
 
@@ -104,8 +126,7 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
   if (selected.gcName == selected.dcName && dcGlobalCatalogPort.valid()) {
     selected.gcConnection = dcGlobalCatalogPort;
   } else {
-    selected.gcConnection = OpenWithCallerCredentials(console, directory, selected.gcName,
-                                                      kGlobalCatalogPortSelector, true);
+    selected.gcConnection = BindGlobalCatalogPort(console, directory, selected.gcName);
     if (!selected.gcConnection.valid()) return Terminate(console, connections);
     connections.Append(selected.gcConnection);
   }

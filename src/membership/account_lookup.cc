@@ -29,12 +29,8 @@ std::string AccountFilter(AccountKind kind, const std::string& samName) {
          ")(sAMAccountName=" + platform::EscapeFilterValue(samName) + "))";
 }
 
-AccountObject GetUserDN(Console& console, platform::Directory& directory,
-                        platform::LdapHandle connection, const std::string& base,
-                        const std::string& samName, AccountKind kind, AccountExtras extras) {
-  console.DebugErr("Retrieving USERDN...\n");
-  console.DebugErr("Base: " + base + "\n");
-  console.DebugErr("SAMName: " + samName + "\n");
+platform::SearchRequest AccountLookupRequest(const std::string& base, const std::string& samName,
+                                             AccountKind kind, AccountExtras extras) {
   platform::SearchRequest request{
       .base = base,
       .scope = platform::SearchScope::kSubtree,
@@ -44,8 +40,17 @@ AccountObject GetUserDN(Console& console, platform::Directory& directory,
   };
   if (extras.objectSid) request.attributes.push_back("objectSid");
   if (extras.sIDHistory) request.attributes.push_back("sIDHistory");
-  std::optional<std::vector<platform::Entry>> entries =
-      CountedSearch(console, directory, connection, request);
+  return request;
+}
+
+AccountObject GetUserDN(Console& console, platform::Directory& directory,
+                        platform::LdapHandle connection, const std::string& base,
+                        const std::string& samName, AccountKind kind, AccountExtras extras) {
+  console.DebugErr("Retrieving USERDN...\n");
+  console.DebugErr("Base: " + base + "\n");
+  console.DebugErr("SAMName: " + samName + "\n");
+  std::optional<std::vector<platform::Entry>> entries = CountedSearch(
+      console, directory, connection, AccountLookupRequest(base, samName, kind, extras));
   if (!entries) return {};
   if (entries->empty()) {
     console.Err("ERROR: Couldn't find SAMName " + samName + " in " + base + "\n");

@@ -30,6 +30,10 @@ struct AccountExtras {
 // always matched literally.
 std::string AccountFilter(AccountKind kind, const std::string& samName);
 
+// The search GetUserDN makes (the same wherever it is sent).
+platform::SearchRequest AccountLookupRequest(const std::string& base, const std::string& samName,
+                                             AccountKind kind, AccountExtras extras);
+
 // Searches the subtree `base` over `connection` for exactly one object of `kind` named
 // `samName`, reading `extras` in the same search. On a failed search, no match or several
 // matches it writes why on standard error and returns an empty DN.

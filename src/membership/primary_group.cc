@@ -14,15 +14,8 @@ namespace {
 // The domain's SID in text form, or nullopt after an error line.
 std::optional<std::string> ReadDomainSid(Console& console, platform::Directory& directory,
                                          platform::LdapHandle connection, const std::string& base) {
-  const platform::SearchRequest request{
-      .base = base,
-      .scope = platform::SearchScope::kBase,
-      .filter = "(objectCategory=*)",
-      .attributes = {"objectSid"},
-      .attributesOnly = false,
-  };
   std::optional<std::vector<platform::Entry>> entries =
-      CountedSearch(console, directory, connection, request);
+      CountedSearch(console, directory, connection, DomainSidRequest(base));
   if (!entries) return std::nullopt;
   if (entries->empty()) {
     console.Err("ERROR: Couldn't find domain object " + base + "\n");
@@ -39,6 +32,16 @@ std::optional<std::string> ReadDomainSid(Console& console, platform::Directory& 
 }
 
 }  // namespace
+
+platform::SearchRequest DomainSidRequest(const std::string& base) {
+  return {
+      .base = base,
+      .scope = platform::SearchScope::kBase,
+      .filter = "(objectCategory=*)",
+      .attributes = {"objectSid"},
+      .attributesOnly = false,
+  };
+}
 
 std::string PrimaryGroupFilter(const std::string& sid) {
   return "(&(objectCategory=group)(objectSid=" + platform::EscapeFilterBytes(sid) + "))";

@@ -13,6 +13,9 @@ namespace nestwalk {
 // The filter that finds the group whose objectSid is the binary SID `sid`.
 std::string PrimaryGroupFilter(const std::string& sid);
 
+// The read of the domain object's objectSid that GetPrimaryGroupDN starts with.
+platform::SearchRequest DomainSidRequest(const std::string& base);
+
 // Reads the objectSid of the domain object `base` over `connection`, appends the RID
 // `primaryGroupID` and searches the subtree `base` for the group with that SID. Returns its DN,
 // or an empty text after one or more lines on standard error when any step fails (no domain
