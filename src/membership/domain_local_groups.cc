@@ -5,7 +5,6 @@
 #include <memory>
 #include <set>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -13,8 +12,8 @@
 #include "membership/domain_controller_binding.h"
 #include "membership/group_type.h"
 #include "membership/nested_expansion.h"
-#include "platform/deferred_console.h"
 #include "platform/filter_escape.h"
+#include "platform/work_ahead.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
 #include "text/split_text.h"
@@ -186,28 +185,24 @@ void TakeIntoRun(const DomainSearch& domain, const DomainSearchOutcome& outcome,
 }
 
 // Every domain on a thread of its own, which writes into a console of its own; the lines and
-// the results are taken in, in the order of `searches`, once all have ended.
+// the results are taken in, in the order of `searches`.
 void SearchDomainsTogether(Console& console, platform::Services& services,
                            const std::string& initialServer,
                            const std::vector<DomainSearch>& searches, ConnectionList& connections,
                            ServerMaps& maps, GroupDetailsMap& groups) {
-  // All made before the first thread starts, so that no thread sees the vectors change.
-  std::vector<std::unique_ptr<DeferredConsole>> consoles;
-  for (std::size_t i = 0; i < searches.size(); ++i) {
-    consoles.push_back(std::make_unique<DeferredConsole>(console));
+  std::vector<std::unique_ptr<WorkAhead<DomainSearchOutcome>>> running;
+  for (const DomainSearch& search : searches) {
+    running.push_back(std::make_unique<WorkAhead<DomainSearchOutcome>>(
+        console,
+        [&services, &initialServer, &search](Console& lines) {
+          return SearchDomain(lines, services, initialServer, search);
+        },
+        [&services](DomainSearchOutcome& unused) {
+          if (unused.bound.connection.valid()) services.directory.Unbind(unused.bound.connection);
+        }));
   }
-  std::vector<DomainSearchOutcome> outcomes(searches.size());
-  {
-    std::vector<std::jthread> threads;
-    for (std::size_t i = 0; i < searches.size(); ++i) {
-      threads.emplace_back([&, i] {
-        outcomes[i] = SearchDomain(consoles[i]->console(), services, initialServer, searches[i]);
-      });
-    }
-  }  // every thread joined
   for (std::size_t i = 0; i < searches.size(); ++i) {
-    consoles[i]->ReplayInto(console);
-    TakeIntoRun(searches[i], outcomes[i], connections, maps, groups);
+    TakeIntoRun(searches[i], running[i]->Take(console), connections, maps, groups);
   }
 }
 
