@@ -56,11 +56,10 @@ int RunDirectoryPhases(Console& console, platform::Services& platformServices,
     // The account's lookup and the domain SID of its primary group need only the DC's naming
     // context, so they go out while the GC is located.
     selectionAhead.emplace(SelectionAhead{
-        *readAhead, platformServices.directory,
-        [&](platform::LdapHandle dc, const CRootDSE& dse) {
+        *readAhead, platformServices.directory, [&](platform::LdapHandle dc, const CRootDSE& dse) {
           const std::string& base = dse.defaultNamingContext;
-          readAhead->Prefetch(dc, AccountLookupRequest(base, principal.samName, accountKind,
-                                                       accountExtras));
+          readAhead->Prefetch(
+              dc, AccountLookupRequest(base, principal.samName, accountKind, accountExtras));
           if (settings.resolvePrimaryGroup) readAhead->Prefetch(dc, DomainSidRequest(base));
         }});
   }

@@ -2,8 +2,8 @@
 // and on seeded random forests: standard output, the status and standard error are the same;
 // with -d, standard error is the same but for the lines that tell what was read ahead.
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -32,7 +32,8 @@ std::string WithoutReadAheadLines(std::string err) {
 }
 
 // Returns the run without -fast.
-testing::RunOutcome ExpectSameRuns(const BuildForest& build, const std::vector<std::string>& extra) {
+testing::RunOutcome ExpectSameRuns(const BuildForest& build,
+                                   const std::vector<std::string>& extra) {
   fake::FakeForest classic;
   fake::FakeForest fast;
   std::vector<std::string> args = build(classic);
@@ -69,10 +70,8 @@ std::vector<std::string> ThreeDomains(fake::FakeForest& forest, bool otherIsGc, 
 TEST(FastWalkDifferentialTest, TheForestsOfTheWholeRunTests) {
   using std::placeholders::_1;
   const BuildForest forests[] = {
-      std::bind(ThreeDomains, _1, true, 0, false),
-      std::bind(ThreeDomains, _1, false, 0, false),
-      std::bind(ThreeDomains, _1, true, 2, false),
-      std::bind(ThreeDomains, _1, true, 0, true),
+      std::bind(ThreeDomains, _1, true, 0, false), std::bind(ThreeDomains, _1, false, 0, false),
+      std::bind(ThreeDomains, _1, true, 2, false), std::bind(ThreeDomains, _1, true, 0, true),
       std::bind(ThreeDomains, _1, false, 1, true),
   };
   for (const std::vector<std::string>& extra :
@@ -89,9 +88,9 @@ TEST(FastWalkDifferentialTest, RandomForests) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     const std::vector<std::string> extra =
         seed % 5 == 0 ? std::vector<std::string>{"-d"} : std::vector<std::string>{};
-    ExpectSameRuns([seed](fake::FakeForest& forest) {
-      return testing::BuildRandomForest(forest, seed);
-    }, extra);
+    ExpectSameRuns(
+        [seed](fake::FakeForest& forest) { return testing::BuildRandomForest(forest, seed); },
+        extra);
     if (::testing::Test::HasFailure()) break;
   }
 }
@@ -101,12 +100,14 @@ TEST(FastWalkDifferentialTest, RandomForests) {
 // lines of the run without -fast, and what was bound ahead but not taken is closed once.
 TEST(FastWalkDifferentialTest, StartUpFaults) {
   const std::string dc = testing::kCorpDc1Host;
-  using Fault = std::function<void(fake::FakeForest&, std::vector<std::string>& args)>;
+  using Fault = std::function<void(fake::FakeForest&, std::vector<std::string> & args)>;
   const std::vector<std::pair<const char*, Fault>> faults = {
       {"the DC refuses the bind",
        [&](fake::FakeForest& f, auto&) { f.FailBind(dc, 389, platform::kLdapInvalidCredentials); }},
       {"its GC port refuses the bind",
-       [&](fake::FakeForest& f, auto&) { f.FailBind(dc, 3268, platform::kLdapInvalidCredentials); }},
+       [&](fake::FakeForest& f, auto&) {
+         f.FailBind(dc, 3268, platform::kLdapInvalidCredentials);
+       }},
       {"the DC's RootDSE cannot be read",
        [&](fake::FakeForest& f, auto&) { f.FailSearch(dc, 389, "", platform::kLdapServerDown); }},
       {"the GC's RootDSE cannot be read",
@@ -124,11 +125,13 @@ TEST(FastWalkDifferentialTest, StartUpFaults) {
     for (const std::vector<std::string>& extra :
          std::vector<std::vector<std::string>>{{}, {"-d"}}) {
       SCOPED_TRACE(std::string(name) + (extra.empty() ? "" : " -d"));
-      const testing::RunOutcome run = ExpectSameRuns([&fault](fake::FakeForest& forest) {
-        std::vector<std::string> args = testing::BuildRandomForest(forest, 1);
-        fault(forest, args);
-        return args;
-      }, extra);
+      const testing::RunOutcome run = ExpectSameRuns(
+          [&fault](fake::FakeForest& forest) {
+            std::vector<std::string> args = testing::BuildRandomForest(forest, 1);
+            fault(forest, args);
+            return args;
+          },
+          extra);
       EXPECT_NE(run.err.find("Terminating program."), std::string::npos);
     }
   }

@@ -23,8 +23,9 @@ class WorkAhead {
   WorkAhead(const Console& like, std::function<Result(Console&)> work,
             std::function<void(Result&)> discard)
       : lines_(like), discard_(std::move(discard)) {
-    done_ = std::async(std::launch::async,
-                       [work = std::move(work), &console = lines_.console()] { return work(console); });
+    done_ = std::async(std::launch::async, [work = std::move(work), &console = lines_.console()] {
+      return work(console);
+    });
   }
   // Waits for the work; a result nobody took is discarded.
   ~WorkAhead() {

@@ -54,8 +54,8 @@ PingResult PingServer(const std::string& host, int port, const std::string& dnsD
   char attribute[] = "Netlogon";
   char* attributes[] = {attribute, nullptr};
   LDAPMessage* rawResult = nullptr;
-  const int code = ldap_search_ext_s(ld.get(), "", LDAP_SCOPE_BASE, filter.c_str(), attributes, 0, nullptr,
-                           nullptr, &limit, 1, &rawResult);
+  const int code = ldap_search_ext_s(ld.get(), "", LDAP_SCOPE_BASE, filter.c_str(), attributes, 0,
+                                     nullptr, nullptr, &limit, 1, &rawResult);
   LdapMessagePtr result(rawResult);
   if (code != LDAP_SUCCESS) {
     // A server that refuses the question is alive; only transport failures mean unreachable.

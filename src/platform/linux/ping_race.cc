@@ -19,8 +19,8 @@ std::optional<RaceWinner> PingRace::FirstSuitable(
   std::vector<std::jthread> threads;
   for (std::size_t index = 0; index < candidates.size(); ++index) {
     threads.emplace_back([&, index] {
-      PingResult result = network_.Ping(candidates[index].host, candidates[index].port,
-                                        dnsDomain, losers.get_token());
+      PingResult result = network_.Ping(candidates[index].host, candidates[index].port, dnsDomain,
+                                        losers.get_token());
       const std::lock_guard lock(mutex);
       --running;
       if (!winner && suitable(result)) {

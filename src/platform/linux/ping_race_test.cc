@@ -20,7 +20,7 @@ enum class Reply {
   kServes,       // a DC of corp.test
   kOtherDomain,  // a DC, but of other.test
   kUnreachable,
-  kSilent,       // never answers: its ping ends only when it is stopped, as unreachable
+  kSilent,  // never answers: its ping ends only when it is stopped, as unreachable
 };
 
 // Safe to ping from several threads. A silent server holds its ping until the race stops it,
@@ -34,8 +34,7 @@ class RacedNetwork : public DiscoveryNetwork {
     return name == kSrvName ? SrvAnswer{records_} : SrvAnswer{};
   }
 
-  PingResult Ping(const std::string& host, int, const std::string&,
-                  std::stop_token stop) override {
+  PingResult Ping(const std::string& host, int, const std::string&, std::stop_token stop) override {
     std::unique_lock lock(mutex_);
     pinged_.push_back(host);
     const Reply reply = replies_.at(host);

@@ -76,7 +76,8 @@ int SocketFd::Release() {
 
 void ShutdownOnStop::Shut::operator()() const { shutdown(fd, SHUT_RDWR); }
 
-ShutdownOnStop::ShutdownOnStop(std::stop_token stop, int fd) : callback_(std::move(stop), Shut{fd}) {}
+ShutdownOnStop::ShutdownOnStop(std::stop_token stop, int fd)
+    : callback_(std::move(stop), Shut{fd}) {}
 
 SocketFd ConnectTcp(const std::string& host, int port, std::chrono::milliseconds timeout,
                     std::stop_token stop) {
@@ -85,7 +86,8 @@ SocketFd ConnectTcp(const std::string& host, int port, std::chrono::milliseconds
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
-  if (host.empty() || getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+  if (host.empty() ||
+      getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
     return {};
   }
   const std::unique_ptr<addrinfo, AddrInfoFree> addresses(found);
