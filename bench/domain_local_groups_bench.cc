@@ -3,18 +3,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <string>
 
-#include "ldap/connection_list.h"
-#include "ldap/server_maps.h"
-#include "ldap/server_selection.h"
 #include "membership/domain_local_groups.h"
+#include "membership/forest_session.h"
 #include "membership/group_details.h"
 #include "membership/membership_fixture.h"
 #include "membership/nested_expansion.h"
 #include "platform/fake/fake_forest.h"
-#include "text/case_folding.h"
 
 namespace nestwalk {
 namespace {
@@ -56,39 +54,30 @@ void BuildForest(fake::FakeForest& forest, int globals, int locals) {
 void RunSearch(benchmark::State& state, int globals, int locals) {
   fake::FakeForest forest;
   BuildForest(forest, globals, locals);
-  platform::Services services = forest.services();
   std::ostringstream out;
   std::ostringstream err;
   Console console(out, err, false, false);
-  SelectedServers servers;
-  servers.dcConnection = testing::BindTo(forest, kHost, 389);
-  servers.gcConnection = testing::BindTo(forest, kHost, 3268);
-  servers.gcName = kHost;
-  servers.dcRootDse.rootDomainNamingContext = kRoot;
 
   for (auto _ : state) {
     state.PauseTiming();
-    ConnectionList connections(console, forest);
-    connections.Append(servers.dcConnection);
-    connections.Append(servers.gcConnection);
-    ServerMaps maps;
-    maps.dcList[LowerCaseText(kRoot)] = {kHost, "hub", servers.dcConnection};
-    maps.gcList[LowerCaseText(kRoot)] = {kHost, "hub", servers.gcConnection};
+    // A session of its own each round: a session keeps what it read.
+    std::optional<ForestSession> session;
+    session.emplace(console, forest, WalkPace::kOneReadAtATime, ReadNeeds{}, "");
+    if (!session->Connect("CORP")) state.SkipWithError("no servers");
+    const SelectedServers& servers = session->servers();
     GroupDetailsMap groups;
     ReadDirectMemberships(console, forest, servers.dcConnection, servers.gcConnection, kAlice,
                           groups);
-    NestedExpansion(console, services, connections, maps, servers.gcConnection, "").Run(groups);
+    NestedExpansion(*session).Run(groups);
     state.ResumeTiming();
 
-    AddDomainLocalGroups(console, services, connections, maps, servers, "", kAlice, groups);
+    AddDomainLocalGroups(*session, kAlice, groups);
     if (groups.size() != static_cast<std::size_t>(globals + locals)) {
       state.SkipWithError("groups missed");
     }
     benchmark::DoNotOptimize(groups);
     state.PauseTiming();
-    // The run's own connections stay open for the next round.
-    connections.Remove(servers.dcConnection);
-    connections.Remove(servers.gcConnection);
+    session.reset();
     state.ResumeTiming();
   }
 }

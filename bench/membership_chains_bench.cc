@@ -32,7 +32,7 @@ void BuildGroups(GroupDetailsMap& groups, int count) {
     for (int parent : {2 * i + 1, 2 * i + 2, (i + 3) % count}) {
       if (parent < count) groups.AddGroupOf(dn, GroupDn(parent));
     }
-    groups.StoreDetails(LowerCaseText(dn), "G", i % 3 == 0 ? "-2147483644" : "-2147483646");
+    groups.StoreDetails(LowerCaseText(dn), {"G", i % 3 == 0 ? "-2147483644" : "-2147483646", ""});
   }
 }
 

@@ -3,16 +3,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <string>
 
-#include "ldap/connection_list.h"
-#include "ldap/server_maps.h"
+#include "membership/forest_session.h"
 #include "membership/group_details.h"
 #include "membership/membership_fixture.h"
 #include "membership/nested_expansion.h"
 #include "platform/fake/fake_forest.h"
-#include "text/case_folding.h"
 
 namespace nestwalk {
 namespace {
@@ -45,25 +44,27 @@ void BM_NestedExpansion(benchmark::State& state) {
   const int groups = static_cast<int>(state.range(0));
   fake::FakeForest forest;
   BuildForest(forest, groups);
-  platform::Services services = forest.services();
   std::ostringstream out;
   std::ostringstream err;
   Console console(out, err, false, false);
-  ConnectionList connections(console, forest);
-  const platform::LdapHandle dc = testing::BindTo(forest, kHost, 389);
-  const platform::LdapHandle gc = testing::BindTo(forest, kHost, 3268);
-  connections.Append(dc);
-  connections.Append(gc);
-  ServerMaps maps;
-  maps.dcList[LowerCaseText(kDomain)] = {kHost, "hub", dc};
-  maps.gcList[LowerCaseText(kDomain)] = {kHost, "hub", gc};
 
   for (auto _ : state) {
+    state.PauseTiming();
+    // A session of its own each round: a session keeps what it read.
+    std::optional<ForestSession> session;
+    session.emplace(console, forest, WalkPace::kOneReadAtATime, ReadNeeds{}, "");
+    if (!session->Connect("CORP")) state.SkipWithError("no servers");
+    const SelectedServers& servers = session->servers();
+    state.ResumeTiming();
     GroupDetailsMap found;
-    ReadDirectMemberships(console, forest, dc, gc, kAlice, found);
-    NestedExpansion(console, services, connections, maps, gc, "").Run(found);
+    ReadDirectMemberships(console, forest, servers.dcConnection, servers.gcConnection, kAlice,
+                          found);
+    NestedExpansion(*session).Run(found);
     if (found.size() != static_cast<std::size_t>(groups)) state.SkipWithError("groups missed");
     benchmark::DoNotOptimize(found);
+    state.PauseTiming();
+    session.reset();
+    state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * groups);
 }

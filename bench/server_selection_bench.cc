@@ -7,6 +7,7 @@
 
 #include "ldap/connection_list.h"
 #include "ldap/server_selection.h"
+#include "membership/plain_walk.h"
 #include "platform/fake/fake_forest.h"
 
 namespace nestwalk {
@@ -27,14 +28,14 @@ void BM_SelectServers(benchmark::State& state) {
   const bool debug = state.range(0) != 0;
   fake::FakeForest forest;
   BuildForest(forest);
-  platform::Services services = forest.services();
+  PlainWalk strategy(forest.services(), "");
   for (auto _ : state) {
     std::ostringstream out;
     std::ostringstream err;
     Console console(out, err, false, debug);
     ConnectionList connections(console, forest);
     ServerMaps maps;
-    benchmark::DoNotOptimize(SelectServers(console, services, connections, maps, "CHILD", ""));
+    benchmark::DoNotOptimize(SelectServers(console, strategy, connections, maps, "CHILD", ""));
     connections.UnbindAllConnections();
   }
 }

@@ -4,9 +4,9 @@
 
 #include <string>
 
-namespace nestwalk {
+#include "membership/principal_kind.h"
 
-enum class PrincipalKind { kUser, kComputer, kGroup };
+namespace nestwalk {
 
 struct RunSettings {
   bool quiet = false;  // no banner, no report heading; nothing else is silenced

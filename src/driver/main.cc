@@ -8,6 +8,5 @@
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
   nestwalk::platform::LinuxPlatform platform;
-  nestwalk::platform::Services services = platform.services();
-  return nestwalk::ExitCodeForStatus(nestwalk::RunProgram(args, std::cout, std::cerr, services));
+  return nestwalk::ExitCodeForStatus(nestwalk::RunProgram(args, std::cout, std::cerr, platform));
 }

@@ -23,7 +23,7 @@ constexpr std::string_view kBanner =
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               platform::Services& services) {
+               platform::Platform& platform) {
   CCmdLine commandLine(args, /*caseSensitive=*/false);
   RunSettings settings;
   // quiet and debug are fixed before the first line is written.
@@ -42,14 +42,14 @@ int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ost
   std::ostream discarded(nullptr);
   Console principalConsole(settings.json ? discarded : out, err, settings.quiet, settings.debug);
   std::variant<SecurityPrincipal, PrincipalFailure> resolved =
-      ResolvePrincipal(principalConsole, services.host, settings);
+      ResolvePrincipal(principalConsole, platform.host(), settings);
   if (const auto* failure = std::get_if<PrincipalFailure>(&resolved)) return failure->status;
 
   ReadServerSwitch(commandLine, settings);
   // With -json standard output carries the document alone; the trace lines that would go there
   // join the others on standard error.
   Console runConsole(out, err, settings.quiet, settings.debug, settings.json);
-  return RunDirectoryPhases(runConsole, services, settings, std::get<SecurityPrincipal>(resolved));
+  return RunDirectoryPhases(runConsole, platform, settings, std::get<SecurityPrincipal>(resolved));
 }
 
 int ExitCodeForStatus(int status) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/platform.h"
 
 namespace nestwalk {
 
@@ -14,7 +14,7 @@ namespace nestwalk {
 // `out` (standard output) and `err` (standard error). Returns the run's status: 0 after the
 // report, 1 after the usage text, -1 on a handled failure, or the failing platform call's status.
 int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               platform::Services& services);
+               platform::Platform& platform);
 
 // The process exit code for a run status: its low eight bits, except that a failure never
 // exits 0 (a non-zero status whose low eight bits are 0 exits 255). -1 exits as 255.

@@ -6,13 +6,13 @@
 #include "cmdline/run_settings.h"
 #include "driver/security_principal.h"
 #include "platform/console.h"
-#include "platform/services.h"
+#include "platform/platform.h"
 
 namespace nestwalk {
 
 // Runs the phases in order and returns the run's status (0 after the report, -1 when a phase
 // ends the run). Every connection it opens is closed before it returns.
-int RunDirectoryPhases(Console& console, platform::Services& services, const RunSettings& settings,
+int RunDirectoryPhases(Console& console, platform::Platform& platform, const RunSettings& settings,
                        const SecurityPrincipal& principal);
 
 }  // namespace nestwalk

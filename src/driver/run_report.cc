@@ -14,18 +14,6 @@ namespace nestwalk {
 
 namespace {
 
-std::string KindName(PrincipalKind kind) {
-  switch (kind) {
-    case PrincipalKind::kComputer:
-      return "computer";
-    case PrincipalKind::kGroup:
-      return "group";
-    case PrincipalKind::kUser:
-      break;
-  }
-  return "user";
-}
-
 // The estimate of a user or computer; a group has no token.
 std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
                                      const AccountObject& account, const MembershipGraph& graph) {
@@ -36,9 +24,10 @@ std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
 void WriteJsonReport(Console& console, const SecurityPrincipal& principal,
                      const AccountObject& account, const GroupDetailsMap& groups) {
   const MembershipGraph graph(groups, account.dn);
-  console.Document(JsonReport(
-      {KindName(principal.kind), principal.qualifiedName, account.dn, account.objectSid}, groups,
-      graph, MembershipChains(graph), TokenOf(principal, account, graph)));
+  console.Document(JsonReport({std::string(NamesOf(principal.kind).reportKind),
+                               principal.qualifiedName, account.dn, account.objectSid},
+                              groups, graph, MembershipChains(graph),
+                              TokenOf(principal, account, graph)));
 }
 
 void WriteTextReport(Console& console, const RunSettings& settings,

@@ -83,18 +83,6 @@ std::variant<SecurityPrincipal, PrincipalFailure> NamedAccount(Console& console,
   return principal;
 }
 
-std::string_view KindTag(PrincipalKind kind) {
-  switch (kind) {
-    case PrincipalKind::kComputer:
-      return "[COMPUTER] ";
-    case PrincipalKind::kGroup:
-      return "[GROUP] ";
-    case PrincipalKind::kUser:
-      break;
-  }
-  return "[USER] ";
-}
-
 }  // namespace
 
 std::variant<SecurityPrincipal, PrincipalFailure> ResolvePrincipal(Console& console,
@@ -113,7 +101,7 @@ std::variant<SecurityPrincipal, PrincipalFailure> ResolvePrincipal(Console& cons
   if (principal == nullptr) return resolved;
 
   std::string line("Security Principal: ");
-  line.append(KindTag(principal->kind)).append(principal->qualifiedName).append("\n");
+  line.append(NamesOf(principal->kind).tag).append(principal->qualifiedName).append("\n");
   console.Out(line);
   console.DebugErr("Domain: " + principal->domain + "\nUserName: " + principal->samName + "\n");
   return resolved;

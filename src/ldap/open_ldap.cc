@@ -184,4 +184,10 @@ platform::LdapHandle OpenWithCallerCredentials(Console& console, platform::Direc
   return OpenLDAP(console, directory, request);
 }
 
+platform::LdapHandle OpenGlobalCatalogPort(Console& console, platform::Directory& directory,
+                                           const std::string& server) {
+  return OpenWithCallerCredentials(console, directory, server, kGlobalCatalogPortSelector,
+                                   /*referrals=*/true);
+}
+
 }  // namespace nestwalk

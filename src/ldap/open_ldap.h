@@ -44,6 +44,10 @@ platform::LdapHandle OpenWithCallerCredentials(Console& console, platform::Direc
                                                const std::string& server, int portSelector,
                                                bool referrals);
 
+// The GC port of `server` in that profile, referrals left to the library; returns as OpenLDAP.
+platform::LdapHandle OpenGlobalCatalogPort(Console& console, platform::Directory& directory,
+                                           const std::string& server);
+
 // Cuts ":port" off `server` and returns the port (at most six digits read), 0 when none.
 int SplitHostPort(std::string& server);
 

@@ -27,7 +27,8 @@ std::string SlotKey(platform::LdapHandle connection, const platform::SearchReque
 
 }  // namespace
 
-ReadAheadDirectory::ReadAheadDirectory(platform::Directory& directory) : directory_(directory) {}
+ReadAheadDirectory::ReadAheadDirectory(platform::Directory& directory)
+    : DirectoryWrapper(directory) {}
 
 void ReadAheadDirectory::SetObserver(ReadAheadObserver* observer) { observer_ = observer; }
 
@@ -37,39 +38,39 @@ void ReadAheadDirectory::Prefetch(platform::LdapHandle connection,
   std::string key = SlotKey(connection, request);
   byKey_[key].push_back(ticket);
   slots_.emplace(ticket, Slot{connection, request, std::move(key), 0, std::nullopt});
-  lines_[connection.id()].queued.push_back(ticket);
+  sendQueues_[connection.id()].queued.push_back(ticket);
   SendQueued(connection);
 }
 
 void ReadAheadDirectory::SendQueued(platform::LdapHandle connection) {
-  Line& line = lines_[connection.id()];
-  while (line.inFlight < kReadWindow && !line.queued.empty()) {
-    const int ticket = line.queued.front();
-    line.queued.pop_front();
+  SendQueue& queue = sendQueues_[connection.id()];
+  while (queue.inFlight < kReadWindow && !queue.queued.empty()) {
+    const int ticket = queue.queued.front();
+    queue.queued.pop_front();
     Send(ticket);
   }
 }
 
 void ReadAheadDirectory::Send(int ticket) {
   Slot& slot = slots_.at(ticket);
-  slot.sentId = directory_.SendSearch(slot.connection, slot.request);
+  slot.sentId = target().SendSearch(slot.connection, slot.request);
   bySentId_[slot.sentId] = ticket;
-  Line& line = lines_[slot.connection.id()];
-  ++line.inFlight;
+  SendQueue& queue = sendQueues_[slot.connection.id()];
+  ++queue.inFlight;
   ++statistics_.sent;
-  statistics_.mostInFlight = std::max(statistics_.mostInFlight, line.inFlight);
+  statistics_.mostInFlight = std::max(statistics_.mostInFlight, queue.inFlight);
 }
 
 void ReadAheadDirectory::CollectAnswers(std::chrono::milliseconds maxWait) {
   std::vector<int> arrived;
-  for (platform::SearchAnswer& answer : directory_.AwaitAnswers(maxWait)) {
+  for (platform::SearchAnswer& answer : target().AwaitAnswers(maxWait)) {
     auto sent = bySentId_.find(answer.id);
     if (sent == bySentId_.end()) continue;  // its connection was closed meanwhile
     const int ticket = sent->second;
     bySentId_.erase(sent);
     Slot& slot = slots_.at(ticket);
     slot.result = std::move(answer.result);
-    --lines_[slot.connection.id()].inFlight;
+    --sendQueues_[slot.connection.id()].inFlight;
     arrived.push_back(ticket);
   }
   for (int ticket : arrived) {
@@ -87,7 +88,7 @@ platform::SearchResult ReadAheadDirectory::Search(platform::LdapHandle connectio
   auto unused = byKey_.find(SlotKey(connection, request));
   if (unused != byKey_.end()) return TakeAnswer(unused->second.front());
 
-  platform::SearchResult result = directory_.Search(connection, request);
+  platform::SearchResult result = DirectoryWrapper::Search(connection, request);
   if (observer_ != nullptr) observer_->OnAnswer(connection, request, result);
   return result;
 }
@@ -95,7 +96,7 @@ platform::SearchResult ReadAheadDirectory::Search(platform::LdapHandle connectio
 platform::SearchResult ReadAheadDirectory::TakeAnswer(int ticket) {
   Slot& slot = slots_.at(ticket);
   if (slot.sentId == 0) {
-    std::deque<int>& queued = lines_[slot.connection.id()].queued;
+    std::deque<int>& queued = sendQueues_[slot.connection.id()].queued;
     queued.erase(std::ranges::find(queued, ticket));
     queued.push_front(ticket);
     SendQueued(slot.connection);
@@ -122,51 +123,8 @@ void ReadAheadDirectory::Unbind(platform::LdapHandle connection) {
     if (slot.connection == connection) dropped.push_back(ticket);
   }
   for (int ticket : dropped) Forget(ticket);
-  lines_.erase(connection.id());
-  directory_.Unbind(connection);
-}
-
-platform::OpenResult ReadAheadDirectory::Open(const std::optional<std::string>& host, int port,
-                                              bool ssl) {
-  return directory_.Open(host, port, ssl);
-}
-
-int ReadAheadDirectory::SetOption(platform::LdapHandle connection, platform::LdapOption option,
-                                  int value) {
-  return directory_.SetOption(connection, option, value);
-}
-
-int ReadAheadDirectory::SimpleBind(platform::LdapHandle connection,
-                                   const std::optional<std::string>& dn,
-                                   const std::optional<std::string>& password) {
-  return directory_.SimpleBind(connection, dn, password);
-}
-
-int ReadAheadDirectory::NegotiateBind(
-    platform::LdapHandle connection,
-    const std::optional<platform::ExplicitCredentials>& credentials) {
-  return directory_.NegotiateBind(connection, credentials);
-}
-
-int ReadAheadDirectory::SendSearch(platform::LdapHandle connection,
-                                   const platform::SearchRequest& request) {
-  return directory_.SendSearch(connection, request);
-}
-
-std::vector<platform::SearchAnswer> ReadAheadDirectory::AwaitAnswers(
-    std::chrono::milliseconds maxWait) {
-  return directory_.AwaitAnswers(maxWait);
-}
-
-std::unique_ptr<platform::PagedSearch> ReadAheadDirectory::StartPagedSearch(
-    platform::LdapHandle connection, const platform::SearchRequest& request, int pageSize) {
-  return directory_.StartPagedSearch(connection, request, pageSize);
-}
-
-std::string ReadAheadDirectory::ErrorText(int code) { return directory_.ErrorText(code); }
-
-std::optional<std::string> ReadAheadDirectory::ServerErrorText(platform::LdapHandle connection) {
-  return directory_.ServerErrorText(connection);
+  sendQueues_.erase(connection.id());
+  DirectoryWrapper::Unbind(connection);
 }
 
 }  // namespace nestwalk

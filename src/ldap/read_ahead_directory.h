@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/directory.h"
+#include "platform/directory_wrapper.h"
 
 namespace nestwalk {
 
@@ -41,8 +42,10 @@ struct ReadAheadStatistics {
 };
 
 // Not thread-safe: Prefetch, Search, CollectAnswers and Unbind come from one thread; other
-// threads may call the wrapped directory itself on connections of their own.
-class ReadAheadDirectory : public platform::Directory {
+// threads may call the wrapped directory itself on connections of their own. SendSearch and
+// AwaitAnswers go straight through, and AwaitAnswers would take the answers of searches sent
+// ahead too, so a caller uses either those two or Prefetch.
+class ReadAheadDirectory : public platform::DirectoryWrapper {
  public:
   // `directory` is not owned and must outlive this object.
   explicit ReadAheadDirectory(platform::Directory& directory);
@@ -64,22 +67,6 @@ class ReadAheadDirectory : public platform::Directory {
   // Drops what was sent or queued ahead on the connection, then closes it.
   void Unbind(platform::LdapHandle connection) override;
 
-  platform::OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;
-  int SetOption(platform::LdapHandle connection, platform::LdapOption option, int value) override;
-  int SimpleBind(platform::LdapHandle connection, const std::optional<std::string>& dn,
-                 const std::optional<std::string>& password) override;
-  int NegotiateBind(platform::LdapHandle connection,
-                    const std::optional<platform::ExplicitCredentials>& credentials) override;
-  // Straight through: AwaitAnswers would take the answers of searches sent ahead too, so a caller
-  // uses either these two or Prefetch.
-  int SendSearch(platform::LdapHandle connection, const platform::SearchRequest& request) override;
-  std::vector<platform::SearchAnswer> AwaitAnswers(std::chrono::milliseconds maxWait) override;
-  std::unique_ptr<platform::PagedSearch> StartPagedSearch(platform::LdapHandle connection,
-                                                          const platform::SearchRequest& request,
-                                                          int pageSize) override;
-  std::string ErrorText(int code) override;
-  std::optional<std::string> ServerErrorText(platform::LdapHandle connection) override;
-
  private:
   // One search asked ahead: queued, in flight, or answered and not yet used.
   struct Slot {
@@ -89,7 +76,8 @@ class ReadAheadDirectory : public platform::Directory {
     int sentId = 0;  // 0 while queued
     std::optional<platform::SearchResult> result;
   };
-  struct Line {
+  // What one connection has in flight and what waits to be sent on it.
+  struct SendQueue {
     int inFlight = 0;
     std::deque<int> queued;  // slot tickets, the next to send first
   };
@@ -100,13 +88,12 @@ class ReadAheadDirectory : public platform::Directory {
   platform::SearchResult TakeAnswer(int ticket);
   void Forget(int ticket);
 
-  platform::Directory& directory_;
   ReadAheadObserver* observer_ = nullptr;
   int lastTicket_ = 0;
-  std::map<int, Slot> slots_;                     // by ticket
-  std::map<std::string, std::deque<int>> byKey_;  // unused tickets of one connection and request
-  std::map<int, int> bySentId_;                   // ticket of each search in flight
-  std::map<std::uint64_t, Line> lines_;           // by connection id
+  std::map<int, Slot> slots_;                      // by ticket
+  std::map<std::string, std::deque<int>> byKey_;   // unused tickets of one connection and request
+  std::map<int, int> bySentId_;                    // ticket of each search in flight
+  std::map<std::uint64_t, SendQueue> sendQueues_;  // by connection id
   ReadAheadStatistics statistics_;
 };
 

@@ -20,8 +20,8 @@ using DcListMap = std::map<std::string, ldapsrvdata>;
 using GcListMap = std::map<std::string, ldapsrvdata>;
 
 struct ServerMaps {
-  DcListMap dcList;
-  GcListMap gcList;
+  DcListMap dcByDomain;
+  GcListMap gcByDomain;
 };
 
 }  // namespace nestwalk

@@ -5,7 +5,6 @@
 #include "ldap/open_ldap.h"
 #include "locate/dc_locator.h"
 #include "platform/locator.h"
-#include "platform/work_ahead.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
 
@@ -24,10 +23,9 @@ void WriteRootDseSummary(Console& console, const CRootDSE& dse) {
   console.Err("HostName: " + dse.dnsHostName + "\n");
 }
 
-std::nullopt_t Terminate(Console& console, ConnectionList& connections) {
+void Terminate(Console& console, ConnectionList& connections) {
   console.Err("Terminating program.\n");
   connections.UnbindAllConnections();
-  return std::nullopt;
 }
 
 // `role` is "DC" or "GC". On failure the reader has closed `connection` already, so it leaves
@@ -40,52 +38,29 @@ std::optional<CRootDSE> ReadRootDse(Console& console, platform::Directory& direc
   if (!dse.valid) {
     connections.Remove(connection);
     console.Err("ERROR: Couldn't gather " + role + " RootDSE Info...\n");
-    return Terminate(console, connections);
+    Terminate(console, connections);
+    return std::nullopt;
   }
   WriteRootDseSummary(console, dse);
   return dse;
 }
 
-platform::LdapHandle BindGlobalCatalogPort(Console& console, platform::Directory& directory,
-                                           const std::string& host) {
-  return OpenWithCallerCredentials(console, directory, host, kGlobalCatalogPortSelector, true);
-}
-
-}  // namespace
-
-std::optional<SelectedServers> SelectServers(Console& console, platform::Services& services,
-                                             ConnectionList& connections, ServerMaps& maps,
-                                             const std::string& domain,
-                                             const std::string& initialServer,
-                                             const SelectionAhead* ahead) {
-  platform::Directory& directory = services.directory;
-  console.DebugErr("Initial Server specified [" + initialServer + "]\n");
-  console.DebugErr("Retrieve workstation site\n");
-  // Only its trace lines matter; nothing later depends on the site.
-  LookupSiteName(console, services.locator, std::string());
-
-  const LocatedServer dc =
-      LocateDomainController(console, services.locator, initialServer, domain, false);
-  if (dc.name.empty()) return std::nullopt;
+// The DC of the principal's domain, bound, with its RootDSE read and its entry in the DC map;
+// nullopt when the run ends here.
+std::optional<SelectedServers> SelectDomainController(Console& console,
+                                                      ConnectionStrategy& strategy,
+                                                      ConnectionList& connections, ServerMaps& maps,
+                                                      const LocatedServer& dc) {
   SelectedServers selected;
   selected.dcName = platform::HostOfServerName(dc.name);
   selected.dcSite = dc.site;
   console.DebugErr("For LDAP DC: " + selected.dcName + "\n");
-  if (dc.isGlobalCatalog) console.DebugErr("LDAP DC is also a GC\n");
-  std::optional<WorkAhead<platform::LdapHandle>> gcPortAhead;
-  if (ahead != nullptr && dc.isGlobalCatalog) {
-    console.DebugErr("Binding the GC port of " + selected.dcName + " ahead\n");
-    platform::Directory& threadDirectory = ahead->threadDirectory;
-    gcPortAhead.emplace(
-        console,
-        [&threadDirectory, host = selected.dcName](Console& lines) {
-          return BindGlobalCatalogPort(lines, threadDirectory, host);
-        },
-        [&threadDirectory](platform::LdapHandle& unused) {
-          if (unused.valid()) threadDirectory.Unbind(unused);
-        });
+  if (dc.isGlobalCatalog) {
+    console.DebugErr("LDAP DC is also a GC\n");
+    strategy.ForeseeGlobalCatalogPort(console, selected.dcName);
   }
 
+  platform::Directory& directory = strategy.services().directory;
   selected.dcConnection =
       OpenWithCallerCredentials(console, directory, selected.dcName, kDefaultPortSelector, false);
   if (!selected.dcConnection.valid()) {
@@ -98,50 +73,99 @@ std::optional<SelectedServers> SelectServers(Console& console, platform::Service
       ReadRootDse(console, directory, connections, selected.dcConnection, "DC");
   if (!dcRootDse) return std::nullopt;
   selected.dcRootDse = std::move(*dcRootDse);
-  const std::string dcDomainKey = LowerCaseText(selected.dcRootDse.defaultNamingContext);
-  maps.dcList[dcDomainKey] = ldapsrvdata{selected.dcName, selected.dcSite, selected.dcConnection};
-  if (ahead != nullptr && ahead->dcReady) ahead->dcReady(selected.dcConnection, selected.dcRootDse);
+  maps.dcByDomain[LowerCaseText(selected.dcRootDse.defaultNamingContext)] =
+      ldapsrvdata{selected.dcName, selected.dcSite, selected.dcConnection};
+  return selected;
+}
 
-  platform::LdapHandle dcGlobalCatalogPort;
-  if (dc.isGlobalCatalog) {
-    console.DebugErr("Do GC port bind to same DC.\n");
-    dcGlobalCatalogPort = gcPortAhead ? gcPortAhead->Take(console)
-                                      : BindGlobalCatalogPort(console, directory, selected.dcName);
-    if (!dcGlobalCatalogPort.valid()) return Terminate(console, connections);
-    connections.Append(dcGlobalCatalogPort);
-    if (ahead != nullptr) ahead->readAhead.Prefetch(dcGlobalCatalogPort, RootDseRequest());
-    maps.gcList[dcDomainKey] = ldapsrvdata{selected.dcName, selected.dcSite, dcGlobalCatalogPort};
+// The GC port of the DC, which is a GC, bound and entered in the GC map; invalid when the run
+// ends here.
+platform::LdapHandle BindDomainControllerGcPort(Console& console, ConnectionStrategy& strategy,
+                                                ConnectionList& connections, ServerMaps& maps,
+                                                const SelectedServers& selected) {
+  console.DebugErr("Do GC port bind to same DC.\n");
+  const platform::LdapHandle port = strategy.BindGlobalCatalogPort(console, selected.dcName);
+  if (!port.valid()) {
+    Terminate(console, connections);
+    return port;
   }
+  connections.Append(port);
+  strategy.ForeseeSearch(port, RootDseRequest());
+  maps.gcByDomain[LowerCaseText(selected.dcRootDse.defaultNamingContext)] =
+      ldapsrvdata{selected.dcName, selected.dcSite, port};
+  return port;
+}
 
+// The forest's GC, bound (or the DC's GC port when the locator names the DC), with its RootDSE
+// read and its entries in the maps; false when the run ends here.
+bool SelectGlobalCatalog(Console& console, ConnectionStrategy& strategy,
+                         ConnectionList& connections, ServerMaps& maps,
+                         const std::string& initialServer, platform::LdapHandle dcGcPort,
+                         SelectedServers& selected) {
   const std::string forest = DnToDomainName(selected.dcRootDse.rootDomainNamingContext);
   console.DebugErr("Locating GC for forest: " + forest + "\n");
   const LocatedServer gc =
-      LocateDomainController(console, services.locator, initialServer, forest, true);
+      LocateDomainController(console, strategy.services().locator, initialServer, forest, true);
   // The run ends here; the connection list closes what is open when it goes.
-  if (gc.name.empty()) return std::nullopt;
+  if (gc.name.empty()) return false;
   selected.gcName = platform::HostOfServerName(gc.name);
   selected.gcSite = gc.site;
   console.DebugErr("For LDAP GC: " + selected.gcName + "\n");
 
-  if (selected.gcName == selected.dcName && dcGlobalCatalogPort.valid()) {
-    selected.gcConnection = dcGlobalCatalogPort;
+  if (selected.gcName == selected.dcName && dcGcPort.valid()) {
+    selected.gcConnection = dcGcPort;
   } else {
-    selected.gcConnection = BindGlobalCatalogPort(console, directory, selected.gcName);
-    if (!selected.gcConnection.valid()) return Terminate(console, connections);
+    selected.gcConnection = strategy.BindGlobalCatalogPort(console, selected.gcName);
+    if (!selected.gcConnection.valid()) {
+      Terminate(console, connections);
+      return false;
+    }
     connections.Append(selected.gcConnection);
   }
 
   std::optional<CRootDSE> gcRootDse =
-      ReadRootDse(console, directory, connections, selected.gcConnection, "GC");
-  if (!gcRootDse) return std::nullopt;
+      ReadRootDse(console, strategy.services().directory, connections, selected.gcConnection, "GC");
+  if (!gcRootDse) return false;
   selected.gcRootDse = std::move(*gcRootDse);
 
   const std::string gcDomainKey = LowerCaseText(selected.gcRootDse.defaultNamingContext);
   const ldapsrvdata gcServer{selected.gcName, selected.gcSite, selected.gcConnection};
   if (selected.dcRootDse.defaultNamingContext == selected.gcRootDse.defaultNamingContext) {
-    maps.dcList[gcDomainKey] = gcServer;
+    maps.dcByDomain[gcDomainKey] = gcServer;
   }
-  maps.gcList[gcDomainKey] = gcServer;
+  maps.gcByDomain[gcDomainKey] = gcServer;
+  return true;
+}
+
+}  // namespace
+
+std::optional<SelectedServers> SelectServers(Console& console, ConnectionStrategy& strategy,
+                                             ConnectionList& connections, ServerMaps& maps,
+                                             const std::string& domain,
+                                             const std::string& initialServer,
+                                             const DcReady& dcReady) {
+  console.DebugErr("Initial Server specified [" + initialServer + "]\n");
+  console.DebugErr("Retrieve workstation site\n");
+  platform::Locator& locator = strategy.services().locator;
+  // Only its trace lines matter; nothing later depends on the site.
+  LookupSiteName(console, locator, std::string());
+
+  const LocatedServer dc = LocateDomainController(console, locator, initialServer, domain, false);
+  if (dc.name.empty()) return std::nullopt;
+  std::optional<SelectedServers> selected =
+      SelectDomainController(console, strategy, connections, maps, dc);
+  if (!selected) return std::nullopt;
+  if (dcReady) dcReady(selected->dcConnection, selected->dcRootDse);
+
+  platform::LdapHandle dcGcPort;
+  if (dc.isGlobalCatalog) {
+    dcGcPort = BindDomainControllerGcPort(console, strategy, connections, maps, *selected);
+    if (!dcGcPort.valid()) return std::nullopt;
+  }
+  if (!SelectGlobalCatalog(console, strategy, connections, maps, initialServer, dcGcPort,
+                           *selected)) {
+    return std::nullopt;
+  }
   return selected;
 }
 

@@ -8,11 +8,10 @@
 #include <string>
 
 #include "ldap/connection_list.h"
-#include "ldap/read_ahead_directory.h"
+#include "ldap/connection_strategy.h"
 #include "ldap/root_dse.h"
 #include "ldap/server_maps.h"
 #include "platform/console.h"
-#include "platform/services.h"
 
 namespace nestwalk {
 
@@ -27,29 +26,21 @@ struct SelectedServers {
   std::string gcSite;
 };
 
-// Work that -fast does ahead in this phase: the GC port of a DC that is also a GC is bound on
-// a thread of its own (through `threadDirectory`, which takes calls from several threads) while
-// the DC is bound and its RootDSE read, and once taken the GC's RootDSE is sent ahead over it
-// through `readAhead` while the GC is located. Both must outlive the call.
-struct SelectionAhead {
-  ReadAheadDirectory& readAhead;
-  platform::Directory& threadDirectory;
-  // Called once the DC's RootDSE has been read, to send the later phases' first reads ahead
-  // over the DC's connection while the GC is located; may be empty.
-  std::function<void(platform::LdapHandle dcConnection, const CRootDSE& dcRootDse)> dcReady;
-};
+// Called once the DC's RootDSE has been read, to foresee the later phases' first reads over the
+// DC's connection while the GC is located.
+using DcReady = std::function<void(platform::LdapHandle dcConnection, const CRootDSE& dcRootDse)>;
 
-// Runs the phase. Every handle it opens goes into `connections`. On failure it writes the
-// phase's lines and returns nullopt (the run ends with -1): after a failed bind or RootDSE read
-// every handle it opened is closed; when no GC is located, the open ones are left in
-// `connections`, which closes them without a word when it goes. With `ahead` (-fast) the lines
-// and the outcome are the same; a GC port bound ahead that the phase does not take is closed
-// without a word.
-std::optional<SelectedServers> SelectServers(Console& console, platform::Services& services,
+// Runs the phase, binding and searching through `strategy`. Every handle it opens goes into
+// `connections`. On failure it writes the phase's lines and returns nullopt (the run ends with
+// -1): after a failed bind or RootDSE read every handle it opened is closed; when no GC is
+// located, the open ones are left in `connections`, which closes them without a word when it
+// goes. The DC's GC port is foreseen as soon as the DC is known to be a GC, and the GC's RootDSE
+// as soon as that port is bound.
+std::optional<SelectedServers> SelectServers(Console& console, ConnectionStrategy& strategy,
                                              ConnectionList& connections, ServerMaps& maps,
                                              const std::string& domain,
                                              const std::string& initialServer,
-                                             const SelectionAhead* ahead = nullptr);
+                                             const DcReady& dcReady = {});
 
 }  // namespace nestwalk
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "membership/plain_walk.h"
 #include "platform/fake/fake_forest.h"
 #include "support/captured_console.h"
 #include "support/run_harness.h"
@@ -114,8 +115,8 @@ TEST(SelectServersTest, SeedsTheMapsForEachLayout) {
     Layout layout;
     std::string domain;
     std::vector<Opened> opened;
-    std::vector<MapEntry> dcList;
-    std::vector<MapEntry> gcList;
+    std::vector<MapEntry> dcByDomain;
+    std::vector<MapEntry> gcByDomain;
     Opened dcConnection;
     Opened gcConnection;
   };
@@ -150,17 +151,17 @@ TEST(SelectServersTest, SeedsTheMapsForEachLayout) {
     fake::FakeForest forest;
     BuildForest(forest, c.layout);
     CapturedConsole console(false);
-    platform::Services services = forest.services();
+    PlainWalk strategy(forest.services(), "");
     ServerMaps maps;
     {
       ConnectionList connections(console.console, forest);
       const std::optional<SelectedServers> selected =
-          SelectServers(console.console, services, connections, maps, c.domain, "");
+          SelectServers(console.console, strategy, connections, maps, c.domain, "");
       ASSERT_TRUE(selected.has_value()) << c.domain;
       EXPECT_EQ(OpenedConnections(forest), c.opened) << c.domain;
       EXPECT_EQ(connections.handles().size(), c.opened.size()) << c.domain;
-      EXPECT_EQ(Entries(forest, maps.dcList), c.dcList) << c.domain;
-      EXPECT_EQ(Entries(forest, maps.gcList), c.gcList) << c.domain;
+      EXPECT_EQ(Entries(forest, maps.dcByDomain), c.dcByDomain) << c.domain;
+      EXPECT_EQ(Entries(forest, maps.gcByDomain), c.gcByDomain) << c.domain;
       const fake::ConnectionRecord& dc = forest.connection(selected->dcConnection);
       const fake::ConnectionRecord& gc = forest.connection(selected->gcConnection);
       EXPECT_EQ((Opened{dc.host.value_or(""), dc.port}), c.dcConnection) << c.domain;
@@ -185,10 +186,10 @@ TEST(SelectServersTest, LocatorNamingADcWithoutTheGcFlagGetsItsOwnGcConnection) 
   forest.SetLocatorAnswer("", "CORP", false,
                           platform::LocatorAnswer{0, {"\\\\dc1.corp.example.com", kSite, 0x10}});
   CapturedConsole console(false);
-  platform::Services services = forest.services();
+  PlainWalk strategy(forest.services(), "");
   ServerMaps maps;
   ConnectionList connections(console.console, forest);
-  ASSERT_TRUE(SelectServers(console.console, services, connections, maps, "CORP", ""));
+  ASSERT_TRUE(SelectServers(console.console, strategy, connections, maps, "CORP", ""));
   EXPECT_EQ(OpenedConnections(forest),
             (std::vector<Opened>{{"dc1.corp.example.com", 389}, {"dc1.corp.example.com", 3268}}));
   EXPECT_EQ(forest.connections()[0].options,
@@ -200,11 +201,11 @@ TEST(SelectServersTest, AsksTheInitialServerForBothServers) {
   fake::FakeForest forest;
   BuildForest(forest, Layout::kDcIsNoGc);
   CapturedConsole console(false);
-  platform::Services services = forest.services();
+  PlainWalk strategy(forest.services(), "");
   ServerMaps maps;
   ConnectionList connections(console.console, forest);
   ASSERT_TRUE(
-      SelectServers(console.console, services, connections, maps, "CORP", "dc2.corp.example.com"));
+      SelectServers(console.console, strategy, connections, maps, "CORP", "dc2.corp.example.com"));
   ASSERT_EQ(forest.locatorCalls().size(), 2u);
   EXPECT_EQ(forest.locatorCalls()[0].computerName, "dc2.corp.example.com");
   EXPECT_EQ(forest.locatorCalls()[0].domainName, "CORP");

@@ -8,29 +8,13 @@
 
 namespace nestwalk {
 
-namespace {
-
-std::string_view CategoryOf(AccountKind kind) {
-  switch (kind) {
-    case AccountKind::kComputer:
-      return "computer";
-    case AccountKind::kGroup:
-      return "group";
-    case AccountKind::kUser:
-      break;
-  }
-  return "person";
-}
-
-}  // namespace
-
-std::string AccountFilter(AccountKind kind, const std::string& samName) {
-  return "(&(objectcategory=" + std::string(CategoryOf(kind)) +
+std::string AccountFilter(PrincipalKind kind, const std::string& samName) {
+  return "(&(objectcategory=" + std::string(NamesOf(kind).objectCategory) +
          ")(sAMAccountName=" + platform::EscapeFilterValue(samName) + "))";
 }
 
 platform::SearchRequest AccountLookupRequest(const std::string& base, const std::string& samName,
-                                             AccountKind kind, AccountExtras extras) {
+                                             PrincipalKind kind, AccountExtras extras) {
   platform::SearchRequest request{
       .base = base,
       .scope = platform::SearchScope::kSubtree,
@@ -45,7 +29,7 @@ platform::SearchRequest AccountLookupRequest(const std::string& base, const std:
 
 AccountObject GetUserDN(Console& console, platform::Directory& directory,
                         platform::LdapHandle connection, const std::string& base,
-                        const std::string& samName, AccountKind kind, AccountExtras extras) {
+                        const std::string& samName, PrincipalKind kind, AccountExtras extras) {
   console.DebugErr("Retrieving USERDN...\n");
   console.DebugErr("Base: " + base + "\n");
   console.DebugErr("SAMName: " + samName + "\n");

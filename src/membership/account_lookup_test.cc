@@ -11,18 +11,18 @@ namespace {
 
 TEST(AccountFilterTest, CategoryByKindAndTheNameEscaped) {
   struct Case {
-    AccountKind kind;
+    PrincipalKind kind;
     const char* name;
     const char* filter;
   };
   const Case cases[] = {
-      {AccountKind::kUser, "alice", "(&(objectcategory=person)(sAMAccountName=alice))"},
-      {AccountKind::kComputer, "WS1$", "(&(objectcategory=computer)(sAMAccountName=WS1$))"},
-      {AccountKind::kGroup, "Sales", "(&(objectcategory=group)(sAMAccountName=Sales))"},
-      {AccountKind::kUser, "a*", "(&(objectcategory=person)(sAMAccountName=a\\2a))"},
-      {AccountKind::kUser, "x)(cn=*",
+      {PrincipalKind::kUser, "alice", "(&(objectcategory=person)(sAMAccountName=alice))"},
+      {PrincipalKind::kComputer, "WS1$", "(&(objectcategory=computer)(sAMAccountName=WS1$))"},
+      {PrincipalKind::kGroup, "Sales", "(&(objectcategory=group)(sAMAccountName=Sales))"},
+      {PrincipalKind::kUser, "a*", "(&(objectcategory=person)(sAMAccountName=a\\2a))"},
+      {PrincipalKind::kUser, "x)(cn=*",
        "(&(objectcategory=person)(sAMAccountName=x\\29\\28cn=\\2a))"},
-      {AccountKind::kUser, "back\\slash",
+      {PrincipalKind::kUser, "back\\slash",
        "(&(objectcategory=person)(sAMAccountName=back\\5cslash))"},
   };
   for (const Case& c : cases) EXPECT_EQ(AccountFilter(c.kind, c.name), c.filter) << c.name;
@@ -45,7 +45,7 @@ class GetUserDnTest : public ::testing::Test {
     AccountObject account;
     std::string err;
   };
-  Outcome Lookup(const std::string& name, AccountKind kind, bool debug = false) {
+  Outcome Lookup(const std::string& name, PrincipalKind kind, bool debug = false) {
     testing::CapturedConsole captured(debug);
     AccountObject account =
         GetUserDN(captured.console, forest_, connection_, testing::kCorpDomainDn, name, kind);
@@ -60,14 +60,14 @@ class GetUserDnTest : public ::testing::Test {
 TEST_F(GetUserDnTest, FindsExactlyOneObjectOfTheKind) {
   struct Case {
     const char* name;
-    AccountKind kind;
+    PrincipalKind kind;
     const char* dn;
     const char* primaryGroupID;
   };
   const Case cases[] = {
-      {"alice", AccountKind::kUser, "CN=Alice,CN=Users,DC=corp,DC=example,DC=com", "513"},
-      {"WS1$", AccountKind::kComputer, "CN=WS1,CN=Computers,DC=corp,DC=example,DC=com", "515"},
-      {"Sales", AccountKind::kGroup, "CN=Sales,DC=corp,DC=example,DC=com", ""},
+      {"alice", PrincipalKind::kUser, "CN=Alice,CN=Users,DC=corp,DC=example,DC=com", "513"},
+      {"WS1$", PrincipalKind::kComputer, "CN=WS1,CN=Computers,DC=corp,DC=example,DC=com", "515"},
+      {"Sales", PrincipalKind::kGroup, "CN=Sales,DC=corp,DC=example,DC=com", ""},
   };
   for (const Case& c : cases) {
     Outcome outcome = Lookup(c.name, c.kind);
@@ -78,7 +78,7 @@ TEST_F(GetUserDnTest, FindsExactlyOneObjectOfTheKind) {
 }
 
 TEST_F(GetUserDnTest, DebugTraceOfAGroupWithoutPrimaryGroup) {
-  Outcome outcome = Lookup("Sales", AccountKind::kGroup, /*debug=*/true);
+  Outcome outcome = Lookup("Sales", PrincipalKind::kGroup, /*debug=*/true);
   EXPECT_EQ(outcome.err,
             "Retrieving USERDN...\n"
             "Base: DC=corp,DC=example,DC=com\n"
@@ -91,19 +91,20 @@ TEST_F(GetUserDnTest, DebugTraceOfAGroupWithoutPrimaryGroup) {
 TEST_F(GetUserDnTest, NotFoundAndNotUniqueGiveAnEmptyDn) {
   struct Case {
     const char* name;
-    AccountKind kind;
+    PrincipalKind kind;
     const char* err;
   };
   const Case cases[] = {
-      {"bob", AccountKind::kUser,
+      {"bob", PrincipalKind::kUser,
        "ERROR: Couldn't find SAMName bob in DC=corp,DC=example,DC=com\n"},
       // The person filter does not match computers.
-      {"WS1$", AccountKind::kUser,
+      {"WS1$", PrincipalKind::kUser,
        "ERROR: Couldn't find SAMName WS1$ in DC=corp,DC=example,DC=com\n"},
-      {"twin", AccountKind::kUser, "ERROR: SAMName twin is not unique!!!\n"},
+      {"twin", PrincipalKind::kUser, "ERROR: SAMName twin is not unique!!!\n"},
       // Looked up literally: "a*" would otherwise match alice and ann.
-      {"a*", AccountKind::kUser, "ERROR: Couldn't find SAMName a* in DC=corp,DC=example,DC=com\n"},
-      {"alice)(x=*", AccountKind::kUser,
+      {"a*", PrincipalKind::kUser,
+       "ERROR: Couldn't find SAMName a* in DC=corp,DC=example,DC=com\n"},
+      {"alice)(x=*", PrincipalKind::kUser,
        "ERROR: Couldn't find SAMName alice)(x=* in DC=corp,DC=example,DC=com\n"},
   };
   for (const Case& c : cases) {
@@ -116,7 +117,7 @@ TEST_F(GetUserDnTest, NotFoundAndNotUniqueGiveAnEmptyDn) {
 TEST_F(GetUserDnTest, AFailedSearchWritesTheSearchFailureLines) {
   forest_.FailSearch(testing::kCorpDc1Host, std::nullopt, testing::kCorpDomainDn,
                      platform::kLdapServerDown);
-  Outcome outcome = Lookup("alice", AccountKind::kUser);
+  Outcome outcome = Lookup("alice", PrincipalKind::kUser);
   EXPECT_EQ(outcome.account.dn, "");
   EXPECT_EQ(outcome.err, "LDAP_SEARCH_S: 0xffffffff\nLDAP_SEARCH_S: Can't contact LDAP server\n\n");
 }

@@ -2,21 +2,18 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 #include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "ldap/domain_controller_binding.h"
 #include "locate/paged_walk.h"
-#include "membership/domain_controller_binding.h"
 #include "membership/group_type.h"
 #include "membership/nested_expansion.h"
 #include "platform/filter_escape.h"
-#include "platform/work_ahead.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
-#include "text/split_text.h"
 
 namespace nestwalk {
 
@@ -89,7 +86,7 @@ std::vector<Member> GlobalAndUniversalGroups(const GroupDetailsMap& groups) {
   return members;
 }
 
-DomainSearch PlanSearch(const std::string& dnsName, const ServerMaps& maps,
+DomainSearch PlanSearch(const std::string& dnsName, const ForestSession& session,
                         const std::string& principalDn, const std::vector<Member>& groups) {
   DomainSearch search;
   search.dnsName = dnsName;
@@ -101,9 +98,7 @@ DomainSearch PlanSearch(const std::string& dnsName, const ServerMaps& maps,
   for (const Member& group : groups) {
     if (group.domainKey != search.domainKey) search.memberDns.push_back(group.dn);
   }
-  if (auto known = maps.dcList.find(search.domainKey); known != maps.dcList.end()) {
-    search.connection = known->second.connection;
-  }
+  search.connection = session.ReadServersOf(search.domainKey).dc;
   return search;
 }
 
@@ -121,17 +116,18 @@ int SearchBatch(Console& console, platform::Directory& directory, platform::Ldap
   request.attributes = {"member"};
   std::map<std::string, const std::string*, std::less<>> searched;  // lower-cased DN
   for (const std::string& dn : batch) searched.emplace(LowerCaseText(dn), &dn);
-  return WalkPagedSearch(console, directory, connection, request, [&](const platform::Entry& entry) {
-    FoundGroup group{entry.dn, {}};
-    if (const std::vector<std::string>* members = entry.Find("member")) {
-      for (const std::string& member : *members) {
-        if (auto held = searched.find(LowerCaseText(member)); held != searched.end()) {
-          group.heldMembers.push_back(*held->second);
+  return WalkPagedSearch(
+      console, directory, connection, request, [&](const platform::Entry& entry) {
+        FoundGroup group{entry.dn, {}};
+        if (const std::vector<std::string>* members = entry.Find("member")) {
+          for (const std::string& member : *members) {
+            if (auto held = searched.find(LowerCaseText(member)); held != searched.end()) {
+              group.heldMembers.push_back(*held->second);
+            }
+          }
         }
-      }
-    }
-    found.push_back(std::move(group));
-  });
+        found.push_back(std::move(group));
+      });
 }
 
 // Binds a DC when the run has none and searches it batch by batch. Changes no run state.
@@ -173,37 +169,13 @@ DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
 }
 
 void TakeIntoRun(const DomainSearch& domain, const DomainSearchOutcome& outcome,
-                 ConnectionList& connections, ServerMaps& maps, GroupDetailsMap& groups) {
-  if (outcome.bound.connection.valid()) {
-    RecordDomainController(connections, maps, domain.domainKey, outcome.bound);
-  }
+                 ForestSession& session, GroupDetailsMap& groups) {
+  session.TakeDomainController(domain.domainKey, outcome.bound);
   for (const FoundGroup& group : outcome.found) {
     groups.AddGroup(group.dn);
     for (const std::string& member : group.heldMembers) groups.AddGroupOf(member, group.dn);
   }
   if (!outcome.problem.empty()) groups.RecordProblem(domain.dnsName, outcome.problem);
-}
-
-// Every domain on a thread of its own, which writes into a console of its own; the lines and
-// the results are taken in, in the order of `searches`.
-void SearchDomainsTogether(Console& console, platform::Services& services,
-                           const std::string& initialServer,
-                           const std::vector<DomainSearch>& searches, ConnectionList& connections,
-                           ServerMaps& maps, GroupDetailsMap& groups) {
-  std::vector<std::unique_ptr<WorkAhead<DomainSearchOutcome>>> running;
-  for (const DomainSearch& search : searches) {
-    running.push_back(std::make_unique<WorkAhead<DomainSearchOutcome>>(
-        console,
-        [&services, &initialServer, &search](Console& lines) {
-          return SearchDomain(lines, services, initialServer, search);
-        },
-        [&services](DomainSearchOutcome& unused) {
-          if (unused.bound.connection.valid()) services.directory.Unbind(unused.bound.connection);
-        }));
-  }
-  for (std::size_t i = 0; i < searches.size(); ++i) {
-    TakeIntoRun(searches[i], running[i]->Take(console), connections, maps, groups);
-  }
 }
 
 }  // namespace
@@ -216,44 +188,27 @@ std::string DomainLocalGroupsFilter(std::span<const std::string> memberDns) {
   return filter + "))";
 }
 
-std::string DomainNameToDn(const std::string& dnsName) {
-  std::vector<std::string> labels;
-  SplitText(dnsName, ".", labels);
-  std::string dn;
-  for (const std::string& label : labels) {
-    if (label.empty()) continue;
-    if (!dn.empty()) dn += ",";
-    dn += "DC=" + label;
-  }
-  return dn;
-}
-
-void AddDomainLocalGroups(Console& console, platform::Services& services,
-                          ConnectionList& connections, ServerMaps& maps,
-                          const SelectedServers& servers, const std::string& initialServer,
-                          const std::string& principalDn, GroupDetailsMap& groups,
-                          platform::Services* concurrentServices) {
+void AddDomainLocalGroups(ForestSession& session, const std::string& principalDn,
+                          GroupDetailsMap& groups) {
+  Console& console = session.console();
   const std::vector<std::string> domains =
-      ForestDomains(console, services.locator, servers, groups);
+      ForestDomains(console, session.services().locator, session.servers(), groups);
   const std::vector<Member> members = GlobalAndUniversalGroups(groups);
   std::vector<DomainSearch> searches;
   for (const std::string& dnsName : domains) {
-    searches.push_back(PlanSearch(dnsName, maps, principalDn, members));
+    searches.push_back(PlanSearch(dnsName, session, principalDn, members));
   }
-  if (concurrentServices != nullptr) {
-    SearchDomainsTogether(console, *concurrentServices, initialServer, searches, connections, maps,
-                          groups);
-  } else {
-    for (const DomainSearch& search : searches) {
-      TakeIntoRun(search, SearchDomain(console, services, initialServer, search), connections, maps,
-                  groups);
-    }
-  }
+  std::vector<DomainSearchOutcome> outcomes(searches.size());
+  session.strategy().RunEach(
+      console, searches.size(),
+      [&](std::size_t index, Console& lines, platform::Services& services) {
+        outcomes[index] = SearchDomain(lines, services, session.initialServer(), searches[index]);
+      },
+      [&](std::size_t index) { TakeIntoRun(searches[index], outcomes[index], session, groups); });
   // One pass is enough: a domain-local group nests only in domain-local groups of its own
   // domain, and the DC that found it holds their links, so reading the groups found turns up
   // every parent, and none of them can be a member in another domain.
-  NestedExpansion(console, services, connections, maps, servers.gcConnection, initialServer)
-      .Run(groups);
+  NestedExpansion(session).Run(groups);
 }
 
 }  // namespace nestwalk

@@ -9,12 +9,8 @@
 #include <span>
 #include <string>
 
-#include "ldap/connection_list.h"
-#include "ldap/server_maps.h"
-#include "ldap/server_selection.h"
+#include "membership/forest_session.h"
 #include "membership/group_details.h"
-#include "platform/console.h"
-#include "platform/services.h"
 
 namespace nestwalk {
 
@@ -28,28 +24,20 @@ inline constexpr std::size_t kMembersPerSearch = 100;
 // every DN escaped for the filter.
 std::string DomainLocalGroupsFilter(std::span<const std::string> memberDns);
 
-// The DN of a domain's naming context from its DNS name: "b.corp.test" -> "DC=b,DC=corp,DC=test".
-std::string DomainNameToDn(const std::string& dnsName);
-
-// Runs after the nested expansion. Asks the GC of `servers` for the forest's domains (each once,
+// Runs after the nested expansion. Asks the session's GC for the forest's domains (each once,
 // whatever its letter case) and searches a DC of each, in the order listed, from the domain's
 // naming context for domain-local groups whose member is `principalDn` or a global or universal
-// group of `groups` of another domain than the one searched. The DC is the one `maps` holds for
-// the domain, or one located (asked of `initialServer`) and bound now and taken into
-// `connections` and `maps`. Every group found that `groups` lacks is added, and then the
-// nested expansion reads the groups added as it reads any other. A domain whose DC cannot be bound
-// or whose search fails gets "ERROR: Couldn't search domain-local groups of <dns>: <reason>" and a
-// problem recorded in `groups` (as does a forest whose domains cannot be listed, under the
-// forest's name); what its searches gave before the failure is kept, and the run goes on.
-// With `concurrentServices` (not owned; their calls safe across threads, on connections of
-// their own) every domain is searched on a thread of its own through them, all in flight
-// together; each domain's lines wait and are written in the order of the domains, so the
-// output is that of the searches one after another.
-void AddDomainLocalGroups(Console& console, platform::Services& services,
-                          ConnectionList& connections, ServerMaps& maps,
-                          const SelectedServers& servers, const std::string& initialServer,
-                          const std::string& principalDn, GroupDetailsMap& groups,
-                          platform::Services* concurrentServices = nullptr);
+// group of `groups` of another domain than the one searched. The DC is the one the session holds
+// for the domain, or one located and bound now and taken into the session. The domains are
+// searched as the session's strategy runs a batch (with -fast all at once, each domain's lines
+// written in the order of the domains, so the output is that of the searches one after another).
+// Every group found that `groups` lacks is added, and then the nested expansion reads the groups
+// added as it reads any other. A domain whose DC cannot be bound or whose search fails gets
+// "ERROR: Couldn't search domain-local groups of <dns>: <reason>" and a problem recorded in
+// `groups` (as does a forest whose domains cannot be listed, under the forest's name); what its
+// searches gave before the failure is kept, and the run goes on.
+void AddDomainLocalGroups(ForestSession& session, const std::string& principalDn,
+                          GroupDetailsMap& groups);
 
 }  // namespace nestwalk
 

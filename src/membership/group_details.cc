@@ -35,13 +35,12 @@ const data* GroupDetailsMap::Find(std::string_view key) const {
   return it == entries_.end() ? nullptr : &it->second;
 }
 
-bool GroupDetailsMap::StoreDetails(std::string_view key, const std::string& sAMAccountName,
-                                   const std::string& groupType, const std::string& objectSid) {
+bool GroupDetailsMap::StoreDetails(std::string_view key, const GroupDetails& details) {
   auto it = entries_.find(key);
   if (it == entries_.end() || !it->second.sAMAccountName.empty()) return false;
-  it->second.sAMAccountName = sAMAccountName;
-  it->second.groupType = groupType;
-  it->second.objectSid = objectSid;
+  it->second.sAMAccountName = details.sAMAccountName;
+  it->second.groupType = details.groupType;
+  it->second.objectSid = details.objectSid;
   return true;
 }
 

@@ -25,6 +25,13 @@ struct data {
   std::string objectSid;       // binary; empty unless the map reads SIDs and the entry had one
 };
 
+// What a read of a group's own entry gives it.
+struct GroupDetails {
+  std::string sAMAccountName;  // "~~Unknown~~" when the entry has none
+  std::string groupType;       // "-1" when the entry has none
+  std::string objectSid;       // binary; empty when not read or absent
+};
+
 // One membership as a read found it: `member` (the account or a group) is in `group`. Both are
 // keys; the account's key may not be in the map.
 struct MembershipLink {
@@ -47,8 +54,6 @@ class GroupDetailsMap {
   using Entries = std::map<std::string, data, std::less<>>;
 
   GroupDetailsMap() = default;
-  // `readsSids`: the reads of the groups also ask for their objectSid.
-  explicit GroupDetailsMap(bool readsSids) : readsSids_(readsSids) {}
   // The pending set views the map's keys: a copy would view the wrong map, while a move keeps
   // the nodes and so the keys where they are.
   GroupDetailsMap(const GroupDetailsMap&) = delete;
@@ -70,8 +75,7 @@ class GroupDetailsMap {
 
   // Sets the details of the entry under `key` unless they were already set (the first read
   // wins). Returns true when they were stored; false when already set or there is no such entry.
-  bool StoreDetails(std::string_view key, const std::string& sAMAccountName,
-                    const std::string& groupType, const std::string& objectSid = {});
+  bool StoreDetails(std::string_view key, const GroupDetails& details);
 
   // The key of the pending entry with the smallest key, or nullptr when none is pending. The
   // pointer stays valid for the life of the map.
@@ -88,7 +92,6 @@ class GroupDetailsMap {
 
   // Every link in the order read; a link read twice (from a DC and a GC) is there twice.
   const std::vector<MembershipLink>& links() const { return links_; }
-  bool readsSids() const { return readsSids_; }
 
   const Entries& entries() const { return entries_; }
   bool empty() const { return entries_.empty(); }
@@ -104,7 +107,6 @@ class GroupDetailsMap {
   std::vector<ReadProblem> problems_;
   std::set<std::pair<std::string, std::string>> problemsSeen_;
   std::vector<MembershipLink> links_;
-  bool readsSids_ = false;
 };
 
 }  // namespace nestwalk

@@ -58,9 +58,9 @@ TEST(GroupDetailsMapTest, KeysSortByUnsignedBytesWithPrefixesFirst) {
 TEST(GroupDetailsMapTest, DetailsAreStoredOnceAndOnlyForKnownEntries) {
   GroupDetailsMap groups;
   groups.AddGroup("CN=G,DC=corp");
-  EXPECT_TRUE(groups.StoreDetails("cn=g,dc=corp", "G", "-2147483646"));
-  EXPECT_FALSE(groups.StoreDetails("cn=g,dc=corp", "Other", "8"));
-  EXPECT_FALSE(groups.StoreDetails("cn=missing,dc=corp", "M", "2"));
+  EXPECT_TRUE(groups.StoreDetails("cn=g,dc=corp", {"G", "-2147483646", ""}));
+  EXPECT_FALSE(groups.StoreDetails("cn=g,dc=corp", {"Other", "8", ""}));
+  EXPECT_FALSE(groups.StoreDetails("cn=missing,dc=corp", {"M", "2", ""}));
   EXPECT_EQ(groups.Find("cn=g,dc=corp")->sAMAccountName, "G");
   EXPECT_EQ(groups.Find("cn=g,dc=corp")->groupType, "-2147483646");
   EXPECT_EQ(groups.size(), 1u);

@@ -1,8 +1,7 @@
 #include "membership/member_of_reader.h"
 
-#include <optional>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 #include "membership/counted_search.h"
 #include "membership/member_of_ranges.h"
@@ -13,6 +12,10 @@ namespace nestwalk {
 namespace {
 
 constexpr std::string_view kUnknownGroupType = "-1";
+
+ObjectRead Failed(std::string problem) {
+  return ObjectRead{.details = std::nullopt, .memberOf = {}, .problem = std::move(problem)};
+}
 
 }  // namespace
 
@@ -28,53 +31,64 @@ platform::SearchRequest GroupReadRequest(const std::string& dn, bool withObjectS
   return request;
 }
 
-void EnumerateMemberships(Console& console, platform::Directory& directory,
-                          platform::LdapHandle connection, const std::string& dn,
-                          GroupDetailsMap& groups, bool skipDetails) {
+ObjectRead ReadObject(Console& console, platform::Directory& directory,
+                      platform::LdapHandle connection, const std::string& dn, bool withObjectSid) {
   console.DebugErr("Enumerating [" + dn + "]\n");
-  const platform::SearchRequest read = GroupReadRequest(dn, groups.readsSids());
-  // A group's problems name it as the directory spells it; the nested phase reads by key.
-  const data* known = groups.Find(LowerCaseText(dn));
-  const std::string& subject = known != nullptr ? known->dn : dn;
+  const platform::SearchRequest read = GroupReadRequest(dn, withObjectSid);
   std::optional<std::vector<platform::Entry>> entries =
       CountedSearch(console, directory, connection, read);
-  if (!entries) {
-    groups.RecordProblem(subject, "the search failed");
-    return;
-  }
+  if (!entries) return Failed("the search failed");
   if (entries->empty()) {
     console.Err("ERROR: Couldn't find " + dn + "\n");
-    groups.RecordProblem(subject, "the server did not find it");
-    return;
+    return Failed("the server did not find it");
   }
   if (entries->size() > 1) {
     console.Err("ERROR: Multiple items returned for " + dn + "\n");
-    groups.RecordProblem(subject, "the server returned several entries for it");
-    return;
+    return Failed("the server returned several entries for it");
   }
 
   const platform::Entry& entry = entries->front();
-  const MemberOfValues memberOf = CollectMemberOf(console, directory, connection, read, entry);
-  if (!memberOf.complete) {
-    groups.RecordProblem(subject, "not all of its memberOf values could be read");
-  }
-  const std::string accountName =
-      entry.First("sAMAccountName").value_or(std::string(kUnknownAccountName));
-  const std::string groupType = entry.First("groupType").value_or(std::string(kUnknownGroupType));
-  console.DebugErr("sAMAccountName: " + accountName + "\n");
-  console.DebugErr("GroupType: " + groupType + "\n");
+  MemberOfValues memberOf = CollectMemberOf(console, directory, connection, read, entry);
+  GroupDetails details{
+      .sAMAccountName = entry.First("sAMAccountName").value_or(std::string(kUnknownAccountName)),
+      .groupType = entry.First("groupType").value_or(std::string(kUnknownGroupType)),
+      .objectSid = entry.First("objectSid").value_or(""),
+  };
+  console.DebugErr("sAMAccountName: " + details.sAMAccountName + "\n");
+  console.DebugErr("GroupType: " + details.groupType + "\n");
+  return ObjectRead{
+      .details = std::move(details),
+      .memberOf = std::move(memberOf.values),
+      .problem = memberOf.complete ? "" : "not all of its memberOf values could be read",
+  };
+}
 
-  if (!skipDetails && groups.StoreDetails(LowerCaseText(dn), accountName, groupType,
-                                          entry.First("objectSid").value_or(""))) {
+void TakeObjectRead(Console& console, const std::string& dn, const ObjectRead& read,
+                    GroupDetailsMap& groups, bool skipDetails) {
+  const std::string key = LowerCaseText(dn);
+  if (!read.problem.empty()) {
+    // A group's problems name it as the directory spells it; the nested phase reads by key.
+    const data* known = groups.Find(key);
+    groups.RecordProblem(known != nullptr ? known->dn : dn, read.problem);
+  }
+  if (!read.details) return;
+  if (!skipDetails && groups.StoreDetails(key, *read.details)) {
     console.DebugErr("Group Details stored for " + dn + "\n");
   }
-
-  console.DebugErr(std::to_string(memberOf.values.size()) + " memberOf entries returned\n");
+  console.DebugErr(std::to_string(read.memberOf.size()) + " memberOf entries returned\n");
   console.DebugErr("Groups:\n");
-  for (const std::string& group : memberOf.values) {
+  for (const std::string& group : read.memberOf) {
     console.DebugErr("\t" + group);
     console.DebugErr(groups.AddGroupOf(dn, group) ? " - Added\n" : " - Duplicate\n");
   }
+}
+
+ObjectRead EnumerateMemberships(Console& console, platform::Directory& directory,
+                                platform::LdapHandle connection, const std::string& dn,
+                                GroupDetailsMap& groups, bool skipDetails, bool withObjectSid) {
+  ObjectRead read = ReadObject(console, directory, connection, dn, withObjectSid);
+  TakeObjectRead(console, dn, read, groups, skipDetails);
+  return read;
 }
 
 }  // namespace nestwalk

@@ -2,7 +2,9 @@
 #ifndef NESTWALK_MEMBERSHIP_MEMBER_OF_READER_H_
 #define NESTWALK_MEMBERSHIP_MEMBER_OF_READER_H_
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "membership/group_details.h"
 #include "platform/console.h"
@@ -11,19 +13,36 @@
 namespace nestwalk {
 
 // The base read EnumerateMemberships makes of the object `dn`: sAMAccountName, memberOf and
-// groupType, in that order, then objectSid when `withObjectSid` (the map's readsSids()).
+// groupType, in that order, then objectSid when `withObjectSid`.
 platform::SearchRequest GroupReadRequest(const std::string& dn, bool withObjectSid = false);
 
+// What one read of an object gave, apart from the map it is taken into, so that it can be taken
+// into another account's map later without reading it again.
+struct ObjectRead {
+  std::optional<GroupDetails> details;  // the entry's own; nullopt when no entry was read
+  std::vector<std::string> memberOf;    // every value read, in server order
+  std::string problem;                  // why the read fell short; empty when it did not
+};
+
 // Reads the object `dn` over `connection` (GroupReadRequest, with every range of a ranged
-// memberOf) and adds each memberOf DN not yet in `groups` as a pending entry, keeping every
-// value as a link from `dn`. Unless `skipDetails` (the object is the principal, which gets no
-// entry), the object's own sAMAccountName and groupType ("~~Unknown~~" and "-1" when absent),
-// and its objectSid when read, are stored in its entry when it has none yet. Failures write
-// their lines on standard error and are recorded as problems of `dn`; a failed search, no entry
-// or several add nothing, a broken range adds the values read before it.
-void EnumerateMemberships(Console& console, platform::Directory& directory,
-                          platform::LdapHandle connection, const std::string& dn,
-                          GroupDetailsMap& groups, bool skipDetails);
+// memberOf), writing the read's lines: failures on standard error, the details in debug mode.
+// A failed search, no entry or several give a problem and nothing else; a broken range gives
+// the values read before it and a problem.
+ObjectRead ReadObject(Console& console, platform::Directory& directory,
+                      platform::LdapHandle connection, const std::string& dn, bool withObjectSid);
+
+// Takes a read of `dn` into `groups`: its problem recorded under the DN as `groups` spells it,
+// its details stored in its entry unless `skipDetails` (the object is the principal, which gets
+// no entry) or the entry has some already, every memberOf value added as a pending entry unless
+// present and kept as a link from `dn`. Writes what it did in debug mode.
+void TakeObjectRead(Console& console, const std::string& dn, const ObjectRead& read,
+                    GroupDetailsMap& groups, bool skipDetails);
+
+// ReadObject, then TakeObjectRead; returns the read.
+ObjectRead EnumerateMemberships(Console& console, platform::Directory& directory,
+                                platform::LdapHandle connection, const std::string& dn,
+                                GroupDetailsMap& groups, bool skipDetails,
+                                bool withObjectSid = false);
 
 }  // namespace nestwalk
 

@@ -62,7 +62,7 @@ TEST_F(EnumerateMembershipsTest, StoresDetailsOnceAndAddsOnlyNewGroups) {
 
   // A second read (through another server, say) keeps the first details and says nothing of
   // them.
-  groups_.StoreDetails(kGKey, "G", "-2147483646");
+  groups_.StoreDetails(kGKey, {"G", "-2147483646", ""});
   testing::CapturedConsole second(/*debug=*/true);
   EnumerateMemberships(second.console, forest_, connection_, kG, groups_, false);
   EXPECT_EQ(second.err.str(), "Enumerating [" + kG +

@@ -22,9 +22,9 @@ TEST(MembershipChainsTest, TiesGoToTheSmallerKeyAndTheLinesNameEachHop) {
   groups.AddGroupOf("CN=B,DC=corp", "CN=Top,DC=corp");
   groups.AddGroupOf("CN=A,DC=corp", "CN=Top,DC=corp");
   groups.AddGroupOf("CN=P,DC=corp", "CN=Q,DC=corp");
-  groups.StoreDetails("cn=a,dc=corp", "A", "-2147483646");
-  groups.StoreDetails("cn=top,dc=corp", "Top", "-2147483640");
-  groups.StoreDetails("cn=p,dc=corp", std::string(kUnknownAccountName), "-2147483646");
+  groups.StoreDetails("cn=a,dc=corp", {"A", "-2147483646", ""});
+  groups.StoreDetails("cn=top,dc=corp", {"Top", "-2147483640", ""});
+  groups.StoreDetails("cn=p,dc=corp", {std::string(kUnknownAccountName), "-2147483646", ""});
   groups.AddGroup("CN=Lone,DC=corp");  // added without a link: no chain leads there
 
   const MembershipGraph graph(groups, kAccount);

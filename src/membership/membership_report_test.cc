@@ -40,10 +40,10 @@ TEST(GroupTypeLabelTest, DecodesScopeFromBitsOneToThreeAndKindFromBit31) {
 GroupDetailsMap SampleGroups() {
   GroupDetailsMap groups;
   groups.AddGroup("CN=Sales,OU=Groups,DC=corp,DC=com");
-  groups.StoreDetails("cn=sales,ou=groups,dc=corp,dc=com", "Sales", "-2147483646");
+  groups.StoreDetails("cn=sales,ou=groups,dc=corp,dc=com", {"Sales", "-2147483646", ""});
   groups.AddGroup("CN=Unread,DC=corp,DC=com");
   groups.AddGroup("cn=Admins,DC=corp,DC=com");
-  groups.StoreDetails("cn=admins,dc=corp,dc=com", "Admins", "-2147483643");
+  groups.StoreDetails("cn=admins,dc=corp,dc=com", {"Admins", "-2147483643", ""});
   return groups;
 }
 

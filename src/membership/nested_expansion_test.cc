@@ -1,53 +1,39 @@
 #include "membership/nested_expansion.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "membership/membership_fixture.h"
-#include "text/case_folding.h"
 
 namespace nestwalk {
 namespace {
 
 using Forest = testing::ThreeDomainForest;
 
-TEST(DomainOfDnTest, TakesTheLowerCasedDnFromItsFirstDc) {
-  struct Case {
-    const char* dn;
-    const char* domain;
-  };
-  const Case cases[] = {
-      {"cn=sales,ou=groups,dc=emea,dc=corp,dc=com", "dc=emea,dc=corp,dc=com"},
-      {"CN=Sales,DC=Corp,DC=com", "dc=corp,dc=com"},
-      {"DC=corp", "dc=corp"},
-      {"CN=Sales,O=Corp", ""},
-      {"", ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(DomainOfDn(c.dn), c.domain) << c.dn;
-}
-
-// The run's state as server selection leaves it for alice of emea: the DC dc2 (no GC) and the
-// forest GC dc1 on its GC port.
+// A session as server selection leaves it for alice of emea: the DC dc2 (no GC) and the forest
+// GC dc1 on its GC port.
 class NestedExpansionTest : public ::testing::Test {
  protected:
-  void Start(bool otherIsGc) {
+  // With `debug` the session writes to the debug console, whose streams start empty here.
+  void Start(bool otherIsGc, bool debug = false) {
     Forest::Build(forest_, otherIsGc);
-    dc_ = testing::BindTo(forest_, Forest::kDc2);
-    gc_ = testing::BindTo(forest_, testing::kCorpDc1Host, 3268);
-    connections_.Append(dc_);
-    connections_.Append(gc_);
-    maps_.dcList[LowerCaseText(Forest::kChild)] = {Forest::kDc2, "default-first-site-name", dc_};
-    maps_.gcList[LowerCaseText(Forest::kRoot)] = {testing::kCorpDc1Host, "default-first-site-name",
-                                                  gc_};
+    testing::CapturedConsole& captured = debug ? debug_ : captured_;
+    session_.emplace(captured.console, forest_, WalkPace::kOneReadAtATime, ReadNeeds{}, "");
+    ASSERT_TRUE(session_->Connect("EMEA"));
+    captured.out.str("");
+    captured.err.str("");
+    dc_ = session_->servers().dcConnection;
+    gc_ = session_->servers().gcConnection;
+    searchesAtStart_ = forest_.searches().size();
   }
 
   void Expand() {
     groups_.AddGroup(Forest::kDomainUsers);
     ReadDirectMemberships(captured_.console, forest_, dc_, gc_, Forest::kAlice, groups_);
-    platform::Services services = forest_.services();
-    NestedExpansion(captured_.console, services, connections_, maps_, gc_, "").Run(groups_);
+    NestedExpansion(*session_).Run(groups_);
   }
 
   std::vector<std::string> Keys() const {
@@ -70,13 +56,23 @@ class NestedExpansionTest : public ::testing::Test {
             forest_.SearchCount(host, 389, dn)};
   }
 
+  // The connections bound and still open.
+  int OpenConnections() const {
+    int open = 0;
+    for (const fake::ConnectionRecord& connection : forest_.connections()) {
+      if (connection.bound && connection.unbindCount == 0) ++open;
+    }
+    return open;
+  }
+
   fake::FakeForest forest_;
   testing::CapturedConsole captured_;
-  ConnectionList connections_{captured_.console, forest_};
-  ServerMaps maps_;
+  testing::CapturedConsole debug_{/*debug=*/true};
+  std::optional<ForestSession> session_;
   GroupDetailsMap groups_;
   platform::LdapHandle dc_;
   platform::LdapHandle gc_;
+  std::size_t searchesAtStart_ = 0;
 };
 
 const std::vector<std::string> kAllGroups = {
@@ -111,10 +107,10 @@ TEST_F(NestedExpansionTest, ADcThatIsAGcServesItsDomainAfterItsFirstGroup) {
       {Forest::kUOther2, Forest::kDc3, {0, 1}},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadsOf(c.dn, c.host), c.reads) << c.dn;
-  EXPECT_EQ(connections_.handles().size(), 3u);
-  EXPECT_EQ(maps_.dcList.at("dc=other,dc=test").serverName, Forest::kDc3);
-  EXPECT_EQ(maps_.gcList.at("dc=other,dc=test").connection,
-            maps_.dcList.at("dc=other,dc=test").connection);
+  EXPECT_EQ(OpenConnections(), 3);
+  const GroupReadServers other = session_->ReadServersOf("dc=other,dc=test");
+  EXPECT_EQ(forest_.connection(other.dc).host, Forest::kDc3);
+  EXPECT_EQ(other.domainGc, other.dc);
   // The cycle All <-> Staff: Staff keeps the spelling it was first found with.
   EXPECT_EQ(groups_.Find("cn=staff,ou=groups,dc=emea,dc=corp,dc=example,dc=com")->dn,
             Forest::kStaff);
@@ -134,7 +130,7 @@ TEST_F(NestedExpansionTest, ADcThatIsNoGcIsAskedAfterTheForestGcForEveryGroup) {
     if (call.domainName == "other.test") ++located;
   }
   EXPECT_EQ(located, 1);
-  EXPECT_EQ(maps_.gcList.count("dc=other,dc=test"), 0u);
+  EXPECT_FALSE(session_->ReadServersOf("dc=other,dc=test").domainGc.valid());
 }
 
 TEST_F(NestedExpansionTest, AnUnreachableDomainIsTriedAgainForEachOfItsGroups) {
@@ -152,18 +148,17 @@ TEST_F(NestedExpansionTest, AnUnreachableDomainIsTriedAgainForEachOfItsGroups) {
   ASSERT_NE(second, std::string::npos) << err;
   EXPECT_EQ(err.find(failure, second + failure.size()), std::string::npos) << err;
   EXPECT_EQ(err.substr(err.size() - failure.size()), failure);
-  EXPECT_EQ(maps_.dcList.count("dc=other,dc=test"), 0u);
-  EXPECT_EQ(connections_.handles().size(), 2u);
+  EXPECT_FALSE(session_->ReadServersOf("dc=other,dc=test").dc.valid());
+  EXPECT_EQ(OpenConnections(), 2);
 }
 
 TEST_F(NestedExpansionTest, AGroupWithoutADomainIsSkippedWithOneLine) {
   Start(/*otherIsGc=*/true);
   groups_.AddGroup("CN=Loose,O=Elsewhere");
-  platform::Services services = forest_.services();
-  NestedExpansion(captured_.console, services, connections_, maps_, gc_, "").Run(groups_);
+  NestedExpansion(*session_).Run(groups_);
   EXPECT_EQ(captured_.err.str(), "ERROR: No domain component in CN=Loose,O=Elsewhere\n");
   EXPECT_TRUE(groups_.Find("cn=loose,o=elsewhere")->processed);
-  EXPECT_TRUE(forest_.searches().empty());
+  EXPECT_EQ(forest_.searches().size(), searchesAtStart_);
 }
 
 // The DC lists the groups of alice's own domain, the GC the universal groups of every domain.
@@ -200,11 +195,9 @@ TEST_F(NestedExpansionTest, DirectMembershipsAreReadThroughTheDcThenTheGc) {
 // asked, one location of a DC for a new domain, and the group that a read adds going ahead of
 // the larger pending keys.
 TEST_F(NestedExpansionTest, DebugTraceOfEveryKindOfRead) {
-  Start(/*otherIsGc=*/true);
+  Start(/*otherIsGc=*/true, /*debug=*/true);
   for (const char* dn : {Forest::kZahn, Forest::kUOther2, Forest::kUOther}) groups_.AddGroup(dn);
-  testing::CapturedConsole debug(/*debug=*/true);
-  platform::Services services = forest_.services();
-  NestedExpansion(debug.console, services, connections_, maps_, gc_, "").Run(groups_);
+  NestedExpansion(*session_).Run(groups_);
 
   // The reader's own trace of one read of `key`.
   auto read = [](const std::string& key, const std::string& name, const std::string& type,
@@ -218,7 +211,7 @@ TEST_F(NestedExpansionTest, DebugTraceOfEveryKindOfRead) {
   const std::string dlOther = "cn=dl-other,dc=other,dc=test";
   const std::string uOther2 = "cn=u-other2,dc=other,dc=test";
   const std::string zahn = "cn=zahn,ou=groups,dc=emea,dc=corp,dc=example,dc=com";
-  EXPECT_EQ(debug.err.str(),
+  EXPECT_EQ(debug_.err.str(),
             "\n\nBase groups loaded, now go after nested groups\n\n"
             // A domain in neither map: the forest GC, then a DC located and bound for it.
             "Digging into " +

@@ -1,7 +1,7 @@
 #include "membership/token_estimate.h"
 
 #include "membership/group_type.h"
-#include "membership/nested_expansion.h"
+#include "text/dn_names.h"
 
 namespace nestwalk {
 

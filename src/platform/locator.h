@@ -53,9 +53,6 @@ inline std::string HostOfServerName(std::string_view name) {
 class Locator {
  public:
   virtual ~Locator() = default;
-  // From now on, ping the candidates of one SRV list together and take the first suitable
-  // answer, instead of one after another in SRV order.
-  virtual void PingCandidatesTogether() = 0;
   // Locates a server for `domainName` (flat or DNS name; a forest's DNS name for a GC query),
   // asked of `computerName` (empty: this machine). `flags` combines the query flags above.
   virtual LocatorAnswer GetDcName(const std::string& computerName, const std::string& domainName,

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "text/case_folding.h"
+#include "text/split_text.h"
 
 namespace nestwalk {
 
@@ -21,6 +22,25 @@ std::string DnToDomainName(std::string_view dn) {
   }
   if (!name.empty()) name.pop_back();
   return name;
+}
+
+std::string DomainOfDn(std::string_view dn) {
+  std::string lower = LowerCaseText(dn);
+  std::size_t start = lower.find("dc=");
+  if (start == std::string::npos) return {};
+  return lower.substr(start);
+}
+
+std::string DomainNameToDn(std::string_view dnsName) {
+  std::vector<std::string> labels;
+  SplitText(dnsName, ".", labels);
+  std::string dn;
+  for (const std::string& label : labels) {
+    if (label.empty()) continue;
+    if (!dn.empty()) dn += ",";
+    dn += "DC=" + label;
+  }
+  return dn;
 }
 
 std::string DnComponent(std::string_view dn, int index) {

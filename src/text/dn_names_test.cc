@@ -58,5 +58,20 @@ TEST(DnComponentTest, PicksOneLowerCasedComponent) {
   }
 }
 
+TEST(DomainOfDnTest, TakesTheLowerCasedDnFromItsFirstDc) {
+  struct Case {
+    const char* dn;
+    const char* domain;
+  };
+  const Case cases[] = {
+      {"cn=sales,ou=groups,dc=emea,dc=corp,dc=com", "dc=emea,dc=corp,dc=com"},
+      {"CN=Sales,DC=Corp,DC=com", "dc=corp,dc=com"},
+      {"DC=corp", "dc=corp"},
+      {"CN=Sales,O=Corp", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DomainOfDn(c.dn), c.domain) << c.dn;
+}
+
 }  // namespace
 }  // namespace nestwalk

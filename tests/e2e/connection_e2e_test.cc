@@ -26,7 +26,7 @@ class ConnectionE2eTest : public ::testing::Test {
   std::ostringstream err;
   Console console{out, err, /*quiet=*/false, /*debug=*/false};
   platform::LinuxDirectory directory;
-  platform::LinuxLocator locator{directory};
+  platform::LinuxLocator locator{directory, platform::CandidatePings::kOneAfterAnother};
   ConnectionList connections{console, directory};
 };
 

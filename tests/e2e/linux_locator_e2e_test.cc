@@ -25,7 +25,7 @@ const std::string kSilentAddress = "127.0.0.2";
 class LinuxLocatorE2eTest : public ::testing::Test {
  protected:
   LinuxDirectory directory;
-  LinuxLocator locator{directory};
+  LinuxLocator locator{directory, CandidatePings::kOneAfterAnother};
 };
 
 TEST_F(LinuxLocatorE2eTest, FindsTheDcByDnsAndFlatNameAndTheGcOfTheForest) {

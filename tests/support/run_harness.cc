@@ -11,8 +11,7 @@ RunOutcome RunNestwalk(fake::FakeForest& forest, const std::vector<std::string>&
   words.insert(words.end(), args.begin(), args.end());
   std::ostringstream out;
   std::ostringstream err;
-  platform::Services services = forest.services();
-  int status = RunProgram(words, out, err, services);
+  int status = RunProgram(words, out, err, forest);
   return RunOutcome{out.str(), err.str(), status};
 }
 

@@ -334,6 +334,18 @@ int FakeForest::RoundTrips() const { return state_->roundTrips; }
 
 platform::Services FakeForest::services() { return platform::Services{*this, *this, *this}; }
 
+platform::HostQueries& FakeForest::host() { return *this; }
+
+platform::Services FakeForest::services(platform::CandidatePings pings) {
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->pingsTogether = pings == platform::CandidatePings::kTogether;
+  }
+  return services();
+}
+
+bool FakeForest::pingsCandidatesTogether() const { return state_->pingsTogether; }
+
 // ---- platform::Directory ------------------------------------------------------------------------
 
 platform::OpenResult FakeForest::Open(const std::optional<std::string>& host, int port, bool ssl) {
@@ -379,7 +391,8 @@ platform::SearchResult FakeForest::Search(platform::LdapHandle connection,
   return state_->RecordedSearch(connection, request);
 }
 
-int FakeForest::SendSearch(platform::LdapHandle connection, const platform::SearchRequest& request) {
+int FakeForest::SendSearch(platform::LdapHandle connection,
+                           const platform::SearchRequest& request) {
   std::lock_guard lock(state_->mutex);
   state_->CountRequest(/*waitsForAnswer=*/false);
   // The answer is made at once, from the forest as it is when the search goes out.
@@ -388,9 +401,10 @@ int FakeForest::SendSearch(platform::LdapHandle connection, const platform::Sear
       {connection, ++state_->lastSentId, state_->RecordedSearch(connection, request)});
   if (std::optional<std::size_t> index = state_->connections.IndexOf(connection)) {
     ConnectionRecord& record = state_->connections.record(*index);
-    const int inFlight = static_cast<int>(std::ranges::count_if(
-        unanswered,
-        [connection](const platform::SearchAnswer& answer) { return answer.connection == connection; }));
+    const int inFlight = static_cast<int>(
+        std::ranges::count_if(unanswered, [connection](const platform::SearchAnswer& answer) {
+          return answer.connection == connection;
+        }));
     record.mostInFlight = std::max(record.mostInFlight, inFlight);
   }
   return state_->lastSentId;
@@ -448,8 +462,8 @@ platform::LocatorAnswer FakeForest::GetDcName(const std::string& computerName,
       state_->locatorAnswers.find({LowerCaseText(computerName), LowerCaseText(domainName), wantGc});
   if (set != state_->locatorAnswers.end()) return set->second;
   std::string joined = state_->join.joinedToDomain ? state_->join.domainName : "";
-  return ComputeDcAnswer(state_->tree, state_->SiteName("").siteName, joined, computerName, domainName,
-                         flags);
+  return ComputeDcAnswer(state_->tree, state_->SiteName("").siteName, joined, computerName,
+                         domainName, flags);
 }
 
 platform::SiteAnswer FakeForest::GetSiteName(const std::string& computerName) {
@@ -464,12 +478,6 @@ platform::ForestDomainsAnswer FakeForest::EnumerateForestDomains(const std::stri
   for (const FakeDomain& domain : state_->tree.domains()) answer.dnsNames.push_back(domain.dnsName);
   return answer;
 }
-
-void FakeForest::PingCandidatesTogether() {
-  std::lock_guard lock(state_->mutex);
-  state_->pingsTogether = true;
-}
-bool FakeForest::pingsCandidatesTogether() const { return state_->pingsTogether; }
 
 // ---- platform::HostQueries ----------------------------------------------------------------------
 

@@ -54,6 +54,7 @@
 #include "platform/directory.h"
 #include "platform/host_queries.h"
 #include "platform/locator.h"
+#include "platform/platform.h"
 #include "platform/services.h"
 
 namespace nestwalk::fake {
@@ -101,7 +102,8 @@ struct LocatorCall {
 
 class FakeForest : public platform::Directory,
                    public platform::Locator,
-                   public platform::HostQueries {
+                   public platform::HostQueries,
+                   public platform::Platform {
  public:
   FakeForest();
   ~FakeForest() override;
@@ -176,8 +178,15 @@ class FakeForest : public platform::Directory,
   // Round trips so far (see the model above).
   int RoundTrips() const;
 
-  // The whole forest as the program's platform.
+  // The whole forest as the services of a run whose locator pings one candidate after another.
   platform::Services services();
+
+  // ---- platform::Platform ------------------------------------------------------------------
+  platform::HostQueries& host() override;
+  // The forest itself, whatever `pings`; the last choice is recorded.
+  platform::Services services(platform::CandidatePings pings) override;
+  // Whether the last services asked for were those of a locator that pings candidates together.
+  bool pingsCandidatesTogether() const;
 
   // ---- platform::Directory -----------------------------------------------------------------
   platform::OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;
@@ -203,9 +212,6 @@ class FakeForest : public platform::Directory,
                                     unsigned flags) override;
   platform::SiteAnswer GetSiteName(const std::string& computerName) override;
   platform::ForestDomainsAnswer EnumerateForestDomains(const std::string& serverName) override;
-  void PingCandidatesTogether() override;
-  // Whether PingCandidatesTogether was called.
-  bool pingsCandidatesTogether() const;
 
   // ---- platform::HostQueries ---------------------------------------------------------------
   platform::ComputerNameAnswer GetComputerName() override;

@@ -4,7 +4,8 @@
 
 namespace nestwalk::platform {
 
-LinuxLocator::LinuxLocator(Directory& directory) : directory_(directory) {}
+LinuxLocator::LinuxLocator(Directory& directory, CandidatePings pings)
+    : directory_(directory), pings_(pings) {}
 
 template <typename Lookup>
 auto LinuxLocator::WithSite(Lookup lookup) {
@@ -25,21 +26,18 @@ auto LinuxLocator::WithSite(Lookup lookup) {
 
 LocatorAnswer LinuxLocator::GetDcName(const std::string& computerName,
                                       const std::string& domainName, unsigned flags) {
-  PingRace* together = pingTogether_ ? &race_ : nullptr;
+  PingRace* together = pings_ == CandidatePings::kTogether ? &race_ : nullptr;
   return WithSite([&](SiteMemory& memory) {
     return LocateServer(network_, memory, computerName, domainName, flags, together);
   });
 }
 
 SiteAnswer LinuxLocator::GetSiteName(const std::string& computerName) {
-  return WithSite(
-      [&](SiteMemory& memory) { return LookupSite(network_, memory, computerName); });
+  return WithSite([&](SiteMemory& memory) { return LookupSite(network_, memory, computerName); });
 }
 
 ForestDomainsAnswer LinuxLocator::EnumerateForestDomains(const std::string& serverName) {
   return EnumerateForestDomainsOver(directory_, serverName);
 }
-
-void LinuxLocator::PingCandidatesTogether() { pingTogether_ = true; }
 
 }  // namespace nestwalk::platform

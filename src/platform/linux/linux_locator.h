@@ -3,7 +3,6 @@
 #ifndef NESTWALK_PLATFORM_LINUX_LINUX_LOCATOR_H_
 #define NESTWALK_PLATFORM_LINUX_LINUX_LOCATOR_H_
 
-#include <atomic>
 #include <mutex>
 
 #include "platform/directory.h"
@@ -11,6 +10,7 @@
 #include "platform/linux/ping_race.h"
 #include "platform/linux/system_discovery_network.h"
 #include "platform/locator.h"
+#include "platform/platform.h"
 
 namespace nestwalk::platform {
 
@@ -22,14 +22,14 @@ namespace nestwalk::platform {
 // Pings that a call left running end on their own and are waited for at destruction.
 class LinuxLocator : public Locator {
  public:
-  // `directory` is used for the forest's domains and must outlive this object.
-  explicit LinuxLocator(Directory& directory);
+  // `directory` is used for the forest's domains and must outlive this object. `pings` says how
+  // the candidates of one SRV list are tried.
+  LinuxLocator(Directory& directory, CandidatePings pings);
 
   LocatorAnswer GetDcName(const std::string& computerName, const std::string& domainName,
                           unsigned flags) override;
   SiteAnswer GetSiteName(const std::string& computerName) override;
   ForestDomainsAnswer EnumerateForestDomains(const std::string& serverName) override;
-  void PingCandidatesTogether() override;
 
  private:
   // Runs `lookup` on a copy of the remembered site and keeps what it learnt.
@@ -41,7 +41,7 @@ class LinuxLocator : public Locator {
   PingRace race_{network_};
   std::mutex siteMutex_;  // guards site_
   SiteMemory site_;
-  std::atomic<bool> pingTogether_ = false;
+  const CandidatePings pings_;
 };
 
 }  // namespace nestwalk::platform

@@ -1,24 +1,32 @@
 #include "platform/linux/linux_platform.h"
 
+#include <optional>
+
 #include "platform/linux/linux_directory.h"
 #include "platform/linux/linux_host_queries.h"
 #include "platform/linux/linux_locator.h"
 
 namespace nestwalk::platform {
 
-// Members are built in this order and destroyed in reverse: the locator uses the directory.
+// Members are built in this order and destroyed in reverse: the locators use the directory.
 struct LinuxPlatform::Parts {
   LinuxDirectory directory;
-  LinuxLocator locator{directory};
   LinuxHostQueries host;
+  std::optional<LinuxLocator> oneAfterAnother;
+  std::optional<LinuxLocator> together;
 };
 
 LinuxPlatform::LinuxPlatform() : parts_(std::make_unique<Parts>()) {}
 
 LinuxPlatform::~LinuxPlatform() = default;
 
-Services LinuxPlatform::services() {
-  return Services{parts_->directory, parts_->locator, parts_->host};
+HostQueries& LinuxPlatform::host() { return parts_->host; }
+
+Services LinuxPlatform::services(CandidatePings pings) {
+  std::optional<LinuxLocator>& locator =
+      pings == CandidatePings::kTogether ? parts_->together : parts_->oneAfterAnother;
+  if (!locator) locator.emplace(parts_->directory, pings);
+  return Services{parts_->directory, *locator, parts_->host};
 }
 
 }  // namespace nestwalk::platform

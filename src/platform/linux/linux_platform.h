@@ -5,19 +5,20 @@
 
 #include <memory>
 
-#include "platform/services.h"
+#include "platform/platform.h"
 
 namespace nestwalk::platform {
 
-class LinuxPlatform {
+class LinuxPlatform : public Platform {
  public:
   LinuxPlatform();
-  ~LinuxPlatform();
+  ~LinuxPlatform() override;
   LinuxPlatform(const LinuxPlatform&) = delete;
   LinuxPlatform& operator=(const LinuxPlatform&) = delete;
 
-  // Valid as long as this object lives.
-  Services services();
+  HostQueries& host() override;
+  // Each kind of locator is made the first time it is asked for.
+  Services services(CandidatePings pings) override;
 
  private:
   struct Parts;

@@ -1,4 +1,4 @@
-#include "membership/domain_controller_binding.h"
+#include "ldap/domain_controller_binding.h"
 
 #include "ldap/open_ldap.h"
 #include "locate/dc_locator.h"
@@ -20,15 +20,6 @@ BoundDomainController LocateAndBindDomainController(Console& console, platform::
                                .siteName = located.site,
                                .isGlobalCatalog = located.isGlobalCatalog,
                                .connection = connection};
-}
-
-void RecordDomainController(ConnectionList& connections, ServerMaps& maps,
-                            const std::string& domainKey, const BoundDomainController& bound) {
-  connections.Append(bound.connection);
-  const ldapsrvdata server{
-      .serverName = bound.serverName, .siteName = bound.siteName, .connection = bound.connection};
-  maps.dcList[domainKey] = server;
-  if (!bound.serverName.empty() && bound.isGlobalCatalog) maps.gcList[domainKey] = server;
 }
 
 }  // namespace nestwalk

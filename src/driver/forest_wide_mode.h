@@ -1,8 +1,8 @@
 // The forest-wide mode (-tryall): the forest's domains, the inventory of its global catalogs
 // and the site links of the DC's and the GC's sites, taken between the direct memberships and
 // the nested expansion. It only adds diagnostic output; the memberships do not depend on it.
-#ifndef NESTWALK_MEMBERSHIP_FOREST_WIDE_MODE_H_
-#define NESTWALK_MEMBERSHIP_FOREST_WIDE_MODE_H_
+#ifndef NESTWALK_DRIVER_FOREST_WIDE_MODE_H_
+#define NESTWALK_DRIVER_FOREST_WIDE_MODE_H_
 
 #include "ldap/server_selection.h"
 #include "locate/gc_inventory.h"
@@ -25,4 +25,4 @@ ForestSurvey RunForestWideMode(Console& console, platform::Services& services,
 
 }  // namespace nestwalk
 
-#endif  // NESTWALK_MEMBERSHIP_FOREST_WIDE_MODE_H_
+#endif  // NESTWALK_DRIVER_FOREST_WIDE_MODE_H_

@@ -1,4 +1,4 @@
-#include "membership/forest_wide_mode.h"
+#include "driver/forest_wide_mode.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,6 @@ using namespace testing::sites;  // the two-site forest and its builders
 class EnumerationRecorder : public platform::Locator {
  public:
   explicit EnumerationRecorder(platform::Locator& locator) : locator_(locator) {}
-  void PingCandidatesTogether() override { locator_.PingCandidatesTogether(); }
   platform::LocatorAnswer GetDcName(const std::string& computerName, const std::string& domainName,
                                     unsigned flags) override {
     return locator_.GetDcName(computerName, domainName, flags);

@@ -1,4 +1,4 @@
-#include "membership/forest_wide_mode.h"
+#include "driver/forest_wide_mode.h"
 
 #include <optional>
 #include <string>

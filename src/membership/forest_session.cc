@@ -1,0 +1,83 @@
+#include "membership/forest_session.h"
+
+#include <utility>
+
+#include "membership/plain_walk.h"
+#include "membership/read_ahead_walk.h"
+#include "text/dn_names.h"
+
+namespace nestwalk {
+
+namespace {
+
+std::unique_ptr<WalkStrategy> MakeStrategy(Console& console, platform::Platform& platform,
+                                           WalkPace pace, const ReadNeeds& needs,
+                                           const std::string& initialServer,
+                                           const ForestSession& session) {
+  if (pace == WalkPace::kReadAhead) {
+    return std::make_unique<ReadAheadWalk>(console,
+                                           platform.services(platform::CandidatePings::kTogether),
+                                           session, initialServer, needs.groupSids);
+  }
+  return std::make_unique<PlainWalk>(platform.services(platform::CandidatePings::kOneAfterAnother),
+                                     initialServer);
+}
+
+}  // namespace
+
+ForestSession::ForestSession(Console& console, platform::Platform& platform, WalkPace pace,
+                             ReadNeeds needs, std::string initialServer)
+    : console_(console),
+      needs_(needs),
+      strategy_(MakeStrategy(console, platform, pace, needs, initialServer, *this)),
+      connections_(console, services().directory),
+      initialServer_(std::move(initialServer)) {}
+
+ForestSession::~ForestSession() = default;
+
+bool ForestSession::Connect(const std::string& domain, const DcReady& dcReady) {
+  servers_ =
+      SelectServers(console_, *strategy_, connections_, maps_, domain, initialServer_, dcReady);
+  return servers_.has_value();
+}
+
+GroupReadServers ForestSession::ReadServersOf(const std::string& domainKey) const {
+  GroupReadServers servers{.domainGc = {}, .forestGc = servers_->gcConnection, .dc = {}};
+  if (auto gc = maps_.gcByDomain.find(domainKey); gc != maps_.gcByDomain.end()) {
+    servers.domainGc = gc->second.connection;
+  }
+  if (auto dc = maps_.dcByDomain.find(domainKey); dc != maps_.dcByDomain.end()) {
+    servers.dc = dc->second.connection;
+  }
+  return servers;
+}
+
+platform::LdapHandle ForestSession::BindDomainController(const std::string& domainKey) {
+  const BoundDomainController bound =
+      strategy_->BindDomainController(console_, DnToDomainName(domainKey));
+  TakeDomainController(domainKey, bound);
+  return bound.connection;
+}
+
+void ForestSession::TakeDomainController(const std::string& domainKey,
+                                         const BoundDomainController& bound) {
+  if (!bound.connection.valid()) return;
+  connections_.Append(bound.connection);
+  const ldapsrvdata server{
+      .serverName = bound.serverName, .siteName = bound.siteName, .connection = bound.connection};
+  maps_.dcByDomain[domainKey] = server;
+  if (!bound.serverName.empty() && bound.isGlobalCatalog) maps_.gcByDomain[domainKey] = server;
+}
+
+const std::vector<ObjectRead>* ForestSession::KeptReadsOf(const std::string& key) const {
+  auto kept = keptReads_.find(key);
+  return kept == keptReads_.end() ? nullptr : &kept->second;
+}
+
+void ForestSession::KeepReads(const std::string& key, std::vector<ObjectRead> reads) {
+  keptReads_[key] = std::move(reads);
+}
+
+void ForestSession::Close() { connections_.UnbindAllConnections(); }
+
+}  // namespace nestwalk

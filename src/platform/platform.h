@@ -1,0 +1,29 @@
+// The platform as a whole: what a run is given to reach its directory, its locator and its host,
+// made once the run knows how it will work.
+#ifndef NESTWALK_PLATFORM_PLATFORM_H_
+#define NESTWALK_PLATFORM_PLATFORM_H_
+
+#include "platform/host_queries.h"
+#include "platform/services.h"
+
+namespace nestwalk::platform {
+
+// How a locator tries the candidates that one SRV list names.
+enum class CandidatePings {
+  kOneAfterAnother,  // in SRV order, each ping waited for
+  kTogether,         // all at once, the first suitable answer winning and the others stopped
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  // Who runs the program and on which machine.
+  virtual HostQueries& host() = 0;
+  // The services of a run whose locator pings as `pings` says. The directory and the host are
+  // the same whatever `pings`; everything is valid as long as the platform lives.
+  virtual Services services(CandidatePings pings) = 0;
+};
+
+}  // namespace nestwalk::platform
+
+#endif  // NESTWALK_PLATFORM_PLATFORM_H_
