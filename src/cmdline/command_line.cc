@@ -26,6 +26,7 @@ CCmdLine::CCmdLine(const std::vector<std::string>& words, bool caseSensitive)
     if (IsSwitch(*word)) {
       pending = StoredName(std::string_view(*word).substr(1));
       switches_[pending].clear();
+      followingWords_[pending] = word + 1 != words.end() ? *(word + 1) : std::string();
     } else if (pending.empty()) {
       plainArguments_.push_back(*word);
     } else {
@@ -42,6 +43,11 @@ bool CCmdLine::HasSwitch(std::string_view name) const {
 std::string CCmdLine::GetArgument(std::string_view name) const {
   auto found = switches_.find(StoredName(name));
   return found == switches_.end() ? std::string() : found->second;
+}
+
+std::string CCmdLine::GetFollowingWord(std::string_view name) const {
+  auto found = followingWords_.find(StoredName(name));
+  return found == followingWords_.end() ? std::string() : found->second;
 }
 
 std::string CCmdLine::StoredName(std::string_view name) const {

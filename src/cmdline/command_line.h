@@ -22,6 +22,10 @@ class CCmdLine {
   bool HasSwitch(std::string_view name) const;
   // The switch's value; empty when the switch is absent or had no value word.
   std::string GetArgument(std::string_view name) const;
+  // The word right after the switch's last occurrence, whatever it is (a file name such as
+  // "/tmp/list" or "-" reads as a switch to GetArgument); empty when the switch is absent or
+  // last on the line.
+  std::string GetFollowingWord(std::string_view name) const;
 
   const std::string& programPath() const { return programPath_; }
   const std::vector<std::string>& plainArguments() const { return plainArguments_; }
@@ -32,6 +36,7 @@ class CCmdLine {
   bool caseSensitive_;
   std::string programPath_;
   std::map<std::string, std::string> switches_;
+  std::map<std::string, std::string> followingWords_;
   std::vector<std::string> plainArguments_;
 };
 

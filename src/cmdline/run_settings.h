@@ -19,9 +19,15 @@ struct RunSettings {
   bool token = false;     // after the report, the Kerberos token size estimate
   bool json = false;      // standard output carries one JSON document instead of the report
   bool complete = false;  // also search every domain for domain-local groups holding the account
+  // Many accounts in one run: those listed in a file ("-": standard input), those under a DN.
+  std::string inputFile;
+  std::string underDn;
+  bool csv = false;  // one CSV row per account and group
   PrincipalKind principalKind = PrincipalKind::kUser;
   std::string principalText;  // domain\name as typed; empty: the current user or machine
   std::string initialServer;  // the machine whose locator is asked; empty: this one
+
+  bool reviewsAccounts() const { return !inputFile.empty() || !underDn.empty(); }
 
   friend bool operator==(const RunSettings&, const RunSettings&) = default;
 };

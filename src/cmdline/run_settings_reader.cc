@@ -37,6 +37,25 @@ void ReadAdditionSwitches(const CCmdLine& commandLine, RunSettings& settings) {
   settings.complete = commandLine.HasSwitch("complete");
 }
 
+std::string ReadAccountListSwitches(const CCmdLine& commandLine, RunSettings& settings) {
+  settings.csv = commandLine.HasSwitch("csv");
+  struct ListSwitch {
+    const char* name;
+    const char* what;
+    std::string& value;
+  };
+  for (const ListSwitch& list : {ListSwitch{"in", "a file", settings.inputFile},
+                                 ListSwitch{"under", "a DN", settings.underDn}}) {
+    if (!commandLine.HasSwitch(list.name)) continue;
+    list.value = commandLine.GetFollowingWord(list.name);
+    if (list.value.empty()) {
+      return std::string("Error: Must specify ") + list.what + " with -" + list.name +
+             " option.\n";
+    }
+  }
+  return {};
+}
+
 void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings) {
   settings.initialServer = commandLine.GetArgument("s");
 }

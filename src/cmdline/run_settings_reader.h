@@ -4,6 +4,8 @@
 #ifndef NESTWALK_CMDLINE_RUN_SETTINGS_READER_H_
 #define NESTWALK_CMDLINE_RUN_SETTINGS_READER_H_
 
+#include <string>
+
 #include "cmdline/command_line.h"
 #include "cmdline/run_settings.h"
 
@@ -23,6 +25,12 @@ bool AsksForUsage(const CCmdLine& commandLine);
 // -fast, -path, -token, -json and -complete: the opt-in additions. Their values, if any, are
 // ignored.
 void ReadAdditionSwitches(const CCmdLine& commandLine, RunSettings& settings);
+
+// -in, -under and -csv. -in and -under take the word after them whatever it is, so an absolute
+// file name or "-" (standard input) can follow -in. Returns the error line when -in or -under
+// has no word after it; empty otherwise.
+[[nodiscard]] std::string ReadAccountListSwitches(const CCmdLine& commandLine,
+                                                  RunSettings& settings);
 
 // -s: `initialServer`, empty when absent or without a value.
 void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings);

@@ -8,5 +8,5 @@
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
   nestwalk::platform::LinuxPlatform platform;
-  return nestwalk::ExitCodeForStatus(nestwalk::RunProgram(args, std::cout, std::cerr, platform));
+  return nestwalk::ExitCodeForStatus(nestwalk::RunProgram(args, std::cin, std::cout, std::cerr, platform));
 }

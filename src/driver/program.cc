@@ -8,6 +8,7 @@
 #include "cmdline/run_settings.h"
 #include "cmdline/run_settings_reader.h"
 #include "cmdline/usage.h"
+#include "driver/account_review.h"
 #include "driver/run_phases.h"
 #include "driver/security_principal.h"
 #include "platform/console.h"
@@ -22,8 +23,8 @@ constexpr std::string_view kBanner =
 
 }  // namespace
 
-int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               platform::Platform& platform) {
+int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& err, platform::Platform& platform) {
   CCmdLine commandLine(args, /*caseSensitive=*/false);
   RunSettings settings;
   // quiet and debug are fixed before the first line is written.
@@ -38,17 +39,31 @@ int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ost
     return -1;
   }
   ReadAdditionSwitches(commandLine, settings);
-  // With -json standard output carries the document alone, so the principal line goes nowhere.
+  if (const std::string error = ReadAccountListSwitches(commandLine, settings); !error.empty()) {
+    console.Err(error);
+    return -1;
+  }
+  if (settings.csv && settings.json) {
+    console.Err("Error: -csv and -json cannot be combined.\n");
+    return -1;
+  }
+  // With -json or -csv standard output carries the report alone; the trace lines that would go
+  // there join the others on standard error.
+  const bool reportOnly = settings.json || settings.csv;
+  Console runConsole(out, err, settings.quiet, settings.debug, reportOnly);
+  if (settings.reviewsAccounts()) {
+    ReadServerSwitch(commandLine, settings);
+    return RunAccountReview(runConsole, in, platform, settings);
+  }
+
+  // The principal line goes nowhere when standard output carries the report alone.
   std::ostream discarded(nullptr);
-  Console principalConsole(settings.json ? discarded : out, err, settings.quiet, settings.debug);
+  Console principalConsole(reportOnly ? discarded : out, err, settings.quiet, settings.debug);
   std::variant<SecurityPrincipal, PrincipalFailure> resolved =
       ResolvePrincipal(principalConsole, platform.host(), settings);
   if (const auto* failure = std::get_if<PrincipalFailure>(&resolved)) return failure->status;
 
   ReadServerSwitch(commandLine, settings);
-  // With -json standard output carries the document alone; the trace lines that would go there
-  // join the others on standard error.
-  Console runConsole(out, err, settings.quiet, settings.debug, settings.json);
   return RunDirectoryPhases(runConsole, platform, settings, std::get<SecurityPrincipal>(resolved));
 }
 

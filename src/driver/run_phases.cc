@@ -1,25 +1,12 @@
 #include "driver/run_phases.h"
 
 #include "driver/forest_wide_mode.h"
+#include "driver/read_needs.h"
 #include "driver/run_report.h"
 #include "membership/account_walk.h"
 #include "membership/forest_session.h"
 
 namespace nestwalk {
-
-namespace {
-
-// What the run reads, from its settings; the report decides on its own how it writes it.
-ReadNeeds ReadNeedsOf(const RunSettings& settings) {
-  return ReadNeeds{
-      .primaryGroup = settings.resolvePrimaryGroup,
-      .account = {.objectSid = settings.json, .sIDHistory = settings.token || settings.json},
-      .groupSids = settings.json,
-      .domainLocalGroups = settings.complete,
-  };
-}
-
-}  // namespace
 
 int RunDirectoryPhases(Console& console, platform::Platform& platform, const RunSettings& settings,
                        const SecurityPrincipal& principal) {
@@ -40,8 +27,10 @@ int RunDirectoryPhases(Console& console, platform::Platform& platform, const Run
   // Only adds diagnostic output; nothing below depends on what it finds.
   if (settings.tryAll) RunForestWideMode(console, session.services(), servers);
   walk.ExpandNested();
+  session.strategy().WriteSummary(console);
+  if (settings.complete) walk.AddDomainLocalGroups();
 
-  WriteRunReport(console, settings, principal, walk.account(), walk.groups());
+  ReportWriter(settings).Write(console, principal, walk.account(), walk.groups());
   session.Close();
   return 0;
 }

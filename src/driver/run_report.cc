@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "membership/csv_report.h"
 #include "membership/json_report.h"
 #include "membership/membership_chains.h"
 #include "membership/membership_graph.h"
@@ -22,12 +23,22 @@ std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
 }
 
 void WriteJsonReport(Console& console, const SecurityPrincipal& principal,
-                     const AccountObject& account, const GroupDetailsMap& groups) {
+                     const AccountObject& account, const GroupDetailsMap& groups, bool oneLine) {
   const MembershipGraph graph(groups, account.dn);
   console.Document(JsonReport({std::string(NamesOf(principal.kind).reportKind),
                                principal.qualifiedName, account.dn, account.objectSid},
                               groups, graph, MembershipChains(graph),
-                              TokenOf(principal, account, graph)));
+                              TokenOf(principal, account, graph), oneLine));
+}
+
+void WriteCsvRows(Console& console, const RunSettings& settings,
+                  const SecurityPrincipal& principal, const AccountObject& account,
+                  const GroupDetailsMap& groups) {
+  const MembershipGraph graph(groups, account.dn);
+  const CsvAccount row{principal.qualifiedName, principal.samName, account.dn,
+                       TokenOf(principal, account, graph)};
+  console.Document(CsvRows(row, graph, MembershipChains(graph),
+                           {.chains = settings.path, .token = settings.token}));
 }
 
 void WriteTextReport(Console& console, const RunSettings& settings,
@@ -56,13 +67,18 @@ void WriteTextReport(Console& console, const RunSettings& settings,
 
 }  // namespace
 
-void WriteRunReport(Console& console, const RunSettings& settings,
-                    const SecurityPrincipal& principal, const AccountObject& account,
-                    const GroupDetailsMap& groups) {
-  if (settings.json) {
-    WriteJsonReport(console, principal, account, groups);
+void ReportWriter::Write(Console& console, const SecurityPrincipal& principal,
+                         const AccountObject& account, const GroupDetailsMap& groups) {
+  if (settings_.csv) {
+    if (!csvHeaderWritten_) {
+      console.Document(CsvHeader({.chains = settings_.path, .token = settings_.token}));
+      csvHeaderWritten_ = true;
+    }
+    WriteCsvRows(console, settings_, principal, account, groups);
+  } else if (settings_.json) {
+    WriteJsonReport(console, principal, account, groups, settings_.reviewsAccounts());
   } else {
-    WriteTextReport(console, settings, principal, account, groups);
+    WriteTextReport(console, settings_, principal, account, groups);
   }
   WriteIncompleteWarning(console, groups);
 }

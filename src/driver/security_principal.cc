@@ -1,5 +1,6 @@
 #include "driver/security_principal.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -60,9 +61,9 @@ std::variant<SecurityPrincipal, PrincipalFailure> CurrentUser(Console& console,
 
 std::variant<SecurityPrincipal, PrincipalFailure> NamedAccount(Console& console,
                                                                const RunSettings& settings) {
-  const std::string& text = settings.principalText;
-  std::size_t backslash = text.find('\\');
-  if (backslash == std::string::npos) {
+  std::optional<SecurityPrincipal> principal =
+      NamedPrincipal(settings.principalKind, settings.principalText);
+  if (!principal) {
     console.Err(
         "Must specify Domain in userid/computer/group parameter\n"
         "   Format: flatdomain\\SAMName\n \n");
@@ -70,20 +71,30 @@ std::variant<SecurityPrincipal, PrincipalFailure> NamedAccount(Console& console,
     return PrincipalFailure{-1};
   }
   console.DebugErr("Old style UserID\n");
+  return *principal;
+}
+
+}  // namespace
+
+std::optional<SecurityPrincipal> NamedPrincipal(PrincipalKind kind, const std::string& text) {
+  const std::size_t backslash = text.find('\\');
+  if (backslash == std::string::npos) return std::nullopt;
   SecurityPrincipal principal;
-  principal.kind = settings.principalKind;
+  principal.kind = kind;
   principal.domain = text.substr(0, backslash);
   principal.samName = text.substr(backslash + 1);
   // Computer accounts end in "$"; a name that has one anywhere is taken as complete.
-  if (principal.kind == PrincipalKind::kComputer &&
-      principal.samName.find('$') == std::string::npos) {
+  if (kind == PrincipalKind::kComputer && principal.samName.find('$') == std::string::npos) {
     principal.samName += "$";
   }
   principal.qualifiedName = text;
   return principal;
 }
 
-}  // namespace
+std::string PrincipalLine(const SecurityPrincipal& principal) {
+  std::string line("Security Principal: ");
+  return line.append(NamesOf(principal.kind).tag).append(principal.qualifiedName).append("\n");
+}
 
 std::variant<SecurityPrincipal, PrincipalFailure> ResolvePrincipal(Console& console,
                                                                    platform::HostQueries& host,
@@ -100,9 +111,7 @@ std::variant<SecurityPrincipal, PrincipalFailure> ResolvePrincipal(Console& cons
   const SecurityPrincipal* principal = std::get_if<SecurityPrincipal>(&resolved);
   if (principal == nullptr) return resolved;
 
-  std::string line("Security Principal: ");
-  line.append(NamesOf(principal->kind).tag).append(principal->qualifiedName).append("\n");
-  console.Out(line);
+  console.Out(PrincipalLine(*principal));
   console.DebugErr("Domain: " + principal->domain + "\nUserName: " + principal->samName + "\n");
   return resolved;
 }

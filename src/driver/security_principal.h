@@ -2,6 +2,7 @@
 #ifndef NESTWALK_DRIVER_SECURITY_PRINCIPAL_H_
 #define NESTWALK_DRIVER_SECURITY_PRINCIPAL_H_
 
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -24,6 +25,13 @@ struct SecurityPrincipal {
 struct PrincipalFailure {
   int status = -1;
 };
+
+// The account `text` names as "domain\SAMName", of `kind` (a computer's name gets its "$");
+// nullopt when the text holds no backslash.
+std::optional<SecurityPrincipal> NamedPrincipal(PrincipalKind kind, const std::string& text);
+
+// "Security Principal: [USER] CORP\\alice\n": the kind's tag and the name as given.
+std::string PrincipalLine(const SecurityPrincipal& principal);
 
 // Builds the principal and writes the principal line, or writes why not and gives the status
 // the run must end with.

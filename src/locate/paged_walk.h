@@ -15,10 +15,12 @@ namespace nestwalk {
 // released before the next one is requested. A search that cannot start, and any non-zero page
 // status (the end of the results among them), end the walk without a message. Returns
 // kLdapSuccess when the results ran out, the page status that ended the walk otherwise, and
-// kLdapLocalError when the search could not start.
+// kLdapLocalError when the search could not start. When `stop` is given and holds before a
+// page is asked for, the walk ends there with kLdapSuccess.
 int WalkPagedSearch(Console& console, platform::Directory& directory,
                     platform::LdapHandle connection, const platform::SearchRequest& request,
-                    const std::function<void(const platform::Entry&)>& visit);
+                    const std::function<void(const platform::Entry&)>& visit,
+                    const std::function<bool()>& stop = {});
 
 }  // namespace nestwalk
 

@@ -28,85 +28,26 @@ bool IsGlobalOrUniversal(const std::string& groupType) {
   return scope == GroupScope::kGlobal || scope == GroupScope::kUniversal;
 }
 
-struct Member {
-  std::string dn;
-  std::string domainKey;
-};
-
 // One domain to search, and for whom.
 struct DomainSearch {
   std::string dnsName;
-  std::string domainKey;  // LowerCaseText of its DN, as the server maps have it
+  std::string domainKey;
   std::string baseDn;
   std::vector<std::string> memberDns;
   platform::LdapHandle connection;  // the DC the run holds for the domain; invalid: bind one
 };
 
-// A domain-local group found, with the searched members it holds (empty when its member
-// values came ranged and the searched ones were not among the first).
-struct FoundGroup {
-  std::string dn;
-  std::vector<std::string> heldMembers;
-};
-
-struct DomainSearchOutcome {
+struct SearchOutcome {
   BoundDomainController bound;  // a DC bound for this search; invalid connection otherwise
-  std::vector<FoundGroup> found;
+  std::vector<FoundDomainLocalGroup> found;
   std::string problem;  // empty when every batch was searched
 };
-
-// The forest's domains, each once, lower-cased, in the order the GC lists them; empty after
-// the failure line and the problem recorded.
-std::vector<std::string> ForestDomains(Console& console, platform::Locator& locator,
-                                       const SelectedServers& servers, GroupDetailsMap& groups) {
-  const platform::ForestDomainsAnswer answer = locator.EnumerateForestDomains(servers.gcName);
-  if (answer.status != 0) {
-    const std::string status = std::to_string(answer.status);
-    console.Err("ERROR: Couldn't list the forest's domains for domain-local groups - " + status +
-                "\n");
-    groups.RecordProblem(DnToDomainName(servers.dcRootDse.rootDomainNamingContext),
-                         "the forest's domains could not be listed (" + status + ")");
-    return {};
-  }
-  std::vector<std::string> domains;
-  std::set<std::string, std::less<>> seen;
-  for (const std::string& dnsName : answer.dnsNames) {
-    std::string name = LowerCaseText(dnsName);
-    if (!name.empty() && seen.insert(name).second) domains.push_back(std::move(name));
-  }
-  return domains;
-}
-
-// Every global or universal group found, with its domain.
-std::vector<Member> GlobalAndUniversalGroups(const GroupDetailsMap& groups) {
-  std::vector<Member> members;
-  for (const auto& [key, group] : groups.entries()) {
-    if (IsGlobalOrUniversal(group.groupType)) members.push_back({group.dn, DomainOfDn(key)});
-  }
-  return members;
-}
-
-DomainSearch PlanSearch(const std::string& dnsName, const ForestSession& session,
-                        const std::string& principalDn, const std::vector<Member>& groups) {
-  DomainSearch search;
-  search.dnsName = dnsName;
-  search.baseDn = DomainNameToDn(dnsName);
-  search.domainKey = LowerCaseText(search.baseDn);
-  // The principal is searched for in its own domain too: memberOf read there has shown those
-  // groups already, but it costs no search of its own, and the first batch checks the filter.
-  search.memberDns.push_back(principalDn);
-  for (const Member& group : groups) {
-    if (group.domainKey != search.domainKey) search.memberDns.push_back(group.dn);
-  }
-  search.connection = session.ReadServersOf(search.domainKey).dc;
-  return search;
-}
 
 // Searches `connection` for the domain-local groups of one batch of members, appending each
 // one found to `found`. Returns the walk's status.
 int SearchBatch(Console& console, platform::Directory& directory, platform::LdapHandle connection,
                 const std::string& baseDn, std::span<const std::string> batch,
-                std::vector<FoundGroup>& found) {
+                std::vector<FoundDomainLocalGroup>& found) {
   platform::SearchRequest request;
   request.base = baseDn;
   request.scope = platform::SearchScope::kSubtree;
@@ -118,7 +59,7 @@ int SearchBatch(Console& console, platform::Directory& directory, platform::Ldap
   for (const std::string& dn : batch) searched.emplace(LowerCaseText(dn), &dn);
   return WalkPagedSearch(
       console, directory, connection, request, [&](const platform::Entry& entry) {
-        FoundGroup group{entry.dn, {}};
+        FoundDomainLocalGroup group{entry.dn, {}};
         if (const std::vector<std::string>* members = entry.Find("member")) {
           for (const std::string& member : *members) {
             if (auto held = searched.find(LowerCaseText(member)); held != searched.end()) {
@@ -131,9 +72,31 @@ int SearchBatch(Console& console, platform::Directory& directory, platform::Ldap
 }
 
 // Binds a DC when the run has none and searches it batch by batch. Changes no run state.
-DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
-                                 const std::string& initialServer, const DomainSearch& domain) {
-  DomainSearchOutcome outcome;
+// The members of `batch` that the group `groupDn` holds, asked of the group one member at a
+// time: what a search cannot tell when the group's member values came ranged.
+std::vector<std::string> HeldOneByOne(platform::Directory& directory,
+                                      platform::LdapHandle connection, const std::string& groupDn,
+                                      std::span<const std::string> batch) {
+  std::vector<std::string> held;
+  for (const std::string& member : batch) {
+    const platform::SearchRequest request{
+        .base = groupDn,
+        .scope = platform::SearchScope::kBase,
+        .filter = "(member=" + platform::EscapeFilterValue(member) + ")",
+        .attributes = {"objectClass"},
+        .attributesOnly = true,
+    };
+    const platform::SearchResult result = directory.Search(connection, request);
+    if (result.code == platform::kLdapSuccess && !result.entries.empty()) held.push_back(member);
+  }
+  return held;
+}
+
+// Binds a DC when the run has none and searches it batch by batch. Changes no run state.
+SearchOutcome SearchDomain(Console& console, platform::Services& services,
+                           const std::string& initialServer, const DomainSearch& domain,
+                           bool manyAccounts) {
+  SearchOutcome outcome;
   platform::LdapHandle connection = domain.connection;
   if (!connection.valid()) {
     outcome.bound = LocateAndBindDomainController(console, services, initialServer, domain.dnsName);
@@ -147,8 +110,9 @@ DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
     for (std::size_t first = 0; first < members.size(); first += kMembersPerSearch) {
       const std::size_t size = std::min(kMembersPerSearch, members.size() - first);
       const std::size_t before = outcome.found.size();
-      const int status = SearchBatch(console, services.directory, connection, domain.baseDn,
-                                     members.subspan(first, size), outcome.found);
+      const std::span<const std::string> batch = members.subspan(first, size);
+      const int status =
+          SearchBatch(console, services.directory, connection, domain.baseDn, batch, outcome.found);
       console.DebugErr("Domain-local groups in " + domain.dnsName + " holding members " +
                        std::to_string(first + 1) + "-" + std::to_string(first + size) + of +
                        std::to_string(outcome.found.size() - before) + "\n");
@@ -156,6 +120,12 @@ DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
         outcome.problem = "the search failed: " + services.directory.ErrorText(status) + " (" +
                           std::to_string(status) + ")";
         break;
+      }
+      for (std::size_t i = before; manyAccounts && i < outcome.found.size(); ++i) {
+        FoundDomainLocalGroup& group = outcome.found[i];
+        if (group.heldMembers.empty()) {
+          group.heldMembers = HeldOneByOne(services.directory, connection, group.dn, batch);
+        }
       }
     }
     console.DebugErr("Domain-local groups in " + domain.dnsName + ": " +
@@ -168,16 +138,6 @@ DomainSearchOutcome SearchDomain(Console& console, platform::Services& services,
   return outcome;
 }
 
-void TakeIntoRun(const DomainSearch& domain, const DomainSearchOutcome& outcome,
-                 ForestSession& session, GroupDetailsMap& groups) {
-  session.TakeDomainController(domain.domainKey, outcome.bound);
-  for (const FoundGroup& group : outcome.found) {
-    groups.AddGroup(group.dn);
-    for (const std::string& member : group.heldMembers) groups.AddGroupOf(member, group.dn);
-  }
-  if (!outcome.problem.empty()) groups.RecordProblem(domain.dnsName, outcome.problem);
-}
-
 }  // namespace
 
 std::string DomainLocalGroupsFilter(std::span<const std::string> memberDns) {
@@ -188,27 +148,103 @@ std::string DomainLocalGroupsFilter(std::span<const std::string> memberDns) {
   return filter + "))";
 }
 
-void AddDomainLocalGroups(ForestSession& session, const std::string& principalDn,
-                          GroupDetailsMap& groups) {
-  Console& console = session.console();
-  const std::vector<std::string> domains =
-      ForestDomains(console, session.services().locator, session.servers(), groups);
-  const std::vector<Member> members = GlobalAndUniversalGroups(groups);
-  std::vector<DomainSearch> searches;
-  for (const std::string& dnsName : domains) {
-    searches.push_back(PlanSearch(dnsName, session, principalDn, members));
+void DomainLocalSearch::Add(const std::string& accountDn, const GroupDetailsMap& groups) {
+  pending_.push_back({accountDn, ""});
+  for (const auto& [key, group] : groups.entries()) {
+    if (IsGlobalOrUniversal(group.groupType) && addedGroups_.insert(key).second) {
+      pending_.push_back({group.dn, DomainOfDn(key)});
+    }
   }
-  std::vector<DomainSearchOutcome> outcomes(searches.size());
+}
+
+bool DomainLocalSearch::ListDomains(ForestSession& session) {
+  if (domains_) return true;
+  const SelectedServers& servers = session.servers();
+  const platform::ForestDomainsAnswer answer =
+      session.services().locator.EnumerateForestDomains(servers.gcName);
+  if (answer.status != 0) {
+    const std::string status = std::to_string(answer.status);
+    session.console().Err("ERROR: Couldn't list the forest's domains for domain-local groups - " +
+                          status + "\n");
+    forestName_ = DnToDomainName(servers.dcRootDse.rootDomainNamingContext);
+    forestProblem_ = "the forest's domains could not be listed (" + status + ")";
+    return false;
+  }
+  domains_.emplace();
+  std::set<std::string, std::less<>> seen;
+  for (const std::string& dnsName : answer.dnsNames) {
+    std::string name = LowerCaseText(dnsName);
+    if (name.empty() || !seen.insert(name).second) continue;
+    domains_->push_back({name, LowerCaseText(DomainNameToDn(name)), {}, ""});
+  }
+  return true;
+}
+
+void DomainLocalSearch::Search(ForestSession& session) {
+  if (!ListDomains(session)) return;
+  std::vector<Domain*> searched;
+  std::vector<DomainSearch> searches;
+  for (Domain& domain : *domains_) {
+    if (!domain.problem.empty()) continue;
+    DomainSearch search{domain.dnsName, domain.domainKey, DomainNameToDn(domain.dnsName), {},
+                        session.ReadServersOf(domain.domainKey).dc};
+    // An account is searched for in its own domain too: memberOf read there has shown those
+    // groups already, but it costs no search of its own, and the first batch checks the filter.
+    for (const Member& member : pending_) {
+      if (member.domainKey != domain.domainKey) search.memberDns.push_back(member.dn);
+    }
+    if (search.memberDns.empty()) continue;
+    searched.push_back(&domain);
+    searches.push_back(std::move(search));
+  }
+  pending_.clear();
+  std::vector<SearchOutcome> outcomes(searches.size());
   session.strategy().RunEach(
-      console, searches.size(),
+      session.console(), searches.size(),
       [&](std::size_t index, Console& lines, platform::Services& services) {
-        outcomes[index] = SearchDomain(lines, services, session.initialServer(), searches[index]);
+        outcomes[index] = SearchDomain(lines, services, session.initialServer(), searches[index],
+                                       manyAccounts_);
       },
-      [&](std::size_t index) { TakeIntoRun(searches[index], outcomes[index], session, groups); });
+      [&](std::size_t index) {
+        session.TakeDomainController(searches[index].domainKey, outcomes[index].bound);
+        Domain& domain = *searched[index];
+        for (FoundDomainLocalGroup& group : outcomes[index].found) {
+          domain.found.push_back(std::move(group));
+        }
+        domain.problem = std::move(outcomes[index].problem);
+      });
+}
+
+void DomainLocalSearch::AddTo(ForestSession& session, const std::string& accountDn,
+                              GroupDetailsMap& groups) const {
+  if (!forestProblem_.empty()) groups.RecordProblem(forestName_, forestProblem_);
+  const std::string accountKey = LowerCaseText(accountDn);
+  static const std::vector<Domain> kNone;
+  for (const Domain& domain : domains_ ? *domains_ : kNone) {
+    for (const FoundDomainLocalGroup& group : domain.found) {
+      std::vector<const std::string*> held;
+      for (const std::string& member : group.heldMembers) {
+        const std::string key = LowerCaseText(member);
+        if (key == accountKey || groups.Find(key) != nullptr) held.push_back(&member);
+      }
+      if (manyAccounts_ && held.empty()) continue;
+      groups.AddGroup(group.dn);
+      for (const std::string* member : held) groups.AddGroupOf(*member, group.dn);
+    }
+    if (!domain.problem.empty()) groups.RecordProblem(domain.dnsName, domain.problem);
+  }
   // One pass is enough: a domain-local group nests only in domain-local groups of its own
   // domain, and the DC that found it holds their links, so reading the groups found turns up
   // every parent, and none of them can be a member in another domain.
   NestedExpansion(session).Run(groups);
+}
+
+void AddDomainLocalGroups(ForestSession& session, const std::string& principalDn,
+                          GroupDetailsMap& groups) {
+  DomainLocalSearch search(/*manyAccounts=*/false);
+  search.Add(principalDn, groups);
+  search.Search(session);
+  search.AddTo(session, principalDn, groups);
 }
 
 }  // namespace nestwalk

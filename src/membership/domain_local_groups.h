@@ -6,8 +6,11 @@
 #define NESTWALK_MEMBERSHIP_DOMAIN_LOCAL_GROUPS_H_
 
 #include <cstddef>
+#include <optional>
+#include <set>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "membership/forest_session.h"
 #include "membership/group_details.h"
@@ -24,18 +27,69 @@ inline constexpr std::size_t kMembersPerSearch = 100;
 // every DN escaped for the filter.
 std::string DomainLocalGroupsFilter(std::span<const std::string> memberDns);
 
-// Runs after the nested expansion. Asks the session's GC for the forest's domains (each once,
-// whatever its letter case) and searches a DC of each, in the order listed, from the domain's
-// naming context for domain-local groups whose member is `principalDn` or a global or universal
-// group of `groups` of another domain than the one searched. The DC is the one the session holds
-// for the domain, or one located and bound now and taken into the session. The domains are
-// searched as the session's strategy runs a batch (with -fast all at once, each domain's lines
-// written in the order of the domains, so the output is that of the searches one after another).
-// Every group found that `groups` lacks is added, and then the nested expansion reads the groups
-// added as it reads any other. A domain whose DC cannot be bound or whose search fails gets
-// "ERROR: Couldn't search domain-local groups of <dns>: <reason>" and a problem recorded in
-// `groups` (as does a forest whose domains cannot be listed, under the forest's name); what its
-// searches gave before the failure is kept, and the run goes on.
+// A domain-local group found, with the searched members it holds (empty when its member values
+// came ranged and the searched ones were not among the first).
+struct FoundDomainLocalGroup {
+  std::string dn;
+  std::vector<std::string> heldMembers;
+};
+
+// The search of every domain of the forest for the domain-local groups that hold accounts, or
+// global or universal groups they reach in other domains. It keeps what it searched for and
+// found, so that accounts walked later are searched for only with what is new, and what was
+// found serves each account it concerns.
+class DomainLocalSearch {
+ public:
+  // `manyAccounts`: members of several accounts may share one search, so each group found is
+  // known by the members it holds (a group whose member values came ranged is asked for each
+  // member searched); otherwise every group found concerns the one account.
+  explicit DomainLocalSearch(bool manyAccounts) : manyAccounts_(manyAccounts) {}
+
+  // The account `accountDn` and every global or universal group of `groups` are to be searched
+  // for, each at most once per domain whatever the number of accounts that bring it.
+  void Add(const std::string& accountDn, const GroupDetailsMap& groups);
+  // Asks the session's GC for the forest's domains (each once, whatever its letter case; the
+  // first time only) and searches a DC of each, in the order listed, from the domain's naming
+  // context for the members added since the last search: every account in every domain, every
+  // group in the domains other than its own. The DC is the one the session holds for the domain,
+  // or one located and bound now and taken into the session. The domains are searched as the
+  // session's strategy runs a batch (with -fast all at once, each domain's lines written in the
+  // order of the domains, so the output is that of the searches one after another). A domain
+  // whose DC cannot be bound or whose search fails gets "ERROR: Couldn't search domain-local
+  // groups of <dns>: <reason>" and is not searched again; what its searches gave before the
+  // failure is kept.
+  void Search(ForestSession& session);
+  // Adds to `groups` every group found that holds the account or one of its groups, with the
+  // links that brought it in, and records the problems of the searches (a domain that could not
+  // be searched under its DNS name, a forest whose domains could not be listed under the
+  // forest's name). Then the nested expansion reads the groups added as it reads any other.
+  void AddTo(ForestSession& session, const std::string& accountDn,
+             GroupDetailsMap& groups) const;
+
+ private:
+  struct Member {
+    std::string dn;
+    std::string domainKey;  // empty for an account: searched for in every domain
+  };
+  struct Domain {
+    std::string dnsName;
+    std::string domainKey;  // LowerCaseText of its DN, as the server maps have it
+    std::vector<FoundDomainLocalGroup> found;
+    std::string problem;  // why it could not be searched; it is not searched again
+  };
+
+  // Lists the forest's domains the first time; false when they cannot be listed.
+  bool ListDomains(ForestSession& session);
+
+  const bool manyAccounts_;
+  std::optional<std::vector<Domain>> domains_;
+  std::string forestProblem_;     // why the forest's domains could not be listed
+  std::string forestName_;        // the subject of that problem
+  std::vector<Member> pending_;      // added since the last search, in the order added
+  std::set<std::string> addedGroups_;  // keys of every group ever added
+};
+
+// The one account's search, as the run of a single account makes it: Add, Search and AddTo.
 void AddDomainLocalGroups(ForestSession& session, const std::string& principalDn,
                           GroupDetailsMap& groups);
 

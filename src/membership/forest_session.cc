@@ -2,8 +2,12 @@
 
 #include <utility>
 
+#include "membership/counted_search.h"
 #include "membership/plain_walk.h"
+#include "membership/primary_group.h"
 #include "membership/read_ahead_walk.h"
+#include "platform/filter_escape.h"
+#include "text/case_folding.h"
 #include "text/dn_names.h"
 
 namespace nestwalk {
@@ -69,12 +73,62 @@ void ForestSession::TakeDomainController(const std::string& domainKey,
   if (!bound.serverName.empty() && bound.isGlobalCatalog) maps_.gcByDomain[domainKey] = server;
 }
 
+std::optional<ForestDomain> ForestSession::DomainNamed(const std::string& flatName) {
+  return Partition("(nETBIOSName=" + platform::EscapeFilterValue(flatName) + ")", flatName);
+}
+
+std::optional<ForestDomain> ForestSession::DomainAt(const std::string& domainDn) {
+  return Partition("(nCName=" + platform::EscapeFilterValue(domainDn) + ")", domainDn);
+}
+
+std::optional<ForestDomain> ForestSession::Partition(const std::string& condition,
+                                                     const std::string& name) {
+  const std::string filter = "(&(objectClass=crossRef)" + condition + ")";
+  if (auto known = partitions_.find(LowerCaseText(filter)); known != partitions_.end()) {
+    return known->second;
+  }
+  const platform::SearchRequest request{
+      .base = "CN=Partitions," + servers_->dcRootDse.configurationNamingContext,
+      .scope = platform::SearchScope::kSubtree,
+      .filter = filter,
+      .attributes = {"nCName", "nETBIOSName"},
+      .attributesOnly = false,
+  };
+  std::optional<ForestDomain> domain;
+  std::optional<std::vector<platform::Entry>> entries =
+      CountedSearch(console_, services().directory, servers_->gcConnection, request);
+  if (entries && entries->size() == 1) {
+    domain = ForestDomain{entries->front().First("nCName").value_or(""),
+                          entries->front().First("nETBIOSName").value_or("")};
+  }
+  if (!domain || domain->dn.empty()) {
+    if (entries) console_.Err("ERROR: No domain " + name + " in the forest\n");
+    domain.reset();
+  }
+  partitions_[LowerCaseText(filter)] = domain;
+  return domain;
+}
+
+platform::LdapHandle ForestSession::DomainController(const std::string& domainKey) {
+  const platform::LdapHandle known = ReadServersOf(domainKey).dc;
+  return known.valid() ? known : BindDomainController(domainKey);
+}
+
+std::string ForestSession::PrimaryGroupOf(platform::LdapHandle dc, const std::string& domainDn,
+                                          const std::string& primaryGroupID) {
+  const std::pair key{LowerCaseText(domainDn), primaryGroupID};
+  if (auto known = primaryGroups_.find(key); known != primaryGroups_.end()) return known->second;
+  std::string dn = GetPrimaryGroupDN(console_, services().directory, dc, domainDn, primaryGroupID);
+  return primaryGroups_[key] = std::move(dn);
+}
+
 const std::vector<ObjectRead>* ForestSession::KeptReadsOf(const std::string& key) const {
   auto kept = keptReads_.find(key);
   return kept == keptReads_.end() ? nullptr : &kept->second;
 }
 
 void ForestSession::KeepReads(const std::string& key, std::vector<ObjectRead> reads) {
+  readsMade_ += reads.size();
   keptReads_[key] = std::move(reads);
 }
 

@@ -31,6 +31,12 @@ struct GroupReadServers {
   platform::LdapHandle dc;  // invalid: no DC of the domain is bound yet
 };
 
+// A domain of the forest as its partition lists it.
+struct ForestDomain {
+  std::string dn;        // its naming context, as the directory spells it
+  std::string flatName;  // its NetBIOS name
+};
+
 class ForestSession {
  public:
   // `console` and `platform` must outlive the session. `pace` picks the walk strategy (and a
@@ -66,15 +72,36 @@ class ForestSession {
   // is a GC, its GC map entry. Nothing for an invalid connection.
   void TakeDomainController(const std::string& domainKey, const BoundDomainController& bound);
 
+  // The domain of the forest whose flat name is `flatName`, or whose naming context is
+  // `domainDn` (ASCII case ignored either way), from the forest's partitions over the GC; each
+  // name is looked up once. nullopt after an error line when the forest has no such domain or
+  // its partitions cannot be read.
+  std::optional<ForestDomain> DomainNamed(const std::string& flatName);
+  std::optional<ForestDomain> DomainAt(const std::string& domainDn);
+  // A DC of `domainKey`: the one the session holds, else one bound now (BindDomainController).
+  platform::LdapHandle DomainController(const std::string& domainKey);
+  // The primary group of an account of `domainDn` whose primaryGroupID is `primaryGroupID`
+  // (GetPrimaryGroupDN over `dc`), read once per domain and ID; empty when it could not be
+  // resolved (its lines are written the first time only).
+  std::string PrimaryGroupOf(platform::LdapHandle dc, const std::string& domainDn,
+                             const std::string& primaryGroupID);
+
   // What the reads of the group `key` gave when a walk of this session read it; nullptr when
   // none has.
   const std::vector<ObjectRead>* KeptReadsOf(const std::string& key) const;
   void KeepReads(const std::string& key, std::vector<ObjectRead> reads);
+  // The groups read so far, and the reads of them.
+  std::size_t groupsRead() const { return keptReads_.size(); }
+  std::size_t readsMade() const { return readsMade_; }
 
   // Closes every connection, with "Unbinding LDAP Connection <i>" in debug mode; once.
   void Close();
 
  private:
+  // The crossRef of the forest's partitions that `condition` names; `name` is what the error
+  // line says.
+  std::optional<ForestDomain> Partition(const std::string& condition, const std::string& name);
+
   Console& console_;
   const ReadNeeds needs_;
   const std::unique_ptr<WalkStrategy> strategy_;
@@ -83,6 +110,10 @@ class ForestSession {
   std::optional<SelectedServers> servers_;
   std::string initialServer_;
   std::map<std::string, std::vector<ObjectRead>, std::less<>> keptReads_;  // by group key
+  std::size_t readsMade_ = 0;
+  // Partition lookups by their filter, the domains found (nullopt: none).
+  std::map<std::string, std::optional<ForestDomain>> partitions_;
+  std::map<std::pair<std::string, std::string>, std::string> primaryGroups_;  // by domain, ID
 };
 
 }  // namespace nestwalk

@@ -61,7 +61,7 @@ Json TokenObject(const TokenEstimate& token) {
 
 std::string JsonReport(const ReportedAccount& account, const GroupDetailsMap& groups,
                        const MembershipGraph& graph, const MembershipChains& chains,
-                       const std::optional<TokenEstimate>& token) {
+                       const std::optional<TokenEstimate>& token, bool oneLine) {
   Json groupArray = Json::array();
   for (MembershipGraph::Node node = 0; node < graph.groupCount(); ++node) {
     groupArray.push_back(GroupObject(graph, chains, node));
@@ -82,7 +82,7 @@ std::string JsonReport(const ReportedAccount& account, const GroupDetailsMap& gr
       {"complete", complete},
       {"unread", std::move(unread)},
   };
-  return document.dump(2) + "\n";
+  return document.dump(oneLine ? -1 : 2) + "\n";
 }
 
 }  // namespace nestwalk

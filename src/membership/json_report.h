@@ -19,12 +19,12 @@ struct ReportedAccount {
   std::string objectSid;  // binary; empty when it was not read
 };
 
-// The document, indented, with a line end. Every text from the directory passes through
+// The document, indented (or on one line when `oneLine`, for JSON Lines), with a line end. Every text from the directory passes through
 // EscapeInvalidUtf8, so the document is valid UTF-8 whatever the directory holds. `token` is
 // written as null when absent (a group principal).
 std::string JsonReport(const ReportedAccount& account, const GroupDetailsMap& groups,
                        const MembershipGraph& graph, const MembershipChains& chains,
-                       const std::optional<TokenEstimate>& token);
+                       const std::optional<TokenEstimate>& token, bool oneLine = false);
 
 }  // namespace nestwalk
 

@@ -37,16 +37,22 @@ const std::string& ChainName(const data& group) {
   return group.sAMAccountName;
 }
 
-std::string ChainLine(const MembershipGraph& graph, const MembershipChains& chains,
+std::string ChainText(const MembershipGraph& graph, const MembershipChains& chains,
                       MembershipGraph::Node group, const std::string& accountName) {
   const MembershipChain chain = chains.ChainTo(group);
-  if (chain.groups.empty()) return "      via: (no chain recorded)\n";
-  std::string line = "      via: " + accountName;
+  if (chain.groups.empty()) return {};
+  std::string text = accountName;
   for (std::size_t i = 0; i < chain.groups.size(); ++i) {
-    line += i == 0 && chain.viaPrimaryGroup ? " =primary=> " : " -> ";
-    line += ChainName(graph.group(chain.groups[i]));
+    text += i == 0 && chain.viaPrimaryGroup ? " =primary=> " : " -> ";
+    text += ChainName(graph.group(chain.groups[i]));
   }
-  return line + "\n";
+  return text;
+}
+
+std::string ChainLine(const MembershipGraph& graph, const MembershipChains& chains,
+                      MembershipGraph::Node group, const std::string& accountName) {
+  const std::string text = ChainText(graph, chains, group, accountName);
+  return "      via: " + (text.empty() ? "(no chain recorded)" : text) + "\n";
 }
 
 }  // namespace nestwalk

@@ -35,7 +35,12 @@ class MembershipChains {
 // A group's name on a chain: its sAMAccountName, or its DN when it has none or was never read.
 const std::string& ChainName(const data& group);
 
-// "      via: alice -> Staff -> All\n", the primary group hop written "=primary=>";
+// "alice -> Staff -> All", the primary group hop written "=primary=>"; empty when no chain leads
+// to `group`.
+std::string ChainText(const MembershipGraph& graph, const MembershipChains& chains,
+                      MembershipGraph::Node group, const std::string& accountName);
+
+// "      via: alice -> Staff -> All\n" (ChainText);
 // "      via: (no chain recorded)\n" when none leads to `group`.
 std::string ChainLine(const MembershipGraph& graph, const MembershipChains& chains,
                       MembershipGraph::Node group, const std::string& accountName);

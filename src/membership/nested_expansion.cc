@@ -4,14 +4,19 @@
 
 namespace nestwalk {
 
-void ReadDirectMemberships(Console& console, platform::Directory& directory,
-                           platform::LdapHandle dcConnection, platform::LdapHandle gcConnection,
-                           const std::string& principalDn, GroupDetailsMap& groups,
-                           bool withObjectSid) {
+std::vector<ObjectRead> ReadDirectMemberships(Console& console, platform::Directory& directory,
+                                              platform::LdapHandle dcConnection,
+                                              platform::LdapHandle gcConnection,
+                                              const std::string& principalDn,
+                                              GroupDetailsMap& groups, bool withObjectSid) {
+  std::vector<ObjectRead> reads;
   console.DebugErr("Getting direct memberships from default domain...\n");
-  EnumerateMemberships(console, directory, dcConnection, principalDn, groups, true, withObjectSid);
+  reads.push_back(EnumerateMemberships(console, directory, dcConnection, principalDn, groups, true,
+                                       withObjectSid));
   console.DebugErr("Getting direct memberships from GC...\n");
-  EnumerateMemberships(console, directory, gcConnection, principalDn, groups, true, withObjectSid);
+  reads.push_back(EnumerateMemberships(console, directory, gcConnection, principalDn, groups, true,
+                                       withObjectSid));
+  return reads;
 }
 
 NestedExpansion::NestedExpansion(ForestSession& session)
@@ -21,6 +26,10 @@ NestedExpansion::NestedExpansion(ForestSession& session)
 
 void NestedExpansion::Run(GroupDetailsMap& groups) {
   console_.DebugErr("\n\nBase groups loaded, now go after nested groups\n\n");
+  Expand(groups);
+}
+
+void NestedExpansion::Expand(GroupDetailsMap& groups) {
   // Re-evaluated after every group: one that a read added with a smaller key goes first.
   for (const std::string* key = groups.FirstUnprocessedGroup(); key != nullptr;
        key = groups.FirstUnprocessedGroup()) {

@@ -17,8 +17,8 @@
 namespace nestwalk {
 
 // Reads the account `principalDn` through `dcConnection`, then through `gcConnection`, adding
-// every group that either lists.
-void ReadDirectMemberships(Console& console, platform::Directory& directory,
+// every group that either lists; returns both reads.
+std::vector<ObjectRead> ReadDirectMemberships(Console& console, platform::Directory& directory,
                            platform::LdapHandle dcConnection, platform::LdapHandle gcConnection,
                            const std::string& principalDn, GroupDetailsMap& groups,
                            bool withObjectSid = false);
@@ -33,6 +33,8 @@ class NestedExpansion {
   // from what that walk kept, without a read and without its lines. Failures write their lines
   // and never stop the phase.
   void Run(GroupDetailsMap& groups);
+  // The same without the phase's opening line: a map rebuilt from reads the session kept.
+  void Expand(GroupDetailsMap& groups);
 
  private:
   // Reads the group where the session says its domain's groups are read; returns every read.

@@ -33,4 +33,9 @@ void Console::DebugErr(std::string_view text) {
   if (debug_) Err(text);
 }
 
+void Console::Progress(std::string_view line) {
+  err_ << '\r' << line << "\x1b[K";
+  err_.flush();
+}
+
 }  // namespace nestwalk

@@ -17,6 +17,11 @@ class Console {
   Console(std::ostream& out, std::ostream& err, bool quiet, bool debug,
           bool documentOnly = false);
 
+  // A console with the flags of this one that writes to `out` and `err` instead.
+  Console Redirected(std::ostream& out, std::ostream& err) const {
+    return Console(out, err, quiet_, debug_, documentOnly_);
+  }
+
   // Standard output, flushed whenever the text holds a line end.
   void Out(std::string_view text);
   // Standard output in every case, flushed: the document of a `documentOnly` console.
@@ -26,6 +31,13 @@ class Console {
   // The same, written only when `debug` is set.
   void DebugOut(std::string_view text);
   void DebugErr(std::string_view text);
+  // A line on standard error that the next one replaces: the cursor goes back to the start of
+  // the line, the text is written and the rest of the line cleared; never escaped. Only for a
+  // terminal.
+  void Progress(std::string_view line);
+
+  // Whether standard output has failed (its reader went away).
+  bool OutputFailed() const { return out_.fail(); }
 
   bool quiet() const { return quiet_; }
   bool debug() const { return debug_; }

@@ -4,6 +4,7 @@
 #define NESTWALK_PLATFORM_PLATFORM_H_
 
 #include "platform/host_queries.h"
+#include "platform/run_control.h"
 #include "platform/services.h"
 
 namespace nestwalk::platform {
@@ -19,6 +20,8 @@ class Platform {
   virtual ~Platform() = default;
   // Who runs the program and on which machine.
   virtual HostQueries& host() = 0;
+  // The process: its clock, its terminal, its interrupts.
+  virtual RunControl& control() = 0;
   // The services of a run whose locator pings as `pings` says. The directory and the host are
   // the same whatever `pings`; everything is valid as long as the platform lives.
   virtual Services services(CandidatePings pings) = 0;

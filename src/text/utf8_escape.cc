@@ -34,24 +34,42 @@ std::size_t SequenceLength(std::string_view rest) {
   return length;
 }
 
+void AppendEscaped(std::string& escaped, unsigned char byte) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  escaped += '\\';
+  escaped += kHex[byte >> 4];
+  escaped += kHex[byte & 0xF];
+}
+
 }  // namespace
 
 std::string EscapeInvalidUtf8(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string escaped;
   escaped.reserve(text.size());
   while (!text.empty()) {
     std::size_t length = SequenceLength(text);
     if (length == 0) {
-      const auto bad = static_cast<unsigned char>(text.front());
-      escaped += '\\';
-      escaped += kHex[bad >> 4];
-      escaped += kHex[bad & 0xF];
+      AppendEscaped(escaped, static_cast<unsigned char>(text.front()));
       length = 1;
     } else {
       escaped.append(text.substr(0, length));
     }
     text.remove_prefix(length);
+  }
+  return escaped;
+}
+
+std::string EscapeControlCharacters(std::string_view text, bool keepLayout) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool control = byte < 0x20 || byte == 0x7F;
+    if (control && !(keepLayout && (c == '\n' || c == '\t'))) {
+      AppendEscaped(escaped, byte);
+    } else {
+      escaped += c;
+    }
   }
   return escaped;
 }

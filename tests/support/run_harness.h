@@ -15,8 +15,9 @@ struct RunOutcome {
   int status = 0;   // what the entry returned
 };
 
-// `args` are the words after the program path.
-RunOutcome RunNestwalk(fake::FakeForest& forest, const std::vector<std::string>& args);
+// `args` are the words after the program path; `input` is what standard input holds.
+RunOutcome RunNestwalk(fake::FakeForest& forest, const std::vector<std::string>& args,
+                       const std::string& input = "");
 
 }  // namespace nestwalk::testing
 

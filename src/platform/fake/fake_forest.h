@@ -52,6 +52,7 @@
 #include <vector>
 
 #include "platform/directory.h"
+#include "platform/fake/fake_run_control.h"
 #include "platform/host_queries.h"
 #include "platform/locator.h"
 #include "platform/platform.h"
@@ -183,6 +184,8 @@ class FakeForest : public platform::Directory,
 
   // ---- platform::Platform ------------------------------------------------------------------
   platform::HostQueries& host() override;
+  // The test's own process control.
+  FakeRunControl& control() override { return control_; }
   // The forest itself, whatever `pings`; the last choice is recorded.
   platform::Services services(platform::CandidatePings pings) override;
   // Whether the last services asked for were those of a locator that pings candidates together.
@@ -221,6 +224,7 @@ class FakeForest : public platform::Directory,
  private:
   struct State;
   std::unique_ptr<State> state_;
+  FakeRunControl control_;
 };
 
 }  // namespace nestwalk::fake

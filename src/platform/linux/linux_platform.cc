@@ -5,6 +5,7 @@
 #include "platform/linux/linux_directory.h"
 #include "platform/linux/linux_host_queries.h"
 #include "platform/linux/linux_locator.h"
+#include "platform/linux/linux_run_control.h"
 
 namespace nestwalk::platform {
 
@@ -12,6 +13,7 @@ namespace nestwalk::platform {
 struct LinuxPlatform::Parts {
   LinuxDirectory directory;
   LinuxHostQueries host;
+  LinuxRunControl control;
   std::optional<LinuxLocator> oneAfterAnother;
   std::optional<LinuxLocator> together;
 };
@@ -21,6 +23,8 @@ LinuxPlatform::LinuxPlatform() : parts_(std::make_unique<Parts>()) {}
 LinuxPlatform::~LinuxPlatform() = default;
 
 HostQueries& LinuxPlatform::host() { return parts_->host; }
+
+RunControl& LinuxPlatform::control() { return parts_->control; }
 
 Services LinuxPlatform::services(CandidatePings pings) {
   std::optional<LinuxLocator>& locator =

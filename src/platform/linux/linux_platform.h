@@ -17,6 +17,7 @@ class LinuxPlatform : public Platform {
   LinuxPlatform& operator=(const LinuxPlatform&) = delete;
 
   HostQueries& host() override;
+  RunControl& control() override;
   // Each kind of locator is made the first time it is asked for.
   Services services(CandidatePings pings) override;
 

@@ -1,0 +1,355 @@
+#include "driver/account_review.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "driver/account_list.h"
+#include "driver/read_needs.h"
+#include "driver/run_report.h"
+#include "driver/security_principal.h"
+#include "ldap/ldap_error.h"
+#include "locate/paged_walk.h"
+#include "membership/account_walk.h"
+#include "membership/domain_local_groups.h"
+#include "membership/forest_session.h"
+#include "text/case_folding.h"
+#include "text/dn_names.h"
+
+namespace nestwalk {
+
+namespace {
+
+// Accounts walked together: with -fast their lookups and direct reads are in flight at once,
+// with -complete one search of each domain covers them all. Their groups are not kept together:
+// with -complete each account's are dropped and made again from the session's reads.
+constexpr std::size_t kWaveSize = 200;
+
+// Between two updates of the progress line at the most.
+constexpr std::chrono::milliseconds kProgressPace(200);
+
+struct AccountRequest {
+  SecurityPrincipal principal;
+  std::optional<AccountObject> found;  // -under: what the search of the subtree gave
+  std::string domainDn;                // -under: the account's domain
+};
+
+std::string DurationText(std::chrono::seconds duration) {
+  const long long seconds = duration.count();
+  std::string text = std::to_string(seconds / 60) + ":";
+  if (seconds % 60 < 10) text += "0";
+  return text + std::to_string(seconds % 60);
+}
+
+class AccountReview {
+ public:
+  AccountReview(Console& console, platform::Platform& platform, const RunSettings& settings,
+                std::optional<std::size_t> total)
+      : console_(console),
+        control_(platform.control()),
+        settings_(settings),
+        session_(console, platform,
+                 settings.fast ? WalkPace::kReadAhead : WalkPace::kOneReadAtATime,
+                 ReadNeedsOf(settings), settings.initialServer),
+        writer_(settings),
+        holders_(/*manyAccounts=*/true),
+        total_(total),
+        start_(control_.Now()),
+        showsProgress_(!settings.quiet && control_.ErrorIsTerminal()) {}
+
+  // The session connects on the first account's domain; false when it cannot.
+  bool Connect(const std::string& domain) {
+    connected_ = session_.Connect(domain);
+    return connected_;
+  }
+  bool connected() const { return connected_; }
+  ForestSession& session() { return session_; }
+
+  // Joins the wave under way; a full wave is walked and reported at once.
+  void Add(AccountRequest request) {
+    const SecurityPrincipal& principal = request.principal;
+    const std::string key = std::string(NamesOf(principal.kind).tag) +
+                            LowerCaseText(principal.domain) + "\\" +
+                            LowerCaseText(principal.samName);
+    if (!seen_.insert(key).second) return;
+    wave_.push_back(std::move(request));
+    if (wave_.size() == kWaveSize) RunWave();
+  }
+  void Finish() {
+    RunWave();
+    if (showsProgress_ && progressShown_) console_.Progress("");
+  }
+  // An account that could not even be asked for (a bad line, a failed search for accounts).
+  void CountUnreported() { ++unreported_; }
+  bool stopped() const { return stopStatus_ != 0; }
+
+  int Status() const {
+    if (stopStatus_ != 0) return stopStatus_;
+    return unreported_ == 0 ? 0 : kSomeAccountsUnreported;
+  }
+
+ private:
+  struct Walking {
+    const AccountRequest* request;
+    std::unique_ptr<AccountWalk> walk;
+  };
+
+  void RunWave() {
+    if (wave_.empty() || stopped()) return;
+    HideProgress();
+    std::vector<Walking> walks;
+    for (const AccountRequest& request : wave_) {
+      if (std::unique_ptr<AccountWalk> walk = StartWalk(request)) {
+        walks.push_back({&request, std::move(walk)});
+      } else {
+        ++unreported_;
+      }
+    }
+    for (Walking& walking : walks) {
+      if (walking.request->found) {
+        walking.walk->Found(*walking.request->found);
+      } else if (!walking.walk->LookUp()) {
+        walking.walk.reset();
+        ++unreported_;
+      }
+    }
+    for (Walking& walking : walks) {
+      if (!walking.walk || stopped()) continue;
+      HideProgress();
+      walking.walk->ReadDirectMemberships();
+      walking.walk->ExpandNested();
+      if (settings_.complete) {
+        holders_.Add(walking.walk->account().dn, walking.walk->groups());
+        walking.walk->Release();
+      } else {
+        Report(*walking.request, *walking.walk);
+      }
+    }
+    if (settings_.complete && !stopped()) {
+      HideProgress();
+      holders_.Search(session_);
+      for (Walking& walking : walks) {
+        if (!walking.walk || stopped()) continue;
+        HideProgress();
+        walking.walk->Rebuild();
+        holders_.AddTo(session_, walking.walk->account().dn, walking.walk->groups());
+        Report(*walking.request, *walking.walk);
+      }
+    }
+    wave_.clear();
+  }
+
+  // The walk of one account in its domain; nullptr after an error line when the domain is not
+  // one of the forest's or no DC of it can be bound.
+  std::unique_ptr<AccountWalk> StartWalk(const AccountRequest& request) {
+    const SecurityPrincipal& principal = request.principal;
+    std::string domainDn = request.domainDn;
+    if (domainDn.empty()) {
+      std::optional<ForestDomain> domain = session_.DomainNamed(principal.domain);
+      if (!domain) return nullptr;
+      domainDn = domain->dn;
+    }
+    const platform::LdapHandle dc = session_.DomainController(LowerCaseText(domainDn));
+    if (!dc.valid()) {
+      console_.Err("ERROR: No domain controller of " + DnToDomainName(domainDn) + " for " +
+                   principal.qualifiedName + "\n");
+      return nullptr;
+    }
+    auto walk = std::make_unique<AccountWalk>(
+        session_, AccountName{principal.kind, principal.samName}, AccountDomain{domainDn, dc});
+    if (!request.found) walk->ForeseeLookUp();
+    return walk;
+  }
+
+  // The account's lines, written whole: the report on standard output (a blank line before all
+  // but the first text report), then its warning line on standard error.
+  void Report(const AccountRequest& request, const AccountWalk& walk) {
+    std::ostringstream out;
+    std::ostringstream err;
+    Console lines = console_.Redirected(out, err);
+    const bool text = !settings_.json && !settings_.csv;
+    if (text) {
+      if (reported_ > 0) lines.Out("\n");
+      lines.Out(PrincipalLine(request.principal));
+    }
+    writer_.Write(lines, request.principal, walk.account(), walk.groups());
+    console_.Document(out.str());
+    console_.Err(err.str());
+    ++reported_;
+    if (console_.OutputFailed()) {
+      stopStatus_ = kOutputClosed;
+    } else if (control_.Interrupted()) {
+      stopStatus_ = kInterrupted;
+    }
+    ShowProgress();
+  }
+
+  void ShowProgress() {
+    if (!showsProgress_) return;
+    const auto now = control_.Now();
+    if (progressShown_ && now - lastProgress_ < kProgressPace) return;
+    lastProgress_ = now;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start_);
+    const std::size_t reads = session_.readsMade();
+    const std::size_t done = reported_ + unreported_;
+    std::string line = "accounts: " + std::to_string(done);
+    if (total_) line += " of " + std::to_string(*total_);
+    line += ", groups read: " + std::to_string(session_.groupsRead());
+    if (elapsed.count() > 0) {
+      line += ", reads/s: " + std::to_string(reads * 1000 / elapsed.count());
+      if (total_ && done > 0 && done < *total_) {
+        line += ", left: " + DurationText(std::chrono::duration_cast<std::chrono::seconds>(
+                                 elapsed * (*total_ - done) / done));
+      }
+    }
+    console_.Progress(line);
+    progressShown_ = true;
+  }
+  void HideProgress() {
+    if (!progressShown_) return;
+    console_.Progress("");
+    progressShown_ = false;
+  }
+
+  Console& console_;
+  platform::RunControl& control_;
+  const RunSettings& settings_;
+  ForestSession session_;
+  ReportWriter writer_;
+  DomainLocalSearch holders_;
+  std::vector<AccountRequest> wave_;
+  std::set<std::string> seen_;  // kind, domain and name of every account asked for
+  bool connected_ = false;
+  std::size_t reported_ = 0;
+  std::size_t unreported_ = 0;
+  int stopStatus_ = 0;
+  std::optional<std::size_t> total_;
+  std::chrono::steady_clock::time_point start_;
+  std::chrono::steady_clock::time_point lastProgress_;
+  bool showsProgress_;
+  bool progressShown_ = false;
+};
+
+// The accounts a list names, in its order; a line that names none is skipped, one that cannot
+// be read gets an error line with its number. False when the run must end: the first account's
+// domain could not be connected to.
+bool ReadAccountList(Console& console, std::istream& list, const std::string& listName,
+                     AccountReview& review) {
+  std::string line;
+  for (std::size_t number = 1; !review.stopped() && std::getline(list, line); ++number) {
+    auto parsed = ParseAccountLine(line);
+    if (const auto* bad = std::get_if<BadAccountLine>(&parsed)) {
+      console.Err("Error: " + listName + " line " + std::to_string(number) + ": " + bad->reason +
+                  "\n");
+      review.CountUnreported();
+    } else if (auto* principal = std::get_if<SecurityPrincipal>(&parsed)) {
+      if (!review.connected() && !review.Connect(principal->domain)) return false;
+      review.Add({std::move(*principal), std::nullopt, ""});
+    }
+  }
+  return true;
+}
+
+// What the lookup of an account reads, and what tells its name and kind.
+platform::SearchRequest UnderRequest(const std::string& underDn, const ReadNeeds& needs) {
+  platform::SearchRequest request =
+      AccountLookupRequest(underDn, "", PrincipalKind::kUser, needs.account);
+  request.filter = "(|(&(objectCategory=person)(objectClass=user))(objectCategory=computer))";
+  request.attributes.insert(request.attributes.begin(), {"sAMAccountName", "objectClass"});
+  return request;
+}
+
+// Every user and computer under `underDn`, as a paged subtree search of a DC of its domain
+// finds them. False when the run must end: no server of the DN's domain could be connected to.
+bool ReadAccountsUnder(Console& console, const std::string& underDn, AccountReview& review) {
+  const std::string domainKey = DomainOfDn(underDn);
+  if (!review.connected() && !review.Connect(DnToDomainName(domainKey))) return false;
+  ForestSession& session = review.session();
+  std::optional<ForestDomain> domain = session.DomainAt(domainKey);
+  const platform::LdapHandle dc =
+      domain ? session.DomainController(domainKey) : platform::LdapHandle();
+  int status = platform::kLdapLocalError;
+  if (dc.valid()) {
+    status = WalkPagedSearch(
+        console, session.services().directory, dc, UnderRequest(underDn, session.needs()),
+        [&](const platform::Entry& entry) {
+          const std::optional<std::string> samName = entry.First("sAMAccountName");
+          if (!samName) return;
+          const std::vector<std::string>* classes = entry.Find("objectClass");
+          const bool computer =
+              classes != nullptr && std::ranges::any_of(*classes, [](const std::string& name) {
+                return LowerCaseText(name) == "computer";
+              });
+          SecurityPrincipal principal{computer ? PrincipalKind::kComputer : PrincipalKind::kUser,
+                                      domain->flatName, *samName,
+                                      domain->flatName + "\\" + *samName};
+          AccountObject account{entry.dn, entry.First("primaryGroupID").value_or(""),
+                                entry.First("objectSid").value_or(""), {}};
+          if (const std::vector<std::string>* history = entry.Find("sIDHistory")) {
+            account.sIDHistory = *history;
+          }
+          review.Add({std::move(principal), std::move(account), domain->dn});
+        },
+        [&review] { return review.stopped(); });
+  }
+  if (status != platform::kLdapSuccess) {
+    console.Err("ERROR: Couldn't search " + underDn + " for accounts" +
+                (dc.valid() ? ": " + session.services().directory.ErrorText(status) : "") + "\n");
+    review.CountUnreported();
+  }
+  return true;
+}
+
+// The accounts a list file names, for the progress line; nullopt for standard input.
+std::optional<std::size_t> CountListed(const std::string& inputFile) {
+  if (inputFile.empty() || inputFile == "-") return std::nullopt;
+  std::ifstream list(inputFile);
+  std::size_t count = 0;
+  std::string line;
+  while (std::getline(list, line)) {
+    if (std::holds_alternative<SecurityPrincipal>(ParseAccountLine(line))) ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+int RunAccountReview(Console& console, std::istream& in, platform::Platform& platform,
+                     const RunSettings& settings) {
+  std::ifstream file;
+  std::istream* list = nullptr;
+  if (settings.inputFile == "-") {
+    list = &in;
+  } else if (!settings.inputFile.empty()) {
+    file.open(settings.inputFile);
+    if (!file) {
+      console.Err("Error: Couldn't read " + settings.inputFile + "\n");
+      return -1;
+    }
+    list = &file;
+  }
+  const std::optional<std::size_t> total =
+      settings.underDn.empty() ? CountListed(settings.inputFile) : std::nullopt;
+  platform.control().CatchInterrupts();
+  AccountReview review(console, platform, settings, total);
+  const std::string listName = settings.inputFile == "-" ? "standard input" : settings.inputFile;
+  if (list != nullptr && !ReadAccountList(console, *list, listName, review)) return -1;
+  if (!settings.underDn.empty() && !review.stopped() &&
+      !ReadAccountsUnder(console, settings.underDn, review)) {
+    return -1;
+  }
+  review.Finish();
+  if (review.connected()) review.session().Close();
+  return review.Status();
+}
+
+}  // namespace nestwalk

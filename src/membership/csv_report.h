@@ -1,0 +1,40 @@
+// The report as CSV rows (-csv), one per account and group: RFC 4180 (every line ended "\r\n", a
+// field holding a comma or a quote quoted, its quotes doubled), UTF-8 throughout: a byte that is
+// no UTF-8, or a control character, is written "\XX" (in a DN the DN's own escape of that byte).
+#ifndef NESTWALK_MEMBERSHIP_CSV_REPORT_H_
+#define NESTWALK_MEMBERSHIP_CSV_REPORT_H_
+
+#include <optional>
+#include <string>
+
+#include "membership/group_details.h"
+#include "membership/membership_chains.h"
+#include "membership/membership_graph.h"
+#include "membership/token_estimate.h"
+
+namespace nestwalk {
+
+// Which columns follow the six fixed ones: depth and via (the -path chain), tokenBytes.
+struct CsvColumns {
+  bool chains = false;
+  bool token = false;
+};
+
+// "account,accountDn,groupDn,groupName,scope,kind", then the columns asked for.
+std::string CsvHeader(CsvColumns columns);
+
+struct CsvAccount {
+  std::string name;     // domain\name, as the principal line shows it
+  std::string samName;  // how a chain starts
+  std::string dn;
+  std::optional<TokenEstimate> token;  // nullopt: a group, which has no token
+};
+
+// A row for each group of `graph`, in key order; an account without groups gets one row with
+// the group's fields empty, so that every account reported is there.
+std::string CsvRows(const CsvAccount& account, const MembershipGraph& graph,
+                    const MembershipChains& chains, CsvColumns columns);
+
+}  // namespace nestwalk
+
+#endif  // NESTWALK_MEMBERSHIP_CSV_REPORT_H_
