@@ -38,9 +38,20 @@ constexpr std::string_view kUsageText =
     "           Look up current user on default ldap server, don't get primary\n"
     "           group information.\n"
     "\n\n"
+    "Further switches:\n"
+    "   -tryall             Also trace the forest: domains, GCs, site link costs\n"
+    "   -fast               Many reads in flight: the same report, fewer round trips\n"
+    "   -path               After each group, the shortest chain that leads to it\n"
+    "   -token              After the report, the Kerberos token size estimate\n"
+    "   -json               One JSON document on standard output, not the report\n"
+    "   -complete           Also search every domain for domain-local groups\n"
+    "   -in FILE            Accounts to look up, one a line, - for standard input\n"
+    "   -under DN           Every user and computer under that DN\n"
+    "   -csv                With -in or -under: one CSV row per account and group\n"
+    "\n"
     "Nestwalk lists the groups an account belongs to, directly or through nesting, in every\n"
     "domain of the forest. It needs a Kerberos ticket of the caller (kinit).\n"
-    "See README.md for installation, Kerberos setup and exit statuses.\n"
+    "See man nestwalk for every switch, the exit statuses and the files it reads.\n"
     "\n";
 
 }  // namespace
