@@ -182,8 +182,8 @@ class AccountReview {
       lines.Out(PrincipalLine(request.principal));
     }
     writer_.Write(lines, request.principal, walk.account(), walk.groups());
-    console_.Document(out.str());
-    console_.Err(err.str());
+    console_.Document(out.view());
+    console_.Err(err.view());
     ++reported_;
     if (console_.OutputFailed()) {
       stopStatus_ = kOutputClosed;

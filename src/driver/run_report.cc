@@ -34,11 +34,20 @@ void WriteJsonReport(Console& console, const SecurityPrincipal& principal,
 void WriteCsvRows(Console& console, const RunSettings& settings,
                   const SecurityPrincipal& principal, const AccountObject& account,
                   const GroupDetailsMap& groups) {
+  const CsvColumns columns{.chains = settings.path, .token = settings.token};
+  if (!columns.chains && !columns.token) {
+    console.Document(CsvRows({principal.qualifiedName, principal.samName, account.dn, std::nullopt},
+                             groups, columns, {}));
+    return;
+  }
   const MembershipGraph graph(groups, account.dn);
+  const MembershipChains chains(graph);
   const CsvAccount row{principal.qualifiedName, principal.samName, account.dn,
                        TokenOf(principal, account, graph)};
-  console.Document(CsvRows(row, graph, MembershipChains(graph),
-                           {.chains = settings.path, .token = settings.token}));
+  console.Document(CsvRows(row, groups, columns, [&](const std::string& key) {
+    const MembershipChain chain = chains.ChainTo(*graph.Find(key));
+    return std::pair{chain.groups.size(), ChainText(graph, chain, principal.samName)};
+  }));
 }
 
 void WriteTextReport(Console& console, const RunSettings& settings,

@@ -1,7 +1,7 @@
 #include "membership/csv_report.h"
 
+#include <algorithm>
 #include <string_view>
-#include <vector>
 
 #include "membership/group_type.h"
 #include "text/utf8_escape.h"
@@ -10,24 +10,28 @@ namespace nestwalk {
 
 namespace {
 
-std::string Field(std::string_view value) {
-  std::string text = EscapeControlCharacters(EscapeInvalidUtf8(value), /*keepLayout=*/false);
-  if (text.find_first_of(",\"") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
+// Whether `value` needs no escape: printable ASCII only.
+bool Printable(std::string_view value) {
+  return std::ranges::all_of(value, [](char c) { return c >= 0x20 && c < 0x7F; });
 }
 
-std::string Row(const std::vector<std::string>& fields) {
-  std::string row;
-  for (const std::string& field : fields) {
-    if (!row.empty()) row += ',';
-    row += Field(field);
+void AppendField(std::string& row, std::string_view value) {
+  if (!row.empty() && row.back() != '\n') row += ',';
+  std::string escaped;
+  if (!Printable(value)) {
+    escaped = EscapeControlCharacters(EscapeInvalidUtf8(value), /*keepLayout=*/false);
+    value = escaped;
   }
-  return row + "\r\n";
+  if (value.find_first_of(",\"") == std::string_view::npos) {
+    row += value;
+    return;
+  }
+  row += '"';
+  for (const char c : value) {
+    if (c == '"') row += '"';
+    row += c;
+  }
+  row += '"';
 }
 
 }  // namespace
@@ -39,25 +43,31 @@ std::string CsvHeader(CsvColumns columns) {
   return header + "\r\n";
 }
 
-std::string CsvRows(const CsvAccount& account, const MembershipGraph& graph,
-                    const MembershipChains& chains, CsvColumns columns) {
+std::string CsvRows(const CsvAccount& account, const GroupDetailsMap& groups, CsvColumns columns,
+                    const CsvChainOf& chainOf) {
   const std::string tokenBytes = account.token ? std::to_string(account.token->bytes()) : "";
-  auto row = [&](std::vector<std::string> fields, const std::string& depth,
-                 const std::string& via) {
-    if (columns.chains) fields.insert(fields.end(), {depth, via});
-    if (columns.token) fields.push_back(tokenBytes);
-    return Row(fields);
-  };
-  if (graph.groupCount() == 0) return row({account.name, account.dn, "", "", "", ""}, "", "");
   std::string rows;
-  for (MembershipGraph::Node node = 0; node < graph.groupCount(); ++node) {
-    const data& group = graph.group(node);
-    const std::size_t depth = chains.ChainTo(node).groups.size();
-    rows += row({account.name, account.dn, group.dn, group.sAMAccountName,
-                 std::string(ScopeWord(ScopeOfGroupType(group.groupType))),
-                 std::string(KindWord(group.groupType))},
-                depth == 0 ? "" : std::to_string(depth),
-                ChainText(graph, chains, node, account.samName));
+  // A row starts after the last one's line end, where AppendField puts no comma.
+  auto row = [&](std::string_view groupDn, std::string_view name, std::string_view scope,
+                 std::string_view kind, std::string_view depth, std::string_view via) {
+    for (std::string_view field : {std::string_view(account.name), std::string_view(account.dn),
+                                   groupDn, name, scope, kind}) {
+      AppendField(rows, field);
+    }
+    if (columns.chains) {
+      AppendField(rows, depth);
+      AppendField(rows, via);
+    }
+    if (columns.token) AppendField(rows, tokenBytes);
+    rows += "\r\n";
+  };
+  if (groups.empty()) row("", "", "", "", "", "");
+  for (const auto& [key, group] : groups.entries()) {
+    std::pair<std::size_t, std::string> chain;
+    if (columns.chains) chain = chainOf(key);
+    row(group.dn, group.sAMAccountName, ScopeWord(ScopeOfGroupType(group.groupType)),
+        KindWord(group.groupType), chain.first == 0 ? "" : std::to_string(chain.first),
+        chain.second);
   }
   return rows;
 }

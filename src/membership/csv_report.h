@@ -4,12 +4,13 @@
 #ifndef NESTWALK_MEMBERSHIP_CSV_REPORT_H_
 #define NESTWALK_MEMBERSHIP_CSV_REPORT_H_
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "membership/group_details.h"
-#include "membership/membership_chains.h"
-#include "membership/membership_graph.h"
 #include "membership/token_estimate.h"
 
 namespace nestwalk {
@@ -30,10 +31,14 @@ struct CsvAccount {
   std::optional<TokenEstimate> token;  // nullopt: a group, which has no token
 };
 
-// A row for each group of `graph`, in key order; an account without groups gets one row with
-// the group's fields empty, so that every account reported is there.
-std::string CsvRows(const CsvAccount& account, const MembershipGraph& graph,
-                    const MembershipChains& chains, CsvColumns columns);
+// The chain to the group of `key` as -path shows it: its length and its text.
+using CsvChainOf = std::function<std::pair<std::size_t, std::string>(const std::string& key)>;
+
+// A row for each group of `groups`, in key order; an account without groups gets one row with
+// the group's fields empty, so that every account reported is there. `chainOf` is asked only
+// when `columns` has the chains.
+std::string CsvRows(const CsvAccount& account, const GroupDetailsMap& groups, CsvColumns columns,
+                    const CsvChainOf& chainOf);
 
 }  // namespace nestwalk
 

@@ -21,7 +21,7 @@ std::unique_ptr<WalkStrategy> MakeStrategy(Console& console, platform::Platform&
   if (pace == WalkPace::kReadAhead) {
     return std::make_unique<ReadAheadWalk>(console,
                                            platform.services(platform::CandidatePings::kTogether),
-                                           session, initialServer, needs.groupSids);
+                                           session, initialServer, needs);
   }
   return std::make_unique<PlainWalk>(platform.services(platform::CandidatePings::kOneAfterAnother),
                                      initialServer);

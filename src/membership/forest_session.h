@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ldap/connection_list.h"
@@ -52,6 +53,7 @@ class ForestSession {
   // Server selection for the flat domain `domain` (SelectServers, with `dcReady`). False after
   // the phase's lines when the run ends there; it must not be called again.
   bool Connect(const std::string& domain, const DcReady& dcReady = {});
+  bool connected() const { return servers_.has_value(); }
   // What Connect selected; only after it succeeded.
   const SelectedServers& servers() const { return *servers_; }
 
@@ -109,7 +111,7 @@ class ForestSession {
   ServerMaps maps_;
   std::optional<SelectedServers> servers_;
   std::string initialServer_;
-  std::map<std::string, std::vector<ObjectRead>, std::less<>> keptReads_;  // by group key
+  std::unordered_map<std::string, std::vector<ObjectRead>> keptReads_;  // by group key
   std::size_t readsMade_ = 0;
   // Partition lookups by their filter, the domains found (nullopt: none).
   std::map<std::string, std::optional<ForestDomain>> partitions_;

@@ -8,7 +8,11 @@ namespace nestwalk {
 
 bool GroupDetailsMap::AddGroup(const std::string& dn) {
   if (dn.empty()) return false;
-  auto [it, added] = entries_.try_emplace(LowerCaseText(dn));
+  return AddKeyedGroup(LowerCaseText(dn), dn);
+}
+
+bool GroupDetailsMap::AddKeyedGroup(std::string key, const std::string& dn) {
+  auto [it, added] = entries_.try_emplace(std::move(key));
   if (!added) return false;
   it->second.dn = dn;
   pending_.insert(it->first);
@@ -16,18 +20,23 @@ bool GroupDetailsMap::AddGroup(const std::string& dn) {
 }
 
 bool GroupDetailsMap::AddGroupOf(const std::string& memberDn, const std::string& dn) {
-  return AddLinkedGroup(memberDn, dn, false);
+  return AddLinkedGroup(LowerCaseText(memberDn), LowerCaseText(dn), dn, false);
+}
+
+bool GroupDetailsMap::AddGroupOfKeys(const std::string& memberKey, const std::string& key,
+                                     const std::string& dn) {
+  return AddLinkedGroup(memberKey, key, dn, false);
 }
 
 bool GroupDetailsMap::AddPrimaryGroup(const std::string& accountDn, const std::string& dn) {
-  return AddLinkedGroup(accountDn, dn, true);
+  return AddLinkedGroup(LowerCaseText(accountDn), LowerCaseText(dn), dn, true);
 }
 
-bool GroupDetailsMap::AddLinkedGroup(const std::string& memberDn, const std::string& dn,
-                                     bool primaryGroup) {
+bool GroupDetailsMap::AddLinkedGroup(std::string memberKey, std::string key,
+                                     const std::string& dn, bool primaryGroup) {
   if (dn.empty()) return false;
-  links_.push_back({LowerCaseText(memberDn), LowerCaseText(dn), primaryGroup});
-  return AddGroup(dn);
+  links_.push_back({std::move(memberKey), key, primaryGroup});
+  return AddKeyedGroup(std::move(key), dn);
 }
 
 const data* GroupDetailsMap::Find(std::string_view key) const {

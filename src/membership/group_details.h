@@ -67,6 +67,8 @@ class GroupDetailsMap {
   // The same for a memberOf value `dn` read from the object `memberDn`; the link between them is
   // kept whether or not the group was new.
   bool AddGroupOf(const std::string& memberDn, const std::string& dn);
+  // The same with the member and the group given by their keys as well.
+  bool AddGroupOfKeys(const std::string& memberKey, const std::string& key, const std::string& dn);
   // The same for the primary group `dn` of the account `accountDn`; nothing for an empty `dn`.
   bool AddPrimaryGroup(const std::string& accountDn, const std::string& dn);
 
@@ -98,7 +100,9 @@ class GroupDetailsMap {
   std::size_t size() const { return entries_.size(); }
 
  private:
-  bool AddLinkedGroup(const std::string& memberDn, const std::string& dn, bool primaryGroup);
+  bool AddLinkedGroup(std::string memberKey, std::string key, const std::string& dn,
+                      bool primaryGroup);
+  bool AddKeyedGroup(std::string key, const std::string& dn);
 
   Entries entries_;
   // Keys of unprocessed entries, viewing the keys of their nodes in `entries_`, which never move

@@ -13,11 +13,13 @@ namespace {
 
 constexpr std::string_view kUnknownGroupType = "-1";
 
-ObjectRead Failed(std::string problem) {
-  return ObjectRead{.details = std::nullopt, .memberOf = {}, .problem = std::move(problem)};
-}
-
 }  // namespace
+
+ObjectRead FailedRead(std::string problem) {
+  ObjectRead read;
+  read.problem = std::move(problem);
+  return read;
+}
 
 platform::SearchRequest GroupReadRequest(const std::string& dn, bool withObjectSid) {
   platform::SearchRequest request{
@@ -37,14 +39,14 @@ ObjectRead ReadObject(Console& console, platform::Directory& directory,
   const platform::SearchRequest read = GroupReadRequest(dn, withObjectSid);
   std::optional<std::vector<platform::Entry>> entries =
       CountedSearch(console, directory, connection, read);
-  if (!entries) return Failed("the search failed");
+  if (!entries) return FailedRead("the search failed");
   if (entries->empty()) {
     console.Err("ERROR: Couldn't find " + dn + "\n");
-    return Failed("the server did not find it");
+    return FailedRead("the server did not find it");
   }
   if (entries->size() > 1) {
     console.Err("ERROR: Multiple items returned for " + dn + "\n");
-    return Failed("the server returned several entries for it");
+    return FailedRead("the server returned several entries for it");
   }
 
   const platform::Entry& entry = entries->front();
@@ -56,9 +58,13 @@ ObjectRead ReadObject(Console& console, platform::Directory& directory,
   };
   console.DebugErr("sAMAccountName: " + details.sAMAccountName + "\n");
   console.DebugErr("GroupType: " + details.groupType + "\n");
+  std::vector<std::string> keys;
+  keys.reserve(memberOf.values.size());
+  for (const std::string& value : memberOf.values) keys.push_back(LowerCaseText(value));
   return ObjectRead{
       .details = std::move(details),
       .memberOf = std::move(memberOf.values),
+      .memberOfKeys = std::move(keys),
       .problem = memberOf.complete ? "" : "not all of its memberOf values could be read",
   };
 }
@@ -77,9 +83,9 @@ void TakeObjectRead(Console& console, const std::string& dn, const ObjectRead& r
   }
   console.DebugErr(std::to_string(read.memberOf.size()) + " memberOf entries returned\n");
   console.DebugErr("Groups:\n");
-  for (const std::string& group : read.memberOf) {
-    console.DebugErr("\t" + group);
-    console.DebugErr(groups.AddGroupOf(dn, group) ? " - Added\n" : " - Duplicate\n");
+  for (std::size_t i = 0; i < read.memberOf.size(); ++i) {
+    const bool added = groups.AddGroupOfKeys(key, read.memberOfKeys[i], read.memberOf[i]);
+    console.DebugErr("\t" + read.memberOf[i] + (added ? " - Added\n" : " - Duplicate\n"));
   }
 }
 

@@ -21,6 +21,7 @@ platform::SearchRequest GroupReadRequest(const std::string& dn, bool withObjectS
 struct ObjectRead {
   std::optional<GroupDetails> details;  // the entry's own; nullopt when no entry was read
   std::vector<std::string> memberOf;    // every value read, in server order
+  std::vector<std::string> memberOfKeys;  // LowerCaseText of each, to take it in without folding
   std::string problem;                  // why the read fell short; empty when it did not
 };
 
@@ -30,6 +31,9 @@ struct ObjectRead {
 // the values read before it and a problem.
 ObjectRead ReadObject(Console& console, platform::Directory& directory,
                       platform::LdapHandle connection, const std::string& dn, bool withObjectSid);
+
+// A read that gave nothing but `problem`.
+ObjectRead FailedRead(std::string problem);
 
 // Takes a read of `dn` into `groups`: its problem recorded under the DN as `groups` spells it,
 // its details stored in its entry unless `skipDetails` (the object is the principal, which gets

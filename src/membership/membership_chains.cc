@@ -37,9 +37,8 @@ const std::string& ChainName(const data& group) {
   return group.sAMAccountName;
 }
 
-std::string ChainText(const MembershipGraph& graph, const MembershipChains& chains,
-                      MembershipGraph::Node group, const std::string& accountName) {
-  const MembershipChain chain = chains.ChainTo(group);
+std::string ChainText(const MembershipGraph& graph, const MembershipChain& chain,
+                      const std::string& accountName) {
   if (chain.groups.empty()) return {};
   std::string text = accountName;
   for (std::size_t i = 0; i < chain.groups.size(); ++i) {
@@ -51,7 +50,7 @@ std::string ChainText(const MembershipGraph& graph, const MembershipChains& chai
 
 std::string ChainLine(const MembershipGraph& graph, const MembershipChains& chains,
                       MembershipGraph::Node group, const std::string& accountName) {
-  const std::string text = ChainText(graph, chains, group, accountName);
+  const std::string text = ChainText(graph, chains.ChainTo(group), accountName);
   return "      via: " + (text.empty() ? "(no chain recorded)" : text) + "\n";
 }
 

@@ -35,10 +35,10 @@ class MembershipChains {
 // A group's name on a chain: its sAMAccountName, or its DN when it has none or was never read.
 const std::string& ChainName(const data& group);
 
-// "alice -> Staff -> All", the primary group hop written "=primary=>"; empty when no chain leads
-// to `group`.
-std::string ChainText(const MembershipGraph& graph, const MembershipChains& chains,
-                      MembershipGraph::Node group, const std::string& accountName);
+// "alice -> Staff -> All", the primary group hop written "=primary=>"; empty for an empty chain
+// (none leads to the group).
+std::string ChainText(const MembershipGraph& graph, const MembershipChain& chain,
+                      const std::string& accountName);
 
 // "      via: alice -> Staff -> All\n" (ChainText);
 // "      via: (no chain recorded)\n" when none leads to `group`.

@@ -71,9 +71,7 @@ std::vector<ObjectRead> NestedExpansion::ReadGroup(const std::string& key,
       const std::string dnsName = DnToDomainName(domainKey);
       // No line end: the failures of one domain's groups run together on one line.
       console_.Err("ERROR: Can't locate DC for " + dnsName);
-      reads.push_back(ObjectRead{.details = std::nullopt,
-                                 .memberOf = {},
-                                 .problem = "no DC of " + dnsName + " could be bound"});
+      reads.push_back(FailedRead("no DC of " + dnsName + " could be bound"));
       TakeObjectRead(console_, key, reads.back(), groups, false);
       return reads;
     }

@@ -7,6 +7,7 @@
 #include "ldap/open_ldap.h"
 #include "membership/forest_session.h"
 #include "membership/member_of_ranges.h"
+#include "membership/account_lookup.h"
 #include "membership/member_of_reader.h"
 #include "platform/work_ahead.h"
 #include "text/case_folding.h"
@@ -23,14 +24,15 @@ constexpr std::chrono::milliseconds kAnswerWait(2);
 
 ReadAheadWalk::ReadAheadWalk(Console& console, platform::Services platform,
                              const ForestSession& session, std::string initialServer,
-                             bool groupSids)
+                             const ReadNeeds& needs)
     : console_(console),
       session_(session),
       platform_(platform),
       initialServer_(std::move(initialServer)),
       readAhead_(platform_.directory),
       services_{readAhead_, platform_.locator, platform_.host},
-      memberRead_(GroupReadRequest("", groupSids)),
+      memberRead_(GroupReadRequest("", needs.groupSids)),
+      accountLookup_(AccountLookupRequest("", "", PrincipalKind::kUser, needs.account)),
       // Taken during server selection, where answers that came meanwhile would only end the
       // round trip of the reads sent ahead early.
       globalCatalogPorts_(
@@ -77,6 +79,7 @@ BoundDomainController ReadAheadWalk::BindDomainController(Console& console,
 
 void ReadAheadWalk::ForeseeDirectReads(platform::LdapHandle dc, platform::LdapHandle gc,
                                        const std::string& accountDn) {
+  if (!seen_.insert(LowerCaseText(accountDn)).second) return;
   ForeseeSearch(dc, MemberRead(accountDn));
   ForeseeSearch(gc, MemberRead(accountDn));
 }
@@ -159,17 +162,28 @@ void ReadAheadWalk::OnAnswer(platform::LdapHandle connection,
                              const platform::SearchRequest& request,
                              const platform::SearchResult& result) {
   // The walk takes nothing from a failed read or one with other than one entry.
-  if (!IsMemberRead(request) || result.code != platform::kLdapSuccess ||
-      result.entries.size() != 1) {
+  if (result.code != platform::kLdapSuccess || result.entries.size() != 1) return;
+  const platform::Entry& entry = result.entries.front();
+  // An account found: its direct reads go out with those of the other accounts found at once.
+  if (IsAccountLookup(request)) {
+    if (session_.connected()) {
+      ForeseeDirectReads(connection, session_.servers().gcConnection, entry.dn);
+    }
     return;
   }
-  const platform::Entry& entry = result.entries.front();
+  if (!IsMemberRead(request)) return;
   if (std::optional<platform::SearchRequest> next = FollowingRangeRequest(request, entry)) {
     ForeseeSearch(connection, *next);
   }
   if (const std::vector<std::string>* values = MemberOfPiece(entry)) {
     for (const std::string& value : *values) ForeseeGroup(value);
   }
+}
+
+bool ReadAheadWalk::IsAccountLookup(const platform::SearchRequest& request) const {
+  return request.scope == platform::SearchScope::kSubtree &&
+         request.attributes == accountLookup_.attributes &&
+         request.filter.starts_with("(&(objectcategory=");
 }
 
 void ReadAheadWalk::OnCollected() {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ldap/read_ahead_directory.h"
+#include "membership/read_needs.h"
 #include "membership/walk_strategy.h"
 #include "platform/work_ahead_by_key.h"
 
@@ -25,10 +26,10 @@ class ReadAheadWalk : public WalkStrategy, private ReadAheadObserver {
  public:
   // `platform`'s calls must be safe across threads (on connections of their own); it, `console`
   // and `session` (whose servers say where a group is read) must outlive this. `initialServer` is
-  // the machine whose locator is asked (empty: this one); `groupSids` says whether the walk's
-  // member reads ask for objectSid too.
+  // the machine whose locator is asked (empty: this one); `needs` say what the walk's lookups
+  // and member reads ask for.
   ReadAheadWalk(Console& console, platform::Services platform, const ForestSession& session,
-                std::string initialServer, bool groupSids);
+                std::string initialServer, const ReadNeeds& needs);
   // Waits for the binds under way and closes, without a word, what nobody took.
   ~ReadAheadWalk() override;
   ReadAheadWalk(const ReadAheadWalk&) = delete;
@@ -63,6 +64,7 @@ class ReadAheadWalk : public WalkStrategy, private ReadAheadObserver {
   // The walk's member read of `dn`.
   platform::SearchRequest MemberRead(const std::string& dn) const;
   bool IsMemberRead(const platform::SearchRequest& request) const;
+  bool IsAccountLookup(const platform::SearchRequest& request) const;
 
   Console& console_;
   const ForestSession& session_;
@@ -71,7 +73,8 @@ class ReadAheadWalk : public WalkStrategy, private ReadAheadObserver {
   ReadAheadDirectory readAhead_;
   platform::Services services_;  // readAhead_ with the platform's locator and host
   const platform::SearchRequest memberRead_;
-  std::set<std::string> seen_;                       // lower-cased DNs
+  const platform::SearchRequest accountLookup_;      // its attributes tell a lookup
+  std::set<std::string> seen_;                       // lower-cased DNs of groups and accounts
   std::map<std::string, Domain> domains_;            // by domain key
   std::map<std::string, std::string> domainOfName_;  // domain key by the DNS name bound
   // Declared last: they wait for their binds and close what nobody took before the rest goes.

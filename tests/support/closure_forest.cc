@@ -13,17 +13,13 @@ std::string ClosureGroup(int level, int index) {
          kCorpDomainDn;
 }
 
-}  // namespace
-
-std::vector<std::string> BuildClosureForest(fake::FakeForest& forest, int levels,
-                                            int groupsPerLevel, int failing) {
-  const std::string alice = std::string("CN=Alice,CN=Users,") + kCorpDomainDn;
-  AddCorpWithDc1(forest, /*globalCatalog=*/true);
-  forest.AddUser(alice, "alice", "513");
+// Level 1 holds `firstLevelMember`; each group of a later level holds two of the level below.
+void AddClosure(fake::FakeForest& forest, int levels, int groupsPerLevel, int failing,
+                const std::string& firstLevelMember) {
   for (int level = 1; level <= levels; ++level) {
     for (int index = 0; index < groupsPerLevel; ++index) {
       const std::vector<std::string> members =
-          level == 1 ? std::vector<std::string>{alice}
+          level == 1 ? std::vector<std::string>{firstLevelMember}
                      : std::vector<std::string>{
                            ClosureGroup(level - 1, index),
                            ClosureGroup(level - 1, (index + 1) % groupsPerLevel)};
@@ -36,7 +32,34 @@ std::vector<std::string> BuildClosureForest(fake::FakeForest& forest, int levels
       }
     }
   }
+}
+
+}  // namespace
+
+std::vector<std::string> BuildClosureForest(fake::FakeForest& forest, int levels,
+                                            int groupsPerLevel, int failing) {
+  const std::string alice = std::string("CN=Alice,CN=Users,") + kCorpDomainDn;
+  AddCorpWithDc1(forest, /*globalCatalog=*/true);
+  forest.AddUser(alice, "alice", "513");
+  AddClosure(forest, levels, groupsPerLevel, failing, alice);
   return {"-np", "-q", "-u", "CORP\\alice"};
+}
+
+std::string BuildSharedClosureForest(fake::FakeForest& forest, int levels, int groupsPerLevel,
+                                     int accounts) {
+  const std::string hub = std::string("CN=Hub,OU=Closure,") + kCorpDomainDn;
+  AddCorpWithDc1(forest, /*globalCatalog=*/true);
+  std::vector<std::string> users;
+  std::string list;
+  for (int i = 0; i < accounts; ++i) {
+    const std::string name = "user" + std::to_string(i);
+    users.push_back("CN=" + name + ",CN=Users," + kCorpDomainDn);
+    forest.AddUser(users.back(), name, "513");
+    list += "CORP\\" + name + "\n";
+  }
+  forest.AddGroup(hub, "Hub", "-2147483646", std::move(users));
+  AddClosure(forest, levels, groupsPerLevel, /*failing=*/0, hub);
+  return list;
 }
 
 }  // namespace nestwalk::testing

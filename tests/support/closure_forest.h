@@ -16,6 +16,12 @@ namespace nestwalk::testing {
 std::vector<std::string> BuildClosureForest(fake::FakeForest& forest, int levels,
                                             int groupsPerLevel, int failing = 0);
 
+// The same closure for `accounts` users (user0 to user<accounts - 1>), each a member of one hub
+// group that is in every group of level 1, so that all of them share the whole closure. Returns
+// the account list for -in, one user a line.
+std::string BuildSharedClosureForest(fake::FakeForest& forest, int levels, int groupsPerLevel,
+                                     int accounts);
+
 }  // namespace nestwalk::testing
 
 #endif  // NESTWALK_TESTS_SUPPORT_CLOSURE_FOREST_H_

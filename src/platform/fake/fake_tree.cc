@@ -197,6 +197,34 @@ platform::Entry FakeTree::Present(const View& view, const StoredEntry& stored) c
   return entry;
 }
 
+namespace {
+
+// The equalities that the filter's top level requires, on attributes that presenting an entry
+// leaves as they are stored: checked first, they spare presenting (and computing memberOf for)
+// the entries of a subtree that cannot match, such as every one but the account of a lookup.
+std::vector<const Filter*> QuickConjuncts(const Filter& filter) {
+  std::vector<const Filter*> quick;
+  if (filter.kind != Filter::Kind::kAnd) return quick;
+  for (const Filter& child : filter.children) {
+    if (child.kind == Filter::Kind::kEquality && !SameText(child.attribute, "member") &&
+        !SameText(child.attribute, "memberOf")) {
+      quick.push_back(&child);
+    }
+  }
+  return quick;
+}
+
+bool StoredMatches(const Filter& equality, const std::string& dn,
+                   const std::vector<platform::Attribute>& attributes) {
+  platform::Entry only{dn, {}};
+  for (const platform::Attribute& attribute : attributes) {
+    if (SameText(attribute.name, equality.attribute)) only.attributes.push_back(attribute);
+  }
+  return Matches(equality, only);
+}
+
+}  // namespace
+
 FindResult FakeTree::Find(const View& view, const std::string& base, platform::SearchScope scope,
                           const Filter& filter) const {
   const std::string lowerBase = LowerCaseText(base);
@@ -215,10 +243,16 @@ FindResult FakeTree::Find(const View& view, const std::string& base, platform::S
     return result;
   }
   bool baseExists = lowerBase == contexts_[static_cast<std::size_t>(baseContext)];
+  const std::vector<const Filter*> quick = QuickConjuncts(filter);
   for (const StoredEntry& stored : entries_) {
     if (!IsLowerAtOrBelow(stored.lowerDn, lowerBase)) continue;
     baseExists = true;
     if (stored.context != baseContext) continue;
+    if (!std::ranges::all_of(quick, [&](const Filter* equality) {
+          return StoredMatches(*equality, stored.dn, stored.attributes);
+        })) {
+      continue;
+    }
     platform::Entry entry = Present(view, stored);
     if (Matches(filter, entry)) result.entries.push_back(std::move(entry));
   }
