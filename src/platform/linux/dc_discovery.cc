@@ -101,9 +101,9 @@ class Search {
       if (!tried_.insert({LowerCaseText(record.target), record.port}).second) continue;
       candidates.push_back({record.target, record.port});
     }
-    std::optional<RaceWinner> winner = race_->FirstSuitable(
-        candidates, PingDomain(request_),
-        [this](const PingResult& result) { return Suitable(result); });
+    std::optional<RaceWinner> winner =
+        race_->FirstSuitable(candidates, PingDomain(request_),
+                             [this](const PingResult& result) { return Suitable(result); });
     if (!winner) return std::nullopt;
     return Take(candidates[winner->index].host, std::move(*winner->result.response));
   }
@@ -125,11 +125,14 @@ class Search {
   std::set<std::pair<std::string, int>> tried_;
 };
 
+// The server's own name for itself, else the name it was contacted by.
+const std::string& HostName(const Found& found) {
+  return found.response.dnsHostName.empty() ? found.host : found.response.dnsHostName;
+}
+
 LocatorAnswer Answer(const Found& found) {
   LocatorAnswer answer;
-  const std::string& host =
-      found.response.dnsHostName.empty() ? found.host : found.response.dnsHostName;
-  answer.info.name = "\\\\" + host;
+  answer.info.name = "\\\\" + HostName(found);
   answer.info.siteName = found.response.dcSiteName;
   answer.info.flags = found.response.flags;
   return answer;
@@ -141,11 +144,36 @@ LocatorAnswer Failure(int status) {
   return answer;
 }
 
+// The ping answer of a DC of the domain that the flat name of `request` names: one of the
+// known domains, else a partner of a trust of that name that this machine's own domain (the
+// first known domain whose DC answers) holds. Trusts are asked for only when no known domain
+// has the name, so a host in its own domain makes no LDAP connection for them.
+std::optional<NetlogonResponse> MapFlatDomain(DiscoveryNetwork& network, SiteMemory& memory,
+                                              const Request& request,
+                                              const TrustPartnerLookup& trustPartners,
+                                              PingRace* together) {
+  std::optional<std::string> ownDc;
+  const DomainPing ping = [&](const std::string& dnsDomain) -> std::optional<NetlogonResponse> {
+    const Request probe{dnsDomain, false, false, request.directoryService};
+    std::optional<Found> found = Search(network, memory, probe, together).Run();
+    if (!found) return std::nullopt;
+    if (!ownDc) ownDc = HostName(*found);
+    return std::move(found->response);
+  };
+  if (std::optional<NetlogonResponse> known =
+          MapFlatName(request.domain, network.KnownDomains(), ping)) {
+    return known;
+  }
+  if (!ownDc) return std::nullopt;
+  return MapFlatName(request.domain, trustPartners(*ownDc, request.domain), ping);
+}
+
 }  // namespace
 
 LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
                            const std::string& computerName, const std::string& domainName,
-                           unsigned flags, PingRace* together) {
+                           unsigned flags, const TrustPartnerLookup& trustPartners,
+                           PingRace* together) {
   Request request;
   request.globalCatalog = (flags & kDsGcServerRequired) != 0;
   request.directoryService = (flags & kDsDirectoryServiceRequired) != 0;
@@ -168,11 +196,7 @@ LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
 
   if (request.flat) {
     std::optional<NetlogonResponse> mapped =
-        MapFlatName(request.domain, network.KnownDomains(), [&](const std::string& dnsDomain) {
-          const Request probe{dnsDomain, false, false, request.directoryService};
-          std::optional<Found> found = Search(network, memory, probe, together).Run();
-          return found ? std::optional<NetlogonResponse>(std::move(found->response)) : std::nullopt;
-        });
+        MapFlatDomain(network, memory, request, trustPartners, together);
     if (!mapped) return Failure(kErrorNoSuchDomain);
     request.flat = false;
     request.domain =

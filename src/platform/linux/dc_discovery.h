@@ -3,6 +3,7 @@
 #ifndef NESTWALK_PLATFORM_LINUX_DC_DISCOVERY_H_
 #define NESTWALK_PLATFORM_LINUX_DC_DISCOVERY_H_
 
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -29,6 +30,12 @@ class DiscoveryNetwork {
   virtual std::optional<std::string> JoinedDomain() = 0;
 };
 
+// The DNS names of the partners of the trusts named `flatName` (lower-case) that the domain
+// controller `dcHost` of this machine's own domain holds; empty when it holds none or cannot be
+// asked.
+using TrustPartnerLookup =
+    std::function<std::vector<std::string>(const std::string& dcHost, const std::string& flatName)>;
+
 class PingRace;
 
 // Candidates pinged from one SRV list at most.
@@ -44,7 +51,9 @@ struct SiteMemory {
 };
 
 // Answers a locator query: `computerName` (empty: this machine; leading backslashes ignored)
-// is pinged first; then a flat name is mapped through the known domains; then SRV records
+// is pinged first; then a flat name is mapped through the known domains, and when none has it
+// through the partners that `trustPartners` gives, asked of the DC of the first known domain
+// that answered (a partner counts only when its DC reports that flat name); then SRV records
 // and pings find a server, in this machine's site when there is one. A server must answer
 // for the domain (its forest for a GC query) with the flags asked for and a host name of
 // letters, digits, '-', '_' and '.'. Status 0 with the answer, 1722 when `computerName`
@@ -53,7 +62,8 @@ struct SiteMemory {
 // pinged one after another in SRV order.
 LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
                            const std::string& computerName, const std::string& domainName,
-                           unsigned flags, PingRace* together = nullptr);
+                           unsigned flags, const TrustPartnerLookup& trustPartners,
+                           PingRace* together = nullptr);
 
 // The ping answer of a domain controller of the DNS domain `dnsDomain`, found through SRV
 // records as LocateServer finds one (in this machine's site first when it is known); nullopt

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/ping_race.h"
+
 namespace nestwalk::platform {
 namespace {
 
@@ -35,8 +37,10 @@ class ScriptedNetwork : public DiscoveryNetwork {
   std::string clientSite = "Default-First-Site-Name";
   std::vector<std::string> known;
   std::optional<std::string> joined;
+  std::map<std::string, std::vector<std::string>> trusts;  // partners by lower-case flat name
   std::vector<std::string> srvAsked;
-  std::vector<std::string> pinged;  // "host:port domain"
+  std::vector<std::string> pinged;      // "host:port domain"
+  std::vector<std::string> trustAsked;  // "dcHost flatName"
 
   SrvAnswer LookupSrv(const std::string& name) override {
     srvAsked.push_back(name);
@@ -67,6 +71,14 @@ class ScriptedNetwork : public DiscoveryNetwork {
 
   std::vector<std::string> KnownDomains() override { return known; }
   std::optional<std::string> JoinedDomain() override { return joined; }
+
+  TrustPartnerLookup Trusts() {
+    return [this](const std::string& dcHost, const std::string& flatName) {
+      trustAsked.push_back(dcHost + " " + flatName);
+      auto it = trusts.find(flatName);
+      return it == trusts.end() ? std::vector<std::string>() : it->second;
+    };
+  }
 };
 
 const std::string kSite = "Default-First-Site-Name";
@@ -83,7 +95,7 @@ class DcDiscoveryTest : public ::testing::Test {
     net.srv["_ldap._tcp.dc._msdcs.corp.test"] = {Rec("dc1.corp.test")};
   }
   LocatorAnswer Locate(const std::string& computer, const std::string& domain, unsigned flags) {
-    return LocateServer(net, memory, computer, domain, flags);
+    return LocateServer(net, memory, computer, domain, flags, net.Trusts());
   }
   ScriptedNetwork net;
   SiteMemory memory;
@@ -225,6 +237,57 @@ TEST_F(DcDiscoveryTest, FlatNamesMapThroughTheKnownDomains) {
   EXPECT_EQ(std::count(net.srvAsked.begin(), net.srvAsked.end(), "_ldap._tcp.dc._msdcs.a.test"), 1);
 
   EXPECT_EQ(Locate("", "UNKNOWN", kDcQuery).status, kErrorNoSuchDomain);
+}
+
+TEST_F(DcDiscoveryTest, FlatNamesOfTrustedDomainsMapThroughTheOwnDomainsTrusts) {
+  net.servers["dc1.beta.test"] = {"beta.test", "BETA", "", kSite};
+  net.srv["_ldap._tcp.dc._msdcs.beta.test"] = {Rec("dc1.beta.test")};
+  net.srv["_ldap._tcp.gc._msdcs.beta.test"] = {Rec("dc1.beta.test", 0, 0, 3268)};
+  net.servers["dc1.other.test"] = {"other.test", "OTHER", "", kSite};
+  net.srv["_ldap._tcp.dc._msdcs.other.test"] = {Rec("dc1.other.test")};
+  net.trusts = {{"beta", {"nowhere.test", "beta.test"}}, {"liar", {"other.test"}}};
+  // The trusts are asked of corp.test's DC: the first known domain whose DC answers.
+  const std::vector<std::string> known = {"nowhere.test", "corp.test"};
+  struct Case {
+    const char* name;
+    std::string domain;
+    unsigned flags;
+    int status;
+    std::string answer;
+    std::string trustAsked;  // the flat name the one lookup asked for; empty: none
+  };
+  const Case cases[] = {
+      {"a known domain's flat name: no trust lookup", "CORP", kDcQuery, 0, "\\\\dc1.corp.test", ""},
+      {"a trusted domain's: a DC of the partner", "Beta", kDcQuery, 0, "\\\\dc1.beta.test", "beta"},
+      {"GC query: a GC of the partner's forest", "BETA", kGcQuery, 0, "\\\\dc1.beta.test", "beta"},
+      {"no trust of that name", "NOWHERE", kDcQuery, kErrorNoSuchDomain, "", "nowhere"},
+      {"the partner's DC reports another flat name", "LIAR", kDcQuery, kErrorNoSuchDomain, "",
+       "liar"},
+  };
+  // Each SRV list has one record, so a race pings from one thread at a time.
+  PingRace race(net);
+  for (PingRace* together : {static_cast<PingRace*>(nullptr), &race}) {
+    const std::string how = together == nullptr ? " (one after another)" : " (together)";
+    for (const Case& c : cases) {
+      net.known = known;
+      net.trustAsked.clear();
+      SiteMemory fresh;
+      const LocatorAnswer a =
+          LocateServer(net, fresh, "", c.domain, c.flags, net.Trusts(), together);
+      EXPECT_EQ(a.status, c.status) << c.name << how;
+      EXPECT_EQ(a.info.name, c.answer) << c.name << how;
+      const std::vector<std::string> asked =
+          c.trustAsked.empty() ? std::vector<std::string>()
+                               : std::vector<std::string>{"dc1.corp.test " + c.trustAsked};
+      EXPECT_EQ(net.trustAsked, asked) << c.name << how;
+    }
+  }
+
+  // Without a DC of its own domain the host has nobody to ask.
+  net.known = {"nowhere.test"};
+  net.trustAsked.clear();
+  EXPECT_EQ(Locate("", "BETA", kDcQuery).status, kErrorNoSuchDomain);
+  EXPECT_THAT(net.trustAsked, IsEmpty());
 }
 
 TEST_F(DcDiscoveryTest, FlatNameOfAGcQueryMeansItsForest) {

@@ -1,11 +1,16 @@
 #include "platform/linux/linux_locator.h"
 
 #include "platform/forest_domains.h"
+#include "platform/linux/trusted_domains.h"
 
 namespace nestwalk::platform {
 
 LinuxLocator::LinuxLocator(Directory& directory, CandidatePings pings)
-    : directory_(directory), pings_(pings) {}
+    : directory_(directory),
+      trustPartners_([&directory](const std::string& dcHost, const std::string& flatName) {
+        return LookUpTrustPartners(directory, dcHost, flatName);
+      }),
+      pings_(pings) {}
 
 template <typename Lookup>
 auto LinuxLocator::WithSite(Lookup lookup) {
@@ -27,8 +32,12 @@ auto LinuxLocator::WithSite(Lookup lookup) {
 LocatorAnswer LinuxLocator::GetDcName(const std::string& computerName,
                                       const std::string& domainName, unsigned flags) {
   PingRace* together = pings_ == CandidatePings::kTogether ? &race_ : nullptr;
+  const TrustPartnerLookup trustPartners = [this](const std::string& dcHost,
+                                                  const std::string& flatName) {
+    return trustPartners_.PartnersOf(dcHost, flatName);
+  };
   return WithSite([&](SiteMemory& memory) {
-    return LocateServer(network_, memory, computerName, domainName, flags, together);
+    return LocateServer(network_, memory, computerName, domainName, flags, trustPartners, together);
   });
 }
 

@@ -9,6 +9,7 @@
 #include "platform/linux/dc_discovery.h"
 #include "platform/linux/ping_race.h"
 #include "platform/linux/system_discovery_network.h"
+#include "platform/linux/trust_partner_memory.h"
 #include "platform/locator.h"
 #include "platform/platform.h"
 
@@ -17,13 +18,16 @@ namespace nestwalk::platform {
 // Statuses: 0; kErrorNoSuchDomain (1355) when no server of the domain answers;
 // kRpcServerUnavailable (1722) when a named computer cannot be reached; kErrorNoSiteName
 // (1919) when no site can be learnt; EnumerateForestDomains passes on its own statuses.
-// Remembers this machine's site between calls, so later queries try its DCs first. Calls may
-// come from several threads at once and run side by side; only the site is shared between them.
+// Remembers this machine's site between calls, so later queries try its DCs first, and the
+// trust partners of each flat name it had to look up (a flat name that no known domain has is
+// looked up among the trusts of this machine's own domain, over an LDAP connection bound with
+// the caller's ticket). Calls may come from several threads at once and run side by side; only
+// the site and the trust partners are shared between them.
 // Pings that a call left running end on their own and are waited for at destruction.
 class LinuxLocator : public Locator {
  public:
-  // `directory` is used for the forest's domains and must outlive this object. `pings` says how
-  // the candidates of one SRV list are tried.
+  // `directory` is used for the forest's domains and the trusts and must outlive this object.
+  // `pings` says how the candidates of one SRV list are tried.
   LinuxLocator(Directory& directory, CandidatePings pings);
 
   LocatorAnswer GetDcName(const std::string& computerName, const std::string& domainName,
@@ -39,6 +43,7 @@ class LinuxLocator : public Locator {
   Directory& directory_;
   SystemDiscoveryNetwork network_;
   PingRace race_{network_};
+  TrustPartnerMemory trustPartners_;
   std::mutex siteMutex_;  // guards site_
   SiteMemory site_;
   const CandidatePings pings_;

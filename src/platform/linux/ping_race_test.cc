@@ -86,6 +86,8 @@ std::ostream& operator<<(std::ostream& out, const Outcome& o) {
   return out << "]";
 }
 
+std::vector<std::string> NoTrusts(const std::string&, const std::string&) { return {}; }
+
 // Candidates in SRV order: the first is the most preferred.
 Outcome LocateTogether(const std::vector<std::pair<std::string, Reply>>& candidates) {
   std::vector<SrvRecord> records;
@@ -99,7 +101,8 @@ Outcome LocateTogether(const std::vector<std::pair<std::string, Reply>>& candida
   {
     PingRace race(network);
     SiteMemory memory;
-    const LocatorAnswer answer = LocateServer(network, memory, "", "corp.test", kDcQuery, &race);
+    const LocatorAnswer answer =
+        LocateServer(network, memory, "", "corp.test", kDcQuery, NoTrusts, &race);
     outcome.status = answer.status;
     outcome.server = answer.info.name;
   }
