@@ -113,7 +113,9 @@ std::vector<LdifEntry> DirectoryOracle::Search(const std::string& base, const st
                                    scope,
                                    filter};
   argv.insert(argv.end(), attributes.begin(), attributes.end());
-  const CommandResult result = RunCommand(argv);
+  CommandOptions options;
+  if (!ccache_.empty()) options.extraEnv.push_back("KRB5CCNAME=" + ccache_);
+  const CommandResult result = RunCommand(argv, options);
   if (result.status != 0) {
     ADD_FAILURE() << "oracle search failed (status " << result.status << ") base " << base
                   << " filter " << filter << ": " << result.err;
@@ -167,6 +169,11 @@ GroupSet DirectoryOracle::GroupsOf(const std::string& dn, bool withPrimaryGroup)
   groups.emplace(LowerAscii(primary->dn), *primary);
   groups.merge(GroupsHolding(primary->dn));
   return groups;
+}
+
+std::string DirectoryOracle::SidOf(const std::string& dn) const {
+  const std::vector<LdifEntry> entry = Search(dn, "base", "(objectClass=*)", {"objectSid"});
+  return entry.size() == 1 ? SidText(entry.front().First("objectSid")) : std::string();
 }
 
 std::set<std::string> DirectoryOracle::TokenGroups(const std::string& dn) const {

@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/e2e_environment.h"
@@ -37,7 +38,12 @@ std::string SidText(std::string_view binary);
 
 class DirectoryOracle {
  public:
-  explicit DirectoryOracle(const E2eEnvironment& env) : env_(env) {}
+  // Searches env.dc under env.baseDn, binding with the ticket in `ccache` ("FILE:...") or, when
+  // it is empty, in the process's own cache.
+  explicit DirectoryOracle(const E2eEnvironment& env, std::string ccache = {})
+      : env_(env), ccache_(std::move(ccache)) {}
+
+  const std::string& BaseDn() const { return env_.baseDn; }
 
   // scope: "base", "one" or "sub".
   std::vector<LdifEntry> Search(const std::string& base, const std::string& scope,
@@ -47,13 +53,20 @@ class DirectoryOracle {
   // Every group that holds `dn` through any nesting, plus, when asked, its primary group and
   // every group that holds that.
   GroupSet GroupsOf(const std::string& dn, bool withPrimaryGroup) const;
+  // Every group that holds `dn` through any nesting (the in-chain rule), without the primary
+  // group.
+  GroupSet GroupsHolding(const std::string& dn) const;
+  // The SIDs of the entry's tokenGroups; with "" for `dn`, those of the RootDSE, which are the
+  // token the DC built for the bind.
   std::set<std::string> TokenGroups(const std::string& dn) const;
+  // S-1-... of the entry's objectSid (the domain's SID for BaseDn()); empty when it has none.
+  std::string SidOf(const std::string& dn) const;
 
  private:
-  GroupSet GroupsHolding(const std::string& dn) const;
   std::optional<GroupFacts> PrimaryGroup(const std::string& dn) const;
 
   E2eEnvironment env_;
+  std::string ccache_;
 };
 
 }  // namespace nestwalk::e2e
