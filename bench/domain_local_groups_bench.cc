@@ -71,7 +71,9 @@ void RunSearch(benchmark::State& state, int globals, int locals) {
     NestedExpansion(*session).Run(groups);
     state.ResumeTiming();
 
-    AddDomainLocalGroups(*session, kAlice, groups);
+    AccountObject alice;
+    alice.dn = kAlice;
+    AddDomainLocalGroups(*session, alice, groups);
     if (groups.size() != static_cast<std::size_t>(globals + locals)) {
       state.SkipWithError("groups missed");
     }

@@ -128,7 +128,8 @@ class AccountReview {
       walking.walk->ReadDirectMemberships();
       walking.walk->ExpandNested();
       if (settings_.complete) {
-        holders_.Add(walking.walk->account().dn, walking.walk->groups());
+        holders_.Add(walking.walk->account().dn, AccountSids(walking.walk->account()),
+                     walking.walk->groups());
         walking.walk->Release();
       } else {
         Report(*walking.request, *walking.walk);

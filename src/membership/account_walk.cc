@@ -77,7 +77,7 @@ void AccountWalk::TakeOwnReads(Console& console) {
 void AccountWalk::ExpandNested() { NestedExpansion(session_).Run(groups_); }
 
 void AccountWalk::AddDomainLocalGroups() {
-  nestwalk::AddDomainLocalGroups(session_, account_.dn, groups_);
+  nestwalk::AddDomainLocalGroups(session_, account_, groups_);
 }
 
 void AccountWalk::Release() { groups_ = GroupDetailsMap(); }

@@ -1,7 +1,8 @@
 // The groups that memberOf cannot show: a domain-local group may hold accounts and global or
-// universal groups of any domain of the forest, but only the DCs of its own domain hold its
-// member links, so no read that the nested expansion makes elsewhere lists it. Searching a DC
-// of every domain for such groups by their members completes the answer.
+// universal groups of any domain of the forest, and of trusted forests through their foreign
+// security principals, but only the DCs of its own domain hold its member links, so no read that
+// the nested expansion makes elsewhere lists it. Searching a DC of every domain of the forest,
+// and of every trusting forest, for such groups by their members completes the answer.
 #ifndef NESTWALK_MEMBERSHIP_DOMAIN_LOCAL_GROUPS_H_
 #define NESTWALK_MEMBERSHIP_DOMAIN_LOCAL_GROUPS_H_
 
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "membership/account_lookup.h"
 #include "membership/forest_session.h"
 #include "membership/group_details.h"
 
@@ -45,9 +47,11 @@ class DomainLocalSearch {
   // member searched); otherwise every group found concerns the one account.
   explicit DomainLocalSearch(bool manyAccounts) : manyAccounts_(manyAccounts) {}
 
-  // The account `accountDn` and every global or universal group of `groups` are to be searched
-  // for, each at most once per domain whatever the number of accounts that bring it.
-  void Add(const std::string& accountDn, const GroupDetailsMap& groups);
+  // The account `accountDn`, whose SIDs (binary: its objectSid and sIDHistory) name it in
+  // trusting forests, and every global or universal group of `groups` are to be searched for,
+  // each at most once per domain whatever the number of accounts that bring it.
+  void Add(const std::string& accountDn, const std::vector<std::string>& accountSids,
+           const GroupDetailsMap& groups);
   // Asks the session's GC for the forest's domains (each once, whatever its letter case; the
   // first time only) and searches a DC of each, in the order listed, from the domain's naming
   // context for the members added since the last search: every account in every domain, every
@@ -58,11 +62,17 @@ class DomainLocalSearch {
   // whose DC cannot be bound or whose search fails gets "ERROR: Couldn't search domain-local
   // groups of <dns>: <reason>" and is not searched again; what its searches gave before the
   // failure is kept.
+  // Then, the first time, the trusts of every domain searched are read (FindTrustingDomains), and
+  // every domain of a forest that trusts the account's is searched the same way for the foreign
+  // security principals of the members, "CN=<SID>,CN=ForeignSecurityPrincipals,<domain>": the
+  // account's SIDs and each group's objectSid. Its DC is bound with the caller's ticket across
+  // the trust and becomes the one server its groups are read at.
   void Search(ForestSession& session);
   // Adds to `groups` every group found that holds the account or one of its groups, with the
-  // links that brought it in, and records the problems of the searches (a domain that could not
-  // be searched under its DNS name, a forest whose domains could not be listed under the
-  // forest's name). Then the nested expansion reads the groups added as it reads any other.
+  // links that brought it in (a group of a trusting forest noted with its forest), and records
+  // the problems of the searches (a domain that could not be searched under its DNS name, a
+  // forest whose domains could not be listed under the forest's name, a domain whose trusts could
+  // not be read). Then the nested expansion reads the groups added as it reads any other.
   void AddTo(ForestSession& session, const std::string& accountDn,
              GroupDetailsMap& groups) const;
 
@@ -70,27 +80,36 @@ class DomainLocalSearch {
   struct Member {
     std::string dn;
     std::string domainKey;  // empty for an account: searched for in every domain
+    std::vector<std::string> sids;  // binary
   };
   struct Domain {
     std::string dnsName;
     std::string domainKey;  // LowerCaseText of its DN, as the server maps have it
+    std::string forest;     // of a trusting forest: its DNS name; empty: the account's forest
     std::vector<FoundDomainLocalGroup> found;
     std::string problem;  // why it could not be searched; it is not searched again
   };
 
   // Lists the forest's domains the first time; false when they cannot be listed.
   bool ListDomains(ForestSession& session);
+  // Searches the domains of `domains_` from `first` on for the pending members.
+  void SearchDomains(ForestSession& session, std::size_t first);
 
   const bool manyAccounts_;
   std::optional<std::vector<Domain>> domains_;
   std::string forestProblem_;     // why the forest's domains could not be listed
   std::string forestName_;        // the subject of that problem
+  bool trustsRead_ = false;
+  std::vector<ReadProblem> trustProblems_;
   std::vector<Member> pending_;      // added since the last search, in the order added
   std::set<std::string> addedGroups_;  // keys of every group ever added
 };
 
+// The account's objectSid (when read) and its sIDHistory: what names it in trusting forests.
+std::vector<std::string> AccountSids(const AccountObject& account);
+
 // The one account's search, as the run of a single account makes it: Add, Search and AddTo.
-void AddDomainLocalGroups(ForestSession& session, const std::string& principalDn,
+void AddDomainLocalGroups(ForestSession& session, const AccountObject& account,
                           GroupDetailsMap& groups);
 
 }  // namespace nestwalk

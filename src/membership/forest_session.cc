@@ -122,6 +122,12 @@ std::string ForestSession::PrimaryGroupOf(platform::LdapHandle dc, const std::st
   return primaryGroups_[key] = std::move(dn);
 }
 
+void ForestSession::TakeTrustingDomainController(const std::string& domainKey,
+                                                 const BoundDomainController& bound) {
+  TakeDomainController(domainKey, bound);
+  if (bound.connection.valid()) maps_.gcByDomain[domainKey] = maps_.dcByDomain[domainKey];
+}
+
 const std::vector<ObjectRead>* ForestSession::KeptReadsOf(const std::string& key) const {
   auto kept = keptReads_.find(key);
   return kept == keptReads_.end() ? nullptr : &kept->second;

@@ -73,6 +73,10 @@ class ForestSession {
   // Takes a DC bound elsewhere into the session: its connection, its DC map entry and, when it
   // is a GC, its GC map entry. Nothing for an invalid connection.
   void TakeDomainController(const std::string& domainKey, const BoundDomainController& bound);
+  // The same for a DC of a domain of a trusting forest, which is then the one server its groups
+  // are read at: the forest's GC holds nothing of them.
+  void TakeTrustingDomainController(const std::string& domainKey,
+                                    const BoundDomainController& bound);
 
   // The domain of the forest whose flat name is `flatName`, or whose naming context is
   // `domainDn` (ASCII case ignored either way), from the forest's partitions over the GC; each

@@ -53,6 +53,10 @@ bool GroupDetailsMap::StoreDetails(std::string_view key, const GroupDetails& det
   return true;
 }
 
+void GroupDetailsMap::SetForest(std::string_view key, const std::string& forest) {
+  if (auto it = entries_.find(key); it != entries_.end()) it->second.forest = forest;
+}
+
 const std::string* GroupDetailsMap::FirstUnprocessedGroup() const {
   if (pending_.empty()) return nullptr;
   return &entries_.find(*pending_.begin())->first;

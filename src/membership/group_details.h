@@ -23,6 +23,7 @@ struct data {
   std::string sAMAccountName;  // empty until its own entry was read; "~~Unknown~~" when absent
   std::string groupType;       // empty until its own entry was read; "-1" when absent
   std::string objectSid;       // binary; empty unless the map reads SIDs and the entry had one
+  std::string forest;  // DNS name of the trusting forest it belongs to; empty: the account's own
 };
 
 // What a read of a group's own entry gives it.
@@ -71,6 +72,9 @@ class GroupDetailsMap {
   bool AddGroupOfKeys(const std::string& memberKey, const std::string& key, const std::string& dn);
   // The same for the primary group `dn` of the account `accountDn`; nothing for an empty `dn`.
   bool AddPrimaryGroup(const std::string& accountDn, const std::string& dn);
+
+  // Notes that the group under `key` belongs to the trusting forest `forest` (its DNS name).
+  void SetForest(std::string_view key, const std::string& forest);
 
   // The entry under `key`, or nullptr.
   const data* Find(std::string_view key) const;

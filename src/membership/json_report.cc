@@ -29,7 +29,7 @@ Json GroupObject(const MembershipGraph& graph, const MembershipChains& chains,
   const MembershipChain chain = chains.ChainTo(node);
   Json path = Json::array();
   for (MembershipGraph::Node hop : chain.groups) path.push_back(Text(graph.group(hop).dn));
-  return Json{
+  Json object{
       {"dn", Text(group.dn)},
       {"sAMAccountName",
        read && group.sAMAccountName != kUnknownAccountName ? Text(group.sAMAccountName)
@@ -42,6 +42,8 @@ Json GroupObject(const MembershipGraph& graph, const MembershipChains& chains,
       {"depth", chain.groups.empty() ? Json(nullptr) : Json(chain.groups.size())},
       {"viaPrimaryGroup", chain.viaPrimaryGroup},
   };
+  if (!group.forest.empty()) object["forest"] = Text(group.forest);
+  return object;
 }
 
 Json TokenObject(const TokenEstimate& token) {

@@ -42,8 +42,15 @@ std::string ChainText(const MembershipGraph& graph, const MembershipChain& chain
   if (chain.groups.empty()) return {};
   std::string text = accountName;
   for (std::size_t i = 0; i < chain.groups.size(); ++i) {
-    text += i == 0 && chain.viaPrimaryGroup ? " =primary=> " : " -> ";
-    text += ChainName(graph.group(chain.groups[i]));
+    const data& group = graph.group(chain.groups[i]);
+    const bool acrossTrust =
+        !group.forest.empty() && (i == 0 || graph.group(chain.groups[i - 1]).forest.empty());
+    if (i == 0 && chain.viaPrimaryGroup) {
+      text += " =primary=> ";
+    } else {
+      text += acrossTrust ? " =foreign=> " : " -> ";
+    }
+    text += ChainName(group);
   }
   return text;
 }

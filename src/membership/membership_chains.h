@@ -35,8 +35,9 @@ class MembershipChains {
 // A group's name on a chain: its sAMAccountName, or its DN when it has none or was never read.
 const std::string& ChainName(const data& group);
 
-// "alice -> Staff -> All", the primary group hop written "=primary=>"; empty for an empty chain
-// (none leads to the group).
+// "alice -> Staff -> All", the primary group hop written "=primary=>" and a hop into a group of a
+// trusting forest, through the foreign security principal of its member, "=foreign=>"; empty for
+// an empty chain (none leads to the group).
 std::string ChainText(const MembershipGraph& graph, const MembershipChain& chain,
                       const std::string& accountName);
 

@@ -179,6 +179,8 @@ FakeForest::~FakeForest() = default;
 
 // ---- building the forest ----------------------------------------------------------------------
 
+void FakeForest::BeginForest() { state_->tree.BeginForest(); }
+
 void FakeForest::AddDomain(const DomainSetup& domain) { state_->tree.AddDomain(domain); }
 
 void FakeForest::AddServer(const ServerSetup& server) { state_->tree.AddServer(server); }
@@ -471,11 +473,15 @@ platform::SiteAnswer FakeForest::GetSiteName(const std::string& computerName) {
   return state_->SiteName(computerName);
 }
 
-platform::ForestDomainsAnswer FakeForest::EnumerateForestDomains(const std::string&) {
+platform::ForestDomainsAnswer FakeForest::EnumerateForestDomains(const std::string& serverName) {
   std::lock_guard lock(state_->mutex);
   if (state_->forestDomains) return *state_->forestDomains;
+  const ServerSetup* server = state_->tree.FindServer(platform::HostOfServerName(serverName));
+  const int forest = server != nullptr ? state_->tree.ForestOf(*server) : 0;
   platform::ForestDomainsAnswer answer;
-  for (const FakeDomain& domain : state_->tree.domains()) answer.dnsNames.push_back(domain.dnsName);
+  for (const FakeDomain& domain : state_->tree.domains()) {
+    if (domain.forest == forest) answer.dnsNames.push_back(domain.dnsName);
+  }
   return answer;
 }
 

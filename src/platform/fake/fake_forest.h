@@ -5,6 +5,7 @@
 // Model:
 // - Domains are added root first; the first domain is the forest root. The configuration NC is
 //   "CN=Configuration,<root DN>" and the schema NC "CN=Schema,CN=Configuration,<root DN>".
+//   BeginForest starts another forest, which is modelled the same way and apart.
 // - An entry belongs to the naming context whose DN is the longest suffix of the entry's DN
 //   (ASCII case ignored): a domain, the configuration or the schema partition.
 // - A server holds its own domain plus configuration and schema. On port 389 (and 636) it
@@ -110,6 +111,10 @@ class FakeForest : public platform::Directory,
   ~FakeForest() override;
 
   // ---- building the forest --------------------------------------------------------------
+  // Domains added from now on make a forest of their own (a trusting forest, say), the first of
+  // them its root: its own configuration and schema partitions, GCs that show its domains only,
+  // and no server of it shows anything of another forest, nor the reverse.
+  void BeginForest();
   void AddDomain(const DomainSetup& domain);
   void AddServer(const ServerSetup& server);
   // Adds (or replaces) an entry. Values are byte strings; give objectSid in binary form, or

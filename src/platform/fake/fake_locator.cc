@@ -12,8 +12,8 @@ namespace {
 constexpr unsigned kEveryDcFlags = 0x8 | 0x10 | 0x20 | 0x100 | 0x20000000 | 0x40000000 | 0x80000000;
 constexpr unsigned kClosestFlag = 0x80;
 
-// The servers of `domain` that fit; for a GC query of the forest root's name with no GC in the
-// root domain, the GCs of every domain.
+// The servers of `domain` that fit; for a GC query of a forest root's name with no GC in the
+// root domain, the GCs of every domain of its forest.
 std::vector<const ServerSetup*> Candidates(const FakeTree& tree, const FakeDomain& domain,
                                           bool wantGc) {
   std::vector<const ServerSetup*> fitting;
@@ -21,9 +21,12 @@ std::vector<const ServerSetup*> Candidates(const FakeTree& tree, const FakeDomai
     if (wantGc && !server.globalCatalog) continue;
     if (LowerCaseText(server.domainDn) == LowerCaseText(domain.setup.dn)) fitting.push_back(&server);
   }
-  if (fitting.empty() && wantGc && &domain == &tree.domains().front()) {
+  if (fitting.empty() && wantGc && LowerCaseText(tree.rootDn(domain.forest)) ==
+                                         LowerCaseText(domain.setup.dn)) {
     for (const ServerSetup& server : tree.servers()) {
-      if (server.globalCatalog) fitting.push_back(&server);
+      if (server.globalCatalog && tree.ForestOf(server) == domain.forest) {
+        fitting.push_back(&server);
+      }
     }
   }
   return fitting;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "text/case_folding.h"
+#include "text/dn_names.h"
 
 namespace nestwalk::fake {
 
@@ -13,21 +14,22 @@ constexpr std::size_t kFirstUsn = 4000;
 }  // namespace
 
 std::vector<platform::Attribute> BuildRootDse(const FakeTree& tree, const ServerSetup& server) {
+  const int forest = tree.ForestOf(server);
   std::string shortName = server.host.substr(0, server.host.find('.'));
   std::string serverDn = "CN=" + UpperCaseText(shortName) + ",CN=Servers,CN=" + server.site +
-                         ",CN=Sites," + tree.configurationDn();
+                         ",CN=Sites," + tree.configurationDn(forest);
   const FakeDomain* domain = tree.FindDomainByDn(server.domainDn);
   std::string realm = UpperCaseText(domain != nullptr ? domain->dnsName : "");
-  std::string forestName = tree.domains().empty() ? "" : tree.domains().front().dnsName;
+  std::string forestName = DnToDomainName(tree.rootDn(forest));
   return {
       {"currentTime", {kFakeCurrentTime}},
-      {"subschemaSubentry", {"CN=Aggregate," + tree.schemaDn()}},
+      {"subschemaSubentry", {"CN=Aggregate," + tree.schemaDn(forest)}},
       {"dsServiceName", {"CN=NTDS Settings," + serverDn}},
-      {"namingContexts", {server.domainDn, tree.configurationDn(), tree.schemaDn()}},
+      {"namingContexts", {server.domainDn, tree.configurationDn(forest), tree.schemaDn(forest)}},
       {"defaultNamingContext", {server.domainDn}},
-      {"rootDomainNamingContext", {tree.rootDn()}},
-      {"configurationNamingContext", {tree.configurationDn()}},
-      {"schemaNamingContext", {tree.schemaDn()}},
+      {"rootDomainNamingContext", {tree.rootDn(forest)}},
+      {"configurationNamingContext", {tree.configurationDn(forest)}},
+      {"schemaNamingContext", {tree.schemaDn(forest)}},
       {"supportedCapabilities",
        {"1.2.840.113556.1.4.800", "1.2.840.113556.1.4.1670", "1.2.840.113556.1.4.1791"}},
       {"supportedLDAPVersion", {"2", "3"}},

@@ -44,11 +44,22 @@ bool IsAtOrBelow(const std::string& dn, const std::string& suffix) {
 }
 
 void FakeTree::AddDomain(const DomainSetup& domain) {
-  domains_.push_back(FakeDomain{domain, DnToDomainName(domain.dn)});
+  if (forestRoots_.empty() || beginsForest_) forestRoots_.push_back(domains_.size());
+  beginsForest_ = false;
+  const int forest = static_cast<int>(forestRoots_.size()) - 1;
+  domains_.push_back(FakeDomain{domain, DnToDomainName(domain.dn), forest});
   contexts_.clear();
-  for (const FakeDomain& known : domains_) contexts_.push_back(LowerCaseText(known.setup.dn));
-  contexts_.push_back(LowerCaseText(configurationDn()));
-  contexts_.push_back(LowerCaseText(schemaDn()));
+  contextForests_.clear();
+  for (const FakeDomain& known : domains_) {
+    contexts_.push_back(LowerCaseText(known.setup.dn));
+    contextForests_.push_back(known.forest);
+  }
+  for (int each = 0; each < static_cast<int>(forestRoots_.size()); ++each) {
+    for (const std::string& partition : {configurationDn(each), schemaDn(each)}) {
+      contexts_.push_back(LowerCaseText(partition));
+      contextForests_.push_back(each);
+    }
+  }
   for (StoredEntry& entry : entries_) Derive(entry);
   backLinks_.clear();
 
@@ -58,7 +69,7 @@ void FakeTree::AddDomain(const DomainSetup& domain) {
     object.push_back({"objectSid", {*sid}});
   }
   PutEntry(domain.dn, std::move(object));
-  PutEntry("CN=" + domain.flatName + ",CN=Partitions," + configurationDn(),
+  PutEntry("CN=" + domain.flatName + ",CN=Partitions," + configurationDn(forest),
            {{"objectClass", {"top", "crossRef"}},
             {"objectCategory", {"crossRef"}},
             {"nCName", {domain.dn}},
@@ -131,14 +142,24 @@ const ServerSetup* FakeTree::FindServer(const std::string& host) const {
   return nullptr;
 }
 
-std::string FakeTree::rootDn() const { return domains_.empty() ? "" : domains_.front().setup.dn; }
-
-std::string FakeTree::configurationDn() const {
-  return domains_.empty() ? "" : "CN=Configuration," + rootDn();
+int FakeTree::ForestOf(const ServerSetup& server) const {
+  const FakeDomain* domain = FindDomainByDn(server.domainDn);
+  return domain != nullptr ? domain->forest : 0;
 }
 
-std::string FakeTree::schemaDn() const {
-  return domains_.empty() ? "" : "CN=Schema," + configurationDn();
+std::string FakeTree::rootDn(int forest) const {
+  if (forest < 0 || static_cast<std::size_t>(forest) >= forestRoots_.size()) return "";
+  return domains_[forestRoots_[static_cast<std::size_t>(forest)]].setup.dn;
+}
+
+std::string FakeTree::configurationDn(int forest) const {
+  const std::string root = rootDn(forest);
+  return root.empty() ? "" : "CN=Configuration," + root;
+}
+
+std::string FakeTree::schemaDn(int forest) const {
+  const std::string configuration = configurationDn(forest);
+  return configuration.empty() ? "" : "CN=Schema," + configuration;
 }
 
 int FakeTree::ContextOf(const std::string& lowerDn) const {
@@ -158,6 +179,8 @@ bool FakeTree::IsDomainContext(int context) const {
 
 bool FakeTree::Shows(const View& view, int context) const {
   if (context < 0 || view.server == nullptr) return false;
+  // A server shows nothing of another forest.
+  if (contextForests_[static_cast<std::size_t>(context)] != ForestOf(*view.server)) return false;
   if (!IsDomainContext(context)) return true;  // configuration and schema are everywhere
   return view.globalCatalog ||
          contexts_[static_cast<std::size_t>(context)] == LowerCaseText(view.server->domainDn);

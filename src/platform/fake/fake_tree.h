@@ -17,6 +17,7 @@ namespace nestwalk::fake {
 struct FakeDomain {
   DomainSetup setup;
   std::string dnsName;  // lower case, derived from the DN
+  int forest = 0;       // the forests in the order they were begun
 };
 
 // What a connection sees: one server, through its DC port or its GC port.
@@ -32,6 +33,8 @@ struct FindResult {
 
 class FakeTree {
  public:
+  // Domains added from now on belong to a forest of their own, the first of them its root.
+  void BeginForest() { beginsForest_ = true; }
   // Adds the domain and its domain object (objectSid) and crossRef entries.
   void AddDomain(const DomainSetup& domain);
   void AddServer(const ServerSetup& server);
@@ -50,10 +53,12 @@ class FakeTree {
   const FakeDomain* DomainHolding(const std::string& dn) const;
   const ServerSetup* FindServer(const std::string& host) const;
 
-  // Empty before the first domain is added.
-  std::string rootDn() const;
-  std::string configurationDn() const;
-  std::string schemaDn() const;
+  // The forest of the server's domain (0 for a server of no domain).
+  int ForestOf(const ServerSetup& server) const;
+  // Of the forest `forest`; empty before its first domain is added.
+  std::string rootDn(int forest = 0) const;
+  std::string configurationDn(int forest = 0) const;
+  std::string schemaDn(int forest = 0) const;
 
   // The entries a search of `view` finds below `base` (base scope: the entry itself) that match
   // `filter`, in the order they were added. A subtree search stays inside the naming context
@@ -89,8 +94,12 @@ class FakeTree {
   std::vector<ServerSetup> servers_;
   std::vector<StoredEntry> entries_;
   std::map<std::string, std::size_t> entryIndex_;  // lower-cased DN to its place in entries_
-  // Lower-cased DNs of the naming contexts: the domains in order, then configuration, schema.
+  // Lower-cased DNs of the naming contexts: the domains in order, then the configuration and
+  // schema of each forest; with the forest of each.
   std::vector<std::string> contexts_;
+  std::vector<int> contextForests_;
+  std::vector<std::size_t> forestRoots_;  // index into domains_ of each forest's root
+  bool beginsForest_ = false;
   mutable std::map<std::pair<std::string, bool>, BackLinkMap> backLinks_;  // cleared on change
 };
 
