@@ -27,8 +27,8 @@ std::string SlotKey(platform::LdapHandle connection, const platform::SearchReque
 
 }  // namespace
 
-ReadAheadDirectory::ReadAheadDirectory(platform::Directory& directory)
-    : DirectoryWrapper(directory) {}
+ReadAheadDirectory::ReadAheadDirectory(FailFastDirectory& directory)
+    : DirectoryWrapper(directory), failFast_(directory) {}
 
 void ReadAheadDirectory::SetObserver(ReadAheadObserver* observer) { observer_ = observer; }
 
@@ -83,10 +83,16 @@ void ReadAheadDirectory::CollectAnswers(std::chrono::milliseconds maxWait) {
 
 platform::SearchResult ReadAheadDirectory::Search(platform::LdapHandle connection,
                                                   const platform::SearchRequest& request) {
+  if (std::optional<int> code = failFast_.GivenUpCode(connection)) return {*code, {}};
   // Answers already in may name the next reads: those go out before this one waits.
   CollectAnswers(std::chrono::milliseconds(0));
   auto unused = byKey_.find(SlotKey(connection, request));
-  if (unused != byKey_.end()) return TakeAnswer(unused->second.front());
+  if (unused != byKey_.end()) {
+    platform::SearchResult result = TakeAnswer(unused->second.front());
+    // Taken now, as the search would have been made now.
+    failFast_.Note(connection, result.code);
+    return result;
+  }
 
   platform::SearchResult result = DirectoryWrapper::Search(connection, request);
   if (observer_ != nullptr) observer_->OnAnswer(connection, request, result);

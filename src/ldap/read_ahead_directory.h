@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ldap/fail_fast_directory.h"
 #include "platform/directory.h"
 #include "platform/directory_wrapper.h"
 
@@ -47,8 +48,9 @@ struct ReadAheadStatistics {
 // ahead too, so a caller uses either those two or Prefetch.
 class ReadAheadDirectory : public platform::DirectoryWrapper {
  public:
-  // `directory` is not owned and must outlive this object.
-  explicit ReadAheadDirectory(platform::Directory& directory);
+  // `directory` is not owned and must outlive this object. A search of a server it has given
+  // up fails at once, and it is told of every answer a search takes from what came ahead.
+  explicit ReadAheadDirectory(FailFastDirectory& directory);
 
   // `observer` (not owned; nullptr: none) must stay valid while searches go through here.
   void SetObserver(ReadAheadObserver* observer);
@@ -88,6 +90,7 @@ class ReadAheadDirectory : public platform::DirectoryWrapper {
   platform::SearchResult TakeAnswer(int ticket);
   void Forget(int ticket);
 
+  FailFastDirectory& failFast_;
   ReadAheadObserver* observer_ = nullptr;
   int lastTicket_ = 0;
   std::map<int, Slot> slots_;                      // by ticket

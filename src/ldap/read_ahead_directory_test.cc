@@ -39,7 +39,8 @@ TEST(ReadAheadDirectoryTest, AWindowPerConnectionEachAnswerOnceAndNothingAfterUn
     groups.push_back("CN=G" + std::to_string(i) + "," + testing::kCorpDomainDn);
     forest.AddGroup(groups.back(), "G" + std::to_string(i), "2", {});
   }
-  ReadAheadDirectory directory(forest);
+  FailFastDirectory failFast(forest);
+  ReadAheadDirectory directory(failFast);
   CountingObserver observer;
   directory.SetObserver(&observer);
   const platform::LdapHandle handle = forest.Open(testing::kCorpDc1Host, 389, false).handle;

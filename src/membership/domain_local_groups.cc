@@ -214,8 +214,11 @@ void DomainLocalSearch::Search(ForestSession& session) {
   SearchDomains(session, 0);
   if (!trustsRead_) {
     trustsRead_ = true;
+    // A domain that could not be searched cannot be asked for its trusts either.
     std::vector<std::string> names;
-    for (std::size_t i = 0; i < forestDomains; ++i) names.push_back((*domains_)[i].dnsName);
+    for (std::size_t i = 0; i < forestDomains; ++i) {
+      if ((*domains_)[i].problem.empty()) names.push_back((*domains_)[i].dnsName);
+    }
     for (TrustingDomain& trusting : FindTrustingDomains(session, names, trustProblems_)) {
       domains_->push_back({trusting.dnsName,
                            LowerCaseText(DomainNameToDn(trusting.dnsName)),

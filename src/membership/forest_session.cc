@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ldap/open_ldap.h"
+#include "locate/dc_locator.h"
 #include "membership/counted_search.h"
 #include "membership/plain_walk.h"
 #include "membership/primary_group.h"
@@ -14,17 +16,23 @@ namespace nestwalk {
 
 namespace {
 
-std::unique_ptr<WalkStrategy> MakeStrategy(Console& console, platform::Platform& platform,
-                                           WalkPace pace, const ReadNeeds& needs,
-                                           const std::string& initialServer,
+// A locator that pings candidates together goes with reading ahead.
+platform::Services PlatformServices(platform::Platform& platform, WalkPace pace) {
+  return platform.services(pace == WalkPace::kReadAhead
+                               ? platform::CandidatePings::kTogether
+                               : platform::CandidatePings::kOneAfterAnother);
+}
+
+// `services` carry `failFast` as their directory.
+std::unique_ptr<WalkStrategy> MakeStrategy(Console& console, platform::Services services,
+                                           FailFastDirectory& failFast, WalkPace pace,
+                                           const ReadNeeds& needs, const std::string& initialServer,
                                            const ForestSession& session) {
   if (pace == WalkPace::kReadAhead) {
-    return std::make_unique<ReadAheadWalk>(console,
-                                           platform.services(platform::CandidatePings::kTogether),
-                                           session, initialServer, needs);
+    return std::make_unique<ReadAheadWalk>(console, services, failFast, session, initialServer,
+                                           needs);
   }
-  return std::make_unique<PlainWalk>(platform.services(platform::CandidatePings::kOneAfterAnother),
-                                     initialServer);
+  return std::make_unique<PlainWalk>(services, initialServer);
 }
 
 }  // namespace
@@ -33,7 +41,10 @@ ForestSession::ForestSession(Console& console, platform::Platform& platform, Wal
                              ReadNeeds needs, std::string initialServer)
     : console_(console),
       needs_(needs),
-      strategy_(MakeStrategy(console, platform, pace, needs, initialServer, *this)),
+      platform_(PlatformServices(platform, pace)),
+      failFast_(platform_.directory),
+      strategy_(MakeStrategy(console, {failFast_, platform_.locator, platform_.host}, failFast_,
+                             pace, needs, initialServer, *this)),
       connections_(console, services().directory),
       initialServer_(std::move(initialServer)) {}
 
@@ -54,6 +65,55 @@ GroupReadServers ForestSession::ReadServersOf(const std::string& domainKey) cons
     servers.dc = dc->second.connection;
   }
   return servers;
+}
+
+void ForestSession::ReplaceGivenUpServers(const std::string& domainKey) {
+  if (failFast_.IsGivenUp(servers_->gcConnection) && !forestGcReplaced_) {
+    forestGcReplaced_ = true;
+    ReplaceForestGc();
+  }
+  // Its domain's groups are read at the forest's GC and a DC instead.
+  if (auto gc = maps_.gcByDomain.find(domainKey);
+      gc != maps_.gcByDomain.end() && failFast_.IsGivenUp(gc->second.connection)) {
+    maps_.gcByDomain.erase(gc);
+  }
+  auto dc = maps_.dcByDomain.find(domainKey);
+  if (dc == maps_.dcByDomain.end() || !failFast_.IsGivenUp(dc->second.connection) ||
+      !replacedDcs_.insert(domainKey).second) {
+    return;
+  }
+  const std::string dnsName = DnToDomainName(domainKey);
+  console_.DebugErr(dc->second.serverName + " stopped answering; locating another DC of " +
+                    dnsName + "\n");
+  const LocatedServer located =
+      LocateDomainController(console_, services().locator, initialServer_, dnsName, false);
+  const std::string host = platform::HostOfServerName(located.name);
+  if (host.empty() || host == dc->second.serverName) {
+    console_.DebugErr("No other DC of " + dnsName + " answers: its reads are given up\n");
+    return;
+  }
+  const platform::LdapHandle connection = OpenWithCallerCredentials(
+      console_, services().directory, host, kDefaultPortSelector, /*referrals=*/false);
+  TakeDomainController(domainKey, {host, located.site, located.isGlobalCatalog, connection});
+}
+
+void ForestSession::ReplaceForestGc() {
+  const std::string forest = DnToDomainName(servers_->dcRootDse.rootDomainNamingContext);
+  console_.DebugErr(servers_->gcName + " stopped answering; locating another GC of " + forest +
+                    "\n");
+  const LocatedServer located =
+      LocateDomainController(console_, services().locator, initialServer_, forest, true);
+  const std::string host = platform::HostOfServerName(located.name);
+  if (host.empty() || host == servers_->gcName) {
+    console_.DebugErr("No other GC of " + forest + " answers: its reads are given up\n");
+    return;
+  }
+  const platform::LdapHandle connection =
+      OpenGlobalCatalogPort(console_, services().directory, host);
+  if (!connection.valid()) return;
+  connections_.Append(connection);
+  servers_->gcConnection = connection;
+  servers_->gcName = host;
 }
 
 platform::LdapHandle ForestSession::BindDomainController(const std::string& domainKey) {

@@ -7,12 +7,14 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "ldap/connection_list.h"
 #include "ldap/domain_controller_binding.h"
+#include "ldap/fail_fast_directory.h"
 #include "ldap/server_maps.h"
 #include "ldap/server_selection.h"
 #include "membership/member_of_reader.h"
@@ -67,6 +69,11 @@ class ForestSession {
   // Where the groups of the domain `domainKey` (a lower-cased domain DN) are read. The walk and
   // the read-ahead alike ask here, so both read a group at the same place.
   GroupReadServers ReadServersOf(const std::string& domainKey) const;
+  // A server the session gave up (it stopped answering: FailFastDirectory) is replaced, once, by
+  // a fresh one when the locator names another: the forest's GC, and a DC of `domainKey` (whose
+  // groups, when its GC was given up, are read at the forest's GC and the DC from then on). Says
+  // so in debug mode. A server that cannot be replaced stays: its reads fail at once.
+  void ReplaceGivenUpServers(const std::string& domainKey);
   // Locates and binds a DC of `domainKey` through the strategy and takes it into the session;
   // an invalid handle, after the bind's lines, when none came about (a later call tries again).
   platform::LdapHandle BindDomainController(const std::string& domainKey);
@@ -104,12 +111,15 @@ class ForestSession {
   void Close();
 
  private:
+  void ReplaceForestGc();
   // The crossRef of the forest's partitions that `condition` names; `name` is what the error
   // line says.
   std::optional<ForestDomain> Partition(const std::string& condition, const std::string& name);
 
   Console& console_;
   const ReadNeeds needs_;
+  platform::Services platform_;
+  FailFastDirectory failFast_;  // under the strategy: every read of the run goes through it
   const std::unique_ptr<WalkStrategy> strategy_;
   ConnectionList connections_;
   ServerMaps maps_;
@@ -117,6 +127,8 @@ class ForestSession {
   std::string initialServer_;
   std::unordered_map<std::string, std::vector<ObjectRead>> keptReads_;  // by group key
   std::size_t readsMade_ = 0;
+  bool forestGcReplaced_ = false;
+  std::set<std::string> replacedDcs_;  // domain keys
   // Partition lookups by their filter, the domains found (nullopt: none).
   std::map<std::string, std::optional<ForestDomain>> partitions_;
   std::map<std::pair<std::string, std::string>, std::string> primaryGroups_;  // by domain, ID

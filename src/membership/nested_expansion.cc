@@ -54,6 +54,7 @@ std::vector<ObjectRead> NestedExpansion::ReadGroup(const std::string& key,
   }
   console_.DebugErr("Domain of DN: " + domainKey + "\n");
 
+  session_.ReplaceGivenUpServers(domainKey);
   const GroupReadServers servers = session_.ReadServersOf(domainKey);
   if (servers.domainGc.valid()) {
     console_.DebugErr("Getting Data from GC of specific domain\n");

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "ldap/open_ldap.h"
+#include "membership/account_lookup.h"
 #include "membership/forest_session.h"
 #include "membership/member_of_ranges.h"
-#include "membership/account_lookup.h"
 #include "membership/member_of_reader.h"
 #include "platform/work_ahead.h"
 #include "text/case_folding.h"
@@ -23,13 +23,13 @@ constexpr std::chrono::milliseconds kAnswerWait(2);
 }  // namespace
 
 ReadAheadWalk::ReadAheadWalk(Console& console, platform::Services platform,
-                             const ForestSession& session, std::string initialServer,
-                             const ReadNeeds& needs)
+                             FailFastDirectory& failFast, const ForestSession& session,
+                             std::string initialServer, const ReadNeeds& needs)
     : console_(console),
       session_(session),
       platform_(platform),
       initialServer_(std::move(initialServer)),
-      readAhead_(platform_.directory),
+      readAhead_(failFast),
       services_{readAhead_, platform_.locator, platform_.host},
       memberRead_(GroupReadRequest("", needs.groupSids)),
       accountLookup_(AccountLookupRequest("", "", PrincipalKind::kUser, needs.account)),

@@ -24,12 +24,13 @@ class ForestSession;
 
 class ReadAheadWalk : public WalkStrategy, private ReadAheadObserver {
  public:
-  // `platform`'s calls must be safe across threads (on connections of their own); it, `console`
+  // `platform`'s calls must be safe across threads (on connections of their own); its directory
+  // is `failFast`, which the read-ahead also wraps. It, `console`
   // and `session` (whose servers say where a group is read) must outlive this. `initialServer` is
   // the machine whose locator is asked (empty: this one); `needs` say what the walk's lookups
   // and member reads ask for.
-  ReadAheadWalk(Console& console, platform::Services platform, const ForestSession& session,
-                std::string initialServer, const ReadNeeds& needs);
+  ReadAheadWalk(Console& console, platform::Services platform, FailFastDirectory& failFast,
+                const ForestSession& session, std::string initialServer, const ReadNeeds& needs);
   // Waits for the binds under way and closes, without a word, what nobody took.
   ~ReadAheadWalk() override;
   ReadAheadWalk(const ReadAheadWalk&) = delete;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
@@ -63,6 +64,14 @@ struct FakeForest::State {
   platform::LoggedOnUserAnswer loggedOnUser;
 
   FakeFailures failures;
+  // A server that stops answering: how many of its searches are answered first, how many
+  // have been, and how many waits its silence has cost since (by lower-cased host).
+  struct Freeze {
+    int answered = 0;
+    int seen = 0;
+    int waits = 0;
+  };
+  std::map<std::string, Freeze> frozen;
   std::optional<PageFailure> pageFailure;
   bool failPagedStart = false;
 
@@ -117,6 +126,17 @@ struct FakeForest::State {
     return View{server, globalCatalog};
   }
 
+  // Whether the host of connection `index` has stopped answering: a search or a bind of it
+  // waits out its time limit (counted) and times out.
+  bool Silent(std::size_t index, bool counts) {
+    auto freeze = frozen.find(LowerCaseText(connections.reachedHost(index)));
+    if (freeze == frozen.end()) return false;
+    if (counts && freeze->second.seen++ < freeze->second.answered) return false;
+    if (!counts && freeze->second.seen < freeze->second.answered) return false;
+    ++freeze->second.waits;
+    return true;
+  }
+
   int Bind(platform::LdapHandle handle) {
     if (int code = connections.CheckUsable(handle); code != 0) return code;
     std::size_t index = *connections.IndexOf(handle);
@@ -124,6 +144,7 @@ struct FakeForest::State {
     ++record.bindCount;
     record.bound = false;
     connections.serverError(index).reset();
+    if (Silent(index, /*counts=*/false)) return platform::kLdapTimeout;
     if (const BindFailure* failure =
             failures.BindFailureFor(connections.reachedHost(index), record.port)) {
       connections.serverError(index) = failure->serverErrorText;
@@ -148,6 +169,7 @@ struct FakeForest::State {
   // A search on a usable connection, after it was recorded.
   platform::SearchResult Search(std::size_t index, const platform::SearchRequest& request) {
     const ConnectionRecord& record = connections.record(index);
+    if (Silent(index, /*counts=*/true)) return platform::SearchResult{platform::kLdapTimeout, {}};
     if (std::optional<int> code =
             failures.SearchFailure(connections.reachedHost(index), record.port, request.base)) {
       return platform::SearchResult{*code, {}};
@@ -296,6 +318,17 @@ void FakeForest::FailSearch(const std::string& host, std::optional<int> port,
 
 void FakeForest::FailPagedSearchAfter(int pages, int code) {
   state_->pageFailure = PageFailure{pages, code};
+}
+
+void FakeForest::FreezeServer(const std::string& host, int answeredSearches) {
+  std::lock_guard lock(state_->mutex);
+  state_->frozen[LowerCaseText(host)] = State::Freeze{answeredSearches, 0, 0};
+}
+
+int FakeForest::SilentWaits(const std::string& host) const {
+  std::lock_guard lock(state_->mutex);
+  auto freeze = state_->frozen.find(LowerCaseText(host));
+  return freeze == state_->frozen.end() ? 0 : freeze->second.waits;
 }
 
 void FakeForest::FailPagedSearchStart() { state_->failPagedStart = true; }
@@ -464,7 +497,11 @@ platform::LocatorAnswer FakeForest::GetDcName(const std::string& computerName,
       state_->locatorAnswers.find({LowerCaseText(computerName), LowerCaseText(domainName), wantGc});
   if (set != state_->locatorAnswers.end()) return set->second;
   std::string joined = state_->join.joinedToDomain ? state_->join.domainName : "";
-  return ComputeDcAnswer(state_->tree, state_->SiteName("").siteName, joined, computerName,
+  std::set<std::string> silent;
+  for (const auto& [host, freeze] : state_->frozen) {
+    if (freeze.seen >= freeze.answered) silent.insert(host);
+  }
+  return ComputeDcAnswer(state_->tree, silent, state_->SiteName("").siteName, joined, computerName,
                          domainName, flags);
 }
 

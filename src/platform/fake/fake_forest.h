@@ -170,6 +170,14 @@ class FakeForest : public platform::Directory,
   void FailPagedSearchAfter(int pages, int code);
   // StartPagedSearch returns no search at all.
   void FailPagedSearchStart();
+  // The server `host` answers its first `answeredSearches` searches (on every connection to it,
+  // in the order made), then stops answering: every later search and bind of it times out (-5),
+  // as one does after waiting out its time limit; from then on the locator no longer names it,
+  // as it answers no ping.
+  void FreezeServer(const std::string& host, int answeredSearches);
+  // The searches and binds that have waited out their time limit on a frozen `host`: each stands
+  // for a wait of the response time limit in a real run.
+  int SilentWaits(const std::string& host) const;
 
   // ---- what was asked ----------------------------------------------------------------------
   const std::vector<ConnectionRecord>& connections() const;

@@ -14,17 +14,22 @@ constexpr unsigned kClosestFlag = 0x80;
 
 // The servers of `domain` that fit; for a GC query of a forest root's name with no GC in the
 // root domain, the GCs of every domain of its forest.
-std::vector<const ServerSetup*> Candidates(const FakeTree& tree, const FakeDomain& domain,
-                                          bool wantGc) {
+std::vector<const ServerSetup*> Candidates(const FakeTree& tree,
+                                           const std::set<std::string>& silentHosts,
+                                           const FakeDomain& domain, bool wantGc) {
   std::vector<const ServerSetup*> fitting;
   for (const ServerSetup& server : tree.servers()) {
     if (wantGc && !server.globalCatalog) continue;
-    if (LowerCaseText(server.domainDn) == LowerCaseText(domain.setup.dn)) fitting.push_back(&server);
+    // A server that stopped answering answers no ping either.
+    if (silentHosts.contains(LowerCaseText(server.host))) continue;
+    if (LowerCaseText(server.domainDn) == LowerCaseText(domain.setup.dn))
+      fitting.push_back(&server);
   }
-  if (fitting.empty() && wantGc && LowerCaseText(tree.rootDn(domain.forest)) ==
-                                         LowerCaseText(domain.setup.dn)) {
+  if (fitting.empty() && wantGc &&
+      LowerCaseText(tree.rootDn(domain.forest)) == LowerCaseText(domain.setup.dn)) {
     for (const ServerSetup& server : tree.servers()) {
-      if (server.globalCatalog && tree.ForestOf(server) == domain.forest) {
+      if (server.globalCatalog && tree.ForestOf(server) == domain.forest &&
+          !silentHosts.contains(LowerCaseText(server.host))) {
         fitting.push_back(&server);
       }
     }
@@ -43,7 +48,9 @@ platform::LocatorAnswer AnswerWith(const ServerSetup& server, const std::string&
 
 }  // namespace
 
-platform::LocatorAnswer ComputeDcAnswer(const FakeTree& tree, const std::string& localSite,
+platform::LocatorAnswer ComputeDcAnswer(const FakeTree& tree,
+                                        const std::set<std::string>& silentHosts,
+                                        const std::string& localSite,
                                         const std::string& joinedDomain,
                                         const std::string& computerName,
                                         const std::string& domainName, unsigned flags) {
@@ -55,7 +62,7 @@ platform::LocatorAnswer ComputeDcAnswer(const FakeTree& tree, const std::string&
   const FakeDomain* domain = tree.FindDomainByName(domainName.empty() ? joinedDomain : domainName);
   if (domain == nullptr) return platform::LocatorAnswer{platform::kErrorNoSuchDomain, {}};
   std::vector<const ServerSetup*> fitting =
-      Candidates(tree, *domain, (flags & platform::kDsGcServerRequired) != 0);
+      Candidates(tree, silentHosts, *domain, (flags & platform::kDsGcServerRequired) != 0);
   if (fitting.empty()) return platform::LocatorAnswer{platform::kErrorNoSuchDomain, {}};
   for (const ServerSetup* server : fitting) {
     if (server == asked) return AnswerWith(*server, localSite);
