@@ -186,6 +186,9 @@ TEST(RunProgramTest, PrincipalLineOpensStandardOutput) {
       {{"-comp", "CORP\\PC2", "-group", "CORP\\Sales"},
        "Security Principal: [GROUP] CORP\\Sales\n"},
       {{"-np", "-GROUP", "CORP\\Sales", "-s", "dc1"}, "Security Principal: [GROUP] CORP\\Sales\n"},
+      // Control characters of a name never reach the terminal raw.
+      {{"-u", "CORP\\a\x1b[2J\a\rb\x7f"},
+       "Security Principal: [USER] CORP\\a\\1B[2J\\07\\0Db\\7F\n"},
   };
   for (const Case& c : cases) {
     fake::FakeForest forest;

@@ -1,9 +1,32 @@
 #include "platform/console.h"
 
+#include <algorithm>
+#include <string>
+
+#include "text/utf8_escape.h"
+
 namespace nestwalk {
 
-Console::Console(std::ostream& out, std::ostream& err, bool quiet, bool debug,
-                 bool documentOnly)
+namespace {
+
+// Names from the command line and values from the directory reach the terminal through here: a
+// control character other than a line end or a tab is written "\1B", never raw.
+template <typename Write>
+void WriteSafely(std::string_view text, Write write) {
+  const bool plain = std::ranges::none_of(text, [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F;
+  });
+  if (plain) {
+    write(text);
+  } else {
+    write(EscapeControlCharacters(text, /*keepLayout=*/true));
+  }
+}
+
+}  // namespace
+
+Console::Console(std::ostream& out, std::ostream& err, bool quiet, bool debug, bool documentOnly)
     : out_(out), err_(err), quiet_(quiet), debug_(debug), documentOnly_(documentOnly) {}
 
 void Console::Out(std::string_view text) {
@@ -11,7 +34,7 @@ void Console::Out(std::string_view text) {
     Err(text);
     return;
   }
-  out_ << text;
+  WriteSafely(text, [this](std::string_view safe) { out_ << safe; });
   if (text.find('\n') != std::string_view::npos) out_.flush();
 }
 
@@ -21,7 +44,7 @@ void Console::Document(std::string_view text) {
 }
 
 void Console::Err(std::string_view text) {
-  err_ << text;
+  WriteSafely(text, [this](std::string_view safe) { err_ << safe; });
   err_.flush();
 }
 

@@ -22,6 +22,8 @@ class Console {
     return Console(out, err, quiet_, debug_, documentOnly_);
   }
 
+  // Out and Err write a control character other than a line end or a tab as "\1B" (names and
+  // directory values must not drive the terminal); Document and Progress write as they are.
   // Standard output, flushed whenever the text holds a line end.
   void Out(std::string_view text);
   // Standard output in every case, flushed: the document of a `documentOnly` console.
