@@ -2,12 +2,18 @@
 // program talking through it sees a round-trip time of twice that delay (for machines whose
 // kernel has no netem).
 //
-//   nestwalk_latency_relay DELAY_MS LIFETIME_S LISTEN=TARGET...
+//   nestwalk_latency_relay [--freeze=COUNT@LISTEN] DELAY_MS LIFETIME_S LISTEN=TARGET...
 //
 // LISTEN and TARGET are IPv4 address:port pairs on loopback (127.0.0.0/8). The relay accepts
 // on every LISTEN, opens a connection to its TARGET for each accepted one, and forwards the
 // bytes in both directions, each chunk no sooner than DELAY_MS after it was read and in the
 // order read. It stops by itself after LIFETIME_S seconds, or on SIGTERM/SIGINT.
+//
+// With --freeze the relay plays a server that hangs: once one connection accepted on that LISTEN
+// has sent its COUNT-th chunk (one read of what the client wrote, which on loopback is one
+// request), that chunk and everything after it stays where it is. Every connection is kept
+// open, nothing more is forwarded either way, and connections accepted from then on are held
+// open without an answer.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -24,6 +30,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -55,7 +62,8 @@ std::optional<sockaddr_in> LoopbackAddress(const std::string& text) {
   if (colon == std::string::npos) return std::nullopt;
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  if (inet_pton(AF_INET, text.substr(0, colon).c_str(), &address.sin_addr) != 1) return std::nullopt;
+  if (inet_pton(AF_INET, text.substr(0, colon).c_str(), &address.sin_addr) != 1)
+    return std::nullopt;
   // Only this machine's own loopback network: the relay never reaches out of it.
   if ((ntohl(address.sin_addr.s_addr) >> 24) != 127) return std::nullopt;
   const int port = std::atoi(text.c_str() + colon + 1);
@@ -81,11 +89,20 @@ struct Session {
   Direction up;    // client -> server
   Direction down;  // server -> client
   bool dead = false;
+  bool counted = false;  // accepted on the LISTEN of --freeze
+  int clientChunks = 0;
 };
 
 struct Listener {
   Fd fd;
   sockaddr_in target;
+  std::string address;  // as given
+};
+
+// --freeze=COUNT@LISTEN; count 0: never.
+struct FreezePoint {
+  int count = 0;
+  std::string listen;
 };
 
 volatile std::sig_atomic_t stopRequested = 0;
@@ -97,17 +114,20 @@ void SetNoDelay(int fd) {
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
-// Reads what `fd` has into `direction`, due `delay` from now. False when the peer has gone.
-bool Pull(int fd, Direction& direction, Clock::duration delay) {
+// Reads what `fd` has into `direction`, due `delay` from now. A chunk that `holds` says to keep
+// is read but never queued.
+template <typename Holds>
+void Pull(int fd, Direction& direction, Clock::duration delay, Holds holds) {
   char buffer[65536];
   const ssize_t got = read(fd, buffer, sizeof buffer);
   if (got > 0) {
-    direction.queue.push_back({Clock::now() + delay, std::string(buffer, static_cast<std::size_t>(got))});
-    return true;
+    if (!holds()) {
+      direction.queue.push_back(
+          {Clock::now() + delay, std::string(buffer, static_cast<std::size_t>(got))});
+    }
+    return;
   }
-  if (got < 0 && (errno == EAGAIN || errno == EINTR)) return true;
-  direction.readerClosed = true;
-  return true;
+  if (got == 0 || (errno != EAGAIN && errno != EINTR)) direction.readerClosed = true;
 }
 
 // Writes the chunks that are due. False on a write failure.
@@ -141,21 +161,43 @@ std::optional<Session> Connect(int client, const sockaddr_in& target) {
   return session;
 }
 
+// COUNT@LISTEN after "--freeze="; nullopt when it is not of that form.
+std::optional<FreezePoint> ParseFreeze(const std::string& text) {
+  const std::size_t at = text.find('@');
+  if (at == std::string::npos) return std::nullopt;
+  FreezePoint point{std::atoi(text.substr(0, at).c_str()), text.substr(at + 1)};
+  if (point.count < 1 || !LoopbackAddress(point.listen)) return std::nullopt;
+  return point;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: %s DELAY_MS LIFETIME_S LISTEN=TARGET...\n", argv[0]);
+  constexpr std::string_view kFreeze = "--freeze=";
+  FreezePoint freeze;
+  int first = 1;
+  if (argc > 1 && std::string_view(argv[1]).starts_with(kFreeze)) {
+    std::optional<FreezePoint> parsed = ParseFreeze(argv[1] + kFreeze.size());
+    if (!parsed) {
+      std::fprintf(stderr, "latency_relay: %s is not --freeze=COUNT@LISTEN\n", argv[1]);
+      return 2;
+    }
+    freeze = *parsed;
+    first = 2;
+  }
+  if (argc < first + 3) {
+    std::fprintf(stderr, "usage: %s [--freeze=COUNT@LISTEN] DELAY_MS LIFETIME_S LISTEN=TARGET...\n",
+                 argv[0]);
     return 2;
   }
-  const auto delay = std::chrono::milliseconds(std::atoi(argv[1]));
-  const Clock::time_point end = Clock::now() + std::chrono::seconds(std::atoi(argv[2]));
+  const auto delay = std::chrono::milliseconds(std::atoi(argv[first]));
+  const Clock::time_point end = Clock::now() + std::chrono::seconds(std::atoi(argv[first + 1]));
   std::signal(SIGTERM, RequestStop);
   std::signal(SIGINT, RequestStop);
   std::signal(SIGPIPE, SIG_IGN);
 
   std::vector<Listener> listeners;
-  for (int i = 3; i < argc; ++i) {
+  for (int i = first + 2; i < argc; ++i) {
     const std::string pair = argv[i];
     const std::size_t equals = pair.find('=');
     const std::optional<sockaddr_in> listen_at =
@@ -175,47 +217,69 @@ int main(int argc, char** argv) {
       return 1;
     }
     SetNonBlocking(fd.get());
-    listeners.push_back({std::move(fd), *target});
+    listeners.push_back({std::move(fd), *target, pair.substr(0, equals)});
   }
 
   std::vector<std::unique_ptr<Session>> sessions;
+  std::vector<Fd> held;  // accepted while frozen: open, never answered
+  bool frozen = false;
   while (!stopRequested && Clock::now() < end) {
     std::vector<pollfd> fds;
     for (const Listener& listener : listeners) fds.push_back({listener.fd.get(), POLLIN, 0});
     Clock::time_point wake = end;
     for (const auto& s : sessions) {
+      if (frozen) break;
       const short upOut = s->up.queue.empty() ? 0 : POLLOUT;
       const short downOut = s->down.queue.empty() ? 0 : POLLOUT;
-      fds.push_back({s->client.get(), static_cast<short>((s->up.readerClosed ? 0 : POLLIN) | downOut), 0});
-      fds.push_back({s->server.get(), static_cast<short>((s->down.readerClosed ? 0 : POLLIN) | upOut), 0});
+      fds.push_back(
+          {s->client.get(), static_cast<short>((s->up.readerClosed ? 0 : POLLIN) | downOut), 0});
+      fds.push_back(
+          {s->server.get(), static_cast<short>((s->down.readerClosed ? 0 : POLLIN) | upOut), 0});
       for (const Direction* d : {&s->up, &s->down}) {
         if (!d->queue.empty() && d->queue.front().due < wake) wake = d->queue.front().due;
       }
     }
+    // Sessions accepted below have no place in `fds` until the next round.
+    const std::size_t polled = frozen ? 0 : sessions.size();
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - Clock::now());
-    poll(fds.data(), fds.size(), static_cast<int>(std::max<long>(0, std::min<long>(wait.count(), 1000))));
+    poll(fds.data(), fds.size(),
+         static_cast<int>(std::max<long>(0, std::min<long>(wait.count(), 1000))));
 
     for (std::size_t i = 0; i < listeners.size(); ++i) {
       if ((fds[i].revents & POLLIN) == 0) continue;
       const int client = accept(listeners[i].fd.get(), nullptr, nullptr);
       if (client < 0) continue;
-      if (std::optional<Session> session = Connect(client, listeners[i].target)) {
+      if (frozen) {
+        held.emplace_back(client);
+      } else if (std::optional<Session> session = Connect(client, listeners[i].target)) {
+        session->counted = listeners[i].address == freeze.listen;
         sessions.push_back(std::make_unique<Session>(std::move(*session)));
       }
     }
     std::size_t at = listeners.size();
-    for (const auto& s : sessions) {
+    for (std::size_t k = 0; k < polled && !frozen; ++k) {
+      Session* s = sessions[k].get();
       const short clientEvents = fds[at++].revents;
       const short serverEvents = fds[at++].revents;
-      if (clientEvents & (POLLIN | POLLHUP | POLLERR)) Pull(s->client.get(), s->up, delay);
-      if (serverEvents & (POLLIN | POLLHUP | POLLERR)) Pull(s->server.get(), s->down, delay);
+      // The chunk that reaches the freeze point is the first one held.
+      const auto freezesHere = [&] {
+        frozen = frozen || (s->counted && ++s->clientChunks == freeze.count);
+        return frozen;
+      };
+      if (clientEvents & (POLLIN | POLLHUP | POLLERR)) {
+        Pull(s->client.get(), s->up, delay, freezesHere);
+      }
+      if (frozen) break;  // nothing more moves
+      if (serverEvents & (POLLIN | POLLHUP | POLLERR)) {
+        Pull(s->server.get(), s->down, delay, [] { return false; });
+      }
       if (!Push(s->server.get(), s->up) || !Push(s->client.get(), s->down)) s->dead = true;
       // A side that closed ends the session once what it sent has been delivered.
       const bool upDone = s->up.readerClosed && s->up.queue.empty();
       const bool downDone = s->down.readerClosed && s->down.queue.empty();
       if (upDone || downDone) s->dead = true;
     }
-    std::erase_if(sessions, [](const auto& s) { return s->dead; });
+    if (!frozen) std::erase_if(sessions, [](const auto& s) { return s->dead; });
   }
   return 0;
 }

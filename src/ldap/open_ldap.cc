@@ -170,6 +170,9 @@ platform::LdapHandle OpenLDAP(Console& console, platform::Directory& directory,
   }
   ReportLdapError(console, directory, "LDAP_BIND", serverText, result,
                   request.extendedErrorInfo ? connection : platform::LdapHandle());
+  if (std::optional<std::string> reason = directory.BindFailureReason(connection)) {
+    console.Err("   " + *reason + "\n");
+  }
   return platform::LdapHandle();
 }
 

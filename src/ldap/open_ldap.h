@@ -31,8 +31,9 @@ struct OpenLdapRequest {
   bool delegation = false;
 };
 
-// Returns a bound handle, or an invalid one after writing why; a connection it opened but could
-// not bind is closed before it returns. The caller appends a returned handle to the run's
+// Returns a bound handle, or an invalid one after writing why (after a failed bind, the
+// directory's reason indented on a line of its own when it has one); a connection it opened but
+// could not bind is closed before it returns. The caller appends a returned handle to the run's
 // ConnectionList at once.
 platform::LdapHandle OpenLDAP(Console& console, platform::Directory& directory,
                               const OpenLdapRequest& request);

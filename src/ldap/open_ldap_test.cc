@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "platform/fake/fake_forest.h"
 #include "support/captured_console.h"
 #include "support/corp_forest.h"
+#include "support/run_harness.h"
 
 namespace nestwalk {
 namespace {
@@ -314,6 +316,38 @@ TEST_F(OpenLdapTest, FailedBindIsReportedAndItsHandleClosed) {
     ASSERT_EQ(failing.connections().size(), 1u);
     EXPECT_EQ(failing.connections()[0].unbindCount, 1);
     EXPECT_EQ(failing.HandleMisuseCount(), 0);
+  }
+}
+
+// The directory's reason for a failed bind follows the bind line, indented; the whole program
+// prints it, with its connections wrapped as -fast wraps them or not.
+TEST(OpenLdapRunTest, BindFailureReasonFollowsTheBindLine) {
+  struct Case {
+    int code;
+    std::string reason;
+  };
+  const std::string kerberos =
+      "Kerberos: No Kerberos credentials available (default cache: FILE:/tmp/none): run kinit to "
+      "obtain a Kerberos ticket";
+  const std::string sasl =
+      "SASL: the GSSAPI plugin of Cyrus SASL is missing: install the Debian package "
+      "libsasl2-modules-gssapi-mit (or check SASL_PATH)";
+  const Case cases[] = {{-2, kerberos}, {-6, sasl}};
+  for (const Case& c : cases) {
+    for (const char* fast : {"-np", "-fast"}) {
+      fake::FakeForest forest;
+      testing::AddCorpWithDc1(forest, true);
+      forest.FailBind(kDc1, std::nullopt, c.code, std::nullopt, c.reason);
+      const testing::RunOutcome run = testing::RunNestwalk(forest, {"-q", fast, "-u", "CORP\\bob"});
+      char hex[9];
+      std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(c.code));
+      EXPECT_EQ(run.err, "LDAP_BIND: [dc1.corp.example.com] Error 0x" + std::string(hex) + " (" +
+                             std::to_string(c.code) + ") - " + forest.ErrorText(c.code) + "\n   " +
+                             c.reason + "\n\nTerminating program.\n")
+          << c.code << " " << fast;
+      EXPECT_EQ(run.out, "Security Principal: [USER] CORP\\bob\n") << c.code << " " << fast;
+      EXPECT_EQ(run.status, -1) << c.code << " " << fast;
+    }
   }
 }
 

@@ -34,6 +34,7 @@ LocatedServer LocateDomainController(Console& console, platform::Locator& locato
       console.Err("DSGetDCName: Unhandled return value: " + std::to_string(answer.status) + "\n");
       break;
   }
+  if (answer.status != 0 && !answer.reason.empty()) console.Err("   " + answer.reason + "\n");
   return located;
 }
 

@@ -16,7 +16,8 @@ struct LocatedServer {
 };
 
 // Asks the locator of `baseMachine` (empty: this machine) for a DC of `domainName`, or for a GC
-// when `wantGlobalCatalog`. On failure writes the locator's line and returns an empty name.
+// when `wantGlobalCatalog`. On failure writes the locator's line, then its reason indented on a
+// line of its own when it gave one, and returns an empty name.
 LocatedServer LocateDomainController(Console& console, platform::Locator& locator,
                                      const std::string& baseMachine, const std::string& domainName,
                                      bool wantGlobalCatalog);

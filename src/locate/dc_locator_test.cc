@@ -47,6 +47,28 @@ TEST_F(DcLocatorTest, FailuresWriteOneLineInEveryMode) {
   }
 }
 
+TEST_F(DcLocatorTest, ALocatorReasonFollowsTheFailureLine) {
+  struct Case {
+    int status;
+    std::string reason;
+    std::string err;
+  };
+  const std::string slow = "LDAP ping: dc1.corp.example.com:3268 gave no answer within 2.5 s";
+  const Case cases[] = {
+      {1355, slow, "DSGetDCName: No such domain - 1355\n   " + slow + "\n"},
+      {1722, "why", "DSGetDCName: Base machine [] RPC Unavailable - 1722\n   why\n"},
+      {1355, "", "DSGetDCName: No such domain - 1355\n"},
+      {0, "ignored", ""},
+  };
+  for (const Case& c : cases) {
+    forest.SetLocatorAnswer("", "NOPE", false,
+                            platform::LocatorAnswer{c.status, {"\\\\dc1", "", 0}, c.reason});
+    CapturedConsole console(false);
+    LocateDomainController(console.console, forest, "", "NOPE", false);
+    EXPECT_EQ(console.err.str(), c.err) << c.reason;
+  }
+}
+
 TEST_F(DcLocatorTest, UnknownDomainOfTheForestIsNoSuchDomain) {
   CapturedConsole console(false);
   EXPECT_EQ(LocateDomainController(console.console, forest, "", "OTHER", false).name, "");

@@ -143,6 +143,13 @@ class Directory {
   virtual std::string ErrorText(int code) = 0;
   // The text the server attached to its last error on this connection, if any.
   virtual std::optional<std::string> ServerErrorText(LdapHandle connection) = 0;
+  // Why the last bind of `connection` failed, in one line, where its code alone would mislead
+  // (the Kerberos reason behind a local error and what to do about it, a missing SASL module);
+  // nullopt when there is nothing to add, after a success, and for an unknown handle. An
+  // implementation that cannot tell need not override it.
+  virtual std::optional<std::string> BindFailureReason(LdapHandle /*connection*/) {
+    return std::nullopt;
+  }
   // Closes the connection. The handle must not be used again afterwards.
   virtual void Unbind(LdapHandle connection) = 0;
 };

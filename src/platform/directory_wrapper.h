@@ -51,6 +51,9 @@ class DirectoryWrapper : public Directory {
   std::optional<std::string> ServerErrorText(LdapHandle connection) override {
     return target_.ServerErrorText(connection);
   }
+  std::optional<std::string> BindFailureReason(LdapHandle connection) override {
+    return target_.BindFailureReason(connection);
+  }
   void Unbind(LdapHandle connection) override { target_.Unbind(connection); }
 
  private:

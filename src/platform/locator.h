@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace nestwalk::platform {
@@ -26,10 +27,18 @@ struct DcInfo {
   unsigned flags = 0;    // DS_* flags; kDsGcFlag among them
 };
 
-// status 0: `info` holds the answer; otherwise `info` is empty.
+// status 0: `info` holds the answer; otherwise `info` is empty, and `reason` may tell in one
+// line what failed on the way (a DNS query nobody answered, a ping that failed) where the status
+// alone would say that there is no such domain.
 struct LocatorAnswer {
-  int status = 0;
+  // A constructor rather than an aggregate, so that answers written {status, info} need no
+  // reason.
+  LocatorAnswer(int status = 0, DcInfo info = {}, std::string reason = {})
+      : status(status), info(std::move(info)), reason(std::move(reason)) {}
+
+  int status;
   DcInfo info;
+  std::string reason;
 };
 
 struct SiteAnswer {

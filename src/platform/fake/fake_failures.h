@@ -16,6 +16,7 @@ struct BindFailure {
   std::optional<int> port;  // nullopt: any
   int code = 0;
   std::optional<std::string> serverErrorText;
+  std::optional<std::string> reason;  // what BindFailureReason tells after it
 };
 
 // Hosts and bases match ignoring ASCII case; the first failure added that fits wins.

@@ -307,8 +307,9 @@ void FakeForest::FailOption(const std::string& host, platform::LdapOption option
 }
 
 void FakeForest::FailBind(const std::string& host, std::optional<int> port, int code,
-                          std::optional<std::string> serverErrorText) {
-  state_->failures.AddBind({host, port, code, std::move(serverErrorText)});
+                          std::optional<std::string> serverErrorText,
+                          std::optional<std::string> reason) {
+  state_->failures.AddBind({host, port, code, std::move(serverErrorText), std::move(reason)});
 }
 
 void FakeForest::FailSearch(const std::string& host, std::optional<int> port,
@@ -473,6 +474,17 @@ std::optional<std::string> FakeForest::ServerErrorText(platform::LdapHandle conn
   std::lock_guard lock(state_->mutex);
   if (state_->connections.CheckUsable(connection) != 0) return std::nullopt;
   return state_->connections.serverError(*state_->connections.IndexOf(connection));
+}
+
+std::optional<std::string> FakeForest::BindFailureReason(platform::LdapHandle connection) {
+  std::lock_guard lock(state_->mutex);
+  if (state_->connections.CheckUsable(connection) != 0) return std::nullopt;
+  const std::size_t index = *state_->connections.IndexOf(connection);
+  const ConnectionRecord& record = state_->connections.record(index);
+  if (record.bindCount == 0 || record.bound) return std::nullopt;
+  const BindFailure* failure =
+      state_->failures.BindFailureFor(state_->connections.reachedHost(index), record.port);
+  return failure != nullptr ? failure->reason : std::nullopt;
 }
 
 void FakeForest::Unbind(platform::LdapHandle connection) {

@@ -160,8 +160,10 @@ class FakeForest : public platform::Directory,
   // ---- failure injection (host: as given to Open; nullopt port/base: any) --------------------
   void FailOpen(const std::string& host, int error);
   void FailOption(const std::string& host, platform::LdapOption option, int code);
+  // `reason` is what BindFailureReason tells of the connection afterwards.
   void FailBind(const std::string& host, std::optional<int> port, int code,
-                std::optional<std::string> serverErrorText = std::nullopt);
+                std::optional<std::string> serverErrorText = std::nullopt,
+                std::optional<std::string> reason = std::nullopt);
   // Searches with this base (ASCII case ignored; "" is the RootDSE) return `code`.
   void FailSearch(const std::string& host, std::optional<int> port, const std::string& base,
                   int code);
@@ -221,6 +223,8 @@ class FakeForest : public platform::Directory,
                                                           int pageSize) override;
   std::string ErrorText(int code) override;  // libldap's ldap_err2string wording
   std::optional<std::string> ServerErrorText(platform::LdapHandle connection) override;
+  // The reason of the injected failure of the connection's last bind, if it failed.
+  std::optional<std::string> BindFailureReason(platform::LdapHandle connection) override;
   void Unbind(platform::LdapHandle connection) override;
 
   // ---- platform::Locator -------------------------------------------------------------------

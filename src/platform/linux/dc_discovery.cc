@@ -1,5 +1,6 @@
 #include "platform/linux/dc_discovery.h"
 
+#include <chrono>
 #include <set>
 #include <utility>
 
@@ -21,6 +22,43 @@ struct Found {
   std::string host;  // as contacted
   NetlogonResponse response;
 };
+
+// What went wrong on the way to an answer, for the reason of a failure: the first DNS silence or
+// failed ping of one locator call. After a silence the call looks up no further name: each would
+// cost the whole wait again.
+struct Trouble {
+  std::string reason;
+  bool dnsSilent = false;
+
+  void Note(std::string text) {
+    if (reason.empty()) reason = std::move(text);
+  }
+};
+
+// "2.5 s" for 2500 ms: seconds with their tenths when there are any.
+std::string SecondsText(std::chrono::milliseconds duration) {
+  const long long tenths = duration.count() / 100;
+  std::string text = std::to_string(tenths / 10);
+  if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
+  return text + " s";
+}
+
+// Empty for the outcomes that say nothing failed: an answer, or one for another domain.
+std::string PingFailureText(const std::string& host, int port, PingOutcome outcome) {
+  const std::string server = "LDAP ping: " + host + ":" + std::to_string(port);
+  switch (outcome) {
+    case PingOutcome::kUnreachable:
+      return server + " could not be reached";
+    case PingOutcome::kTimedOut:
+      return server + " gave no answer within " + SecondsText(kPingTimeout);
+    case PingOutcome::kBadAnswer:
+      return server + " sent an answer that could not be read";
+    case PingOutcome::kAnswered:
+    case PingOutcome::kNotThisDomain:
+      break;
+  }
+  return std::string();
+}
 
 // The host name of an answer is printed and connected to later: letters, digits, '-', '_'
 // and '.' only (empty is allowed: the contacted name is used instead).
@@ -50,9 +88,14 @@ std::string PingDomain(const Request& request) {
 
 class Search {
  public:
-  // `race` null: candidates are pinged one after another.
-  Search(DiscoveryNetwork& network, SiteMemory& memory, Request request, PingRace* race = nullptr)
-      : network_(network), memory_(memory), request_(std::move(request)), race_(race) {}
+  // `race` null: candidates are pinged one after another. What fails is noted in `trouble`.
+  Search(DiscoveryNetwork& network, SiteMemory& memory, Trouble& trouble, Request request,
+         PingRace* race = nullptr)
+      : network_(network),
+        memory_(memory),
+        trouble_(trouble),
+        request_(std::move(request)),
+        race_(race) {}
 
   std::optional<Found> Run() {
     const std::string knownSite = memory_.site;
@@ -80,15 +123,27 @@ class Search {
     return "_ldap._tcp." + site + "._sites." + Service() + "._msdcs." + request_.domain;
   }
 
+  // The SRV records of `srvName` in the order to try them; none once DNS was silent.
+  std::vector<SrvRecord> LookUp(const std::string& srvName) {
+    if (trouble_.dnsSilent) return {};
+    SrvAnswer answer = network_.LookupSrv(srvName);
+    if (answer.silent) {
+      trouble_.dnsSilent = true;
+      trouble_.Note("DNS: no server answered the query for " + srvName);
+    }
+    return OrderSrvRecords(answer.records);
+  }
+
   std::optional<Found> TryList(const std::string& srvName) {
     if (race_ != nullptr) return RaceList(srvName);
     int pinged = 0;
-    for (const SrvRecord& record : OrderSrvRecords(network_.LookupSrv(srvName).records)) {
+    for (const SrvRecord& record : LookUp(srvName)) {
       if (pinged == kMaxPingedCandidates) break;
       if (!tried_.insert({LowerCaseText(record.target), record.port}).second) continue;
       ++pinged;
       PingResult result = network_.Ping(record.target, record.port, PingDomain(request_), {});
       if (Suitable(result)) return Take(record.target, std::move(*result.response));
+      trouble_.Note(PingFailureText(record.target, record.port, result.outcome));
     }
     return std::nullopt;
   }
@@ -96,14 +151,19 @@ class Search {
   // The candidates TryList would ping, all at once.
   std::optional<Found> RaceList(const std::string& srvName) {
     std::vector<PingCandidate> candidates;
-    for (const SrvRecord& record : OrderSrvRecords(network_.LookupSrv(srvName).records)) {
+    for (const SrvRecord& record : LookUp(srvName)) {
       if (candidates.size() == kMaxPingedCandidates) break;
       if (!tried_.insert({LowerCaseText(record.target), record.port}).second) continue;
       candidates.push_back({record.target, record.port});
     }
-    std::optional<RaceWinner> winner =
-        race_->FirstSuitable(candidates, PingDomain(request_),
-                             [this](const PingResult& result) { return Suitable(result); });
+    std::optional<RaceWinner> winner = race_->FirstSuitable(
+        candidates, PingDomain(request_),
+        [this, &candidates](std::size_t index, const PingResult& result) {
+          if (Suitable(result)) return true;
+          const PingCandidate& candidate = candidates[index];
+          trouble_.Note(PingFailureText(candidate.host, candidate.port, result.outcome));
+          return false;
+        });
     if (!winner) return std::nullopt;
     return Take(candidates[winner->index].host, std::move(*winner->result.response));
   }
@@ -120,10 +180,16 @@ class Search {
 
   DiscoveryNetwork& network_;
   SiteMemory& memory_;
+  Trouble& trouble_;
   Request request_;
   PingRace* race_;
   std::set<std::pair<std::string, int>> tried_;
 };
+
+// A named computer that does not answer its ping in time counts as one that cannot be reached.
+bool Unreachable(const PingResult& result) {
+  return result.outcome == PingOutcome::kUnreachable || result.outcome == PingOutcome::kTimedOut;
+}
 
 // The server's own name for itself, else the name it was contacted by.
 const std::string& HostName(const Found& found) {
@@ -138,9 +204,10 @@ LocatorAnswer Answer(const Found& found) {
   return answer;
 }
 
-LocatorAnswer Failure(int status) {
+LocatorAnswer Failure(int status, std::string reason = std::string()) {
   LocatorAnswer answer;
   answer.status = status;
+  answer.reason = std::move(reason);
   return answer;
 }
 
@@ -149,13 +216,13 @@ LocatorAnswer Failure(int status) {
 // first known domain whose DC answers) holds. Trusts are asked for only when no known domain
 // has the name, so a host in its own domain makes no LDAP connection for them.
 std::optional<NetlogonResponse> MapFlatDomain(DiscoveryNetwork& network, SiteMemory& memory,
-                                              const Request& request,
+                                              Trouble& trouble, const Request& request,
                                               const TrustPartnerLookup& trustPartners,
                                               PingRace* together) {
   std::optional<std::string> ownDc;
   const DomainPing ping = [&](const std::string& dnsDomain) -> std::optional<NetlogonResponse> {
     const Request probe{dnsDomain, false, false, request.directoryService};
-    std::optional<Found> found = Search(network, memory, probe, together).Run();
+    std::optional<Found> found = Search(network, memory, trouble, probe, together).Run();
     if (!found) return std::nullopt;
     if (!ownDc) ownDc = HostName(*found);
     return std::move(found->response);
@@ -188,24 +255,25 @@ LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
   const std::string computer = HostOfServerName(computerName);
   if (!computer.empty()) {
     PingResult result = network.Ping(computer, kLdapPort, PingDomain(request), {});
-    if (result.outcome == PingOutcome::kUnreachable) return Failure(kRpcServerUnavailable);
+    if (Unreachable(result)) return Failure(kRpcServerUnavailable);
     if (result.outcome == PingOutcome::kAnswered && Serves(*result.response, request)) {
       return Answer(Found{computer, std::move(*result.response)});
     }
   }
 
+  Trouble trouble;
   if (request.flat) {
     std::optional<NetlogonResponse> mapped =
-        MapFlatDomain(network, memory, request, trustPartners, together);
-    if (!mapped) return Failure(kErrorNoSuchDomain);
+        MapFlatDomain(network, memory, trouble, request, trustPartners, together);
+    if (!mapped) return Failure(kErrorNoSuchDomain, trouble.reason);
     request.flat = false;
     request.domain =
         DomainKey(request.globalCatalog ? mapped->dnsForestName : mapped->dnsDomainName);
     if (request.domain.empty()) return Failure(kErrorNoSuchDomain);
   }
 
-  std::optional<Found> found = Search(network, memory, request, together).Run();
-  if (!found) return Failure(kErrorNoSuchDomain);
+  std::optional<Found> found = Search(network, memory, trouble, request, together).Run();
+  if (!found) return Failure(kErrorNoSuchDomain, trouble.reason);
   return Answer(*found);
 }
 
@@ -213,7 +281,8 @@ std::optional<NetlogonResponse> PingDomainController(DiscoveryNetwork& network, 
                                                      const std::string& dnsDomain) {
   const Request request{DomainKey(dnsDomain), false, false, false};
   if (request.domain.empty()) return std::nullopt;
-  std::optional<Found> found = Search(network, memory, request).Run();
+  Trouble trouble;
+  std::optional<Found> found = Search(network, memory, trouble, request).Run();
   if (!found) return std::nullopt;
   return std::move(found->response);
 }
@@ -225,14 +294,15 @@ SiteAnswer LookupSite(DiscoveryNetwork& network, SiteMemory& memory,
   std::string site;
   if (!computer.empty()) {
     PingResult result = network.Ping(computer, kLdapPort, "", {});
-    if (result.outcome == PingOutcome::kUnreachable) {
+    if (Unreachable(result)) {
       answer.status = kRpcServerUnavailable;
       return answer;
     }
     if (result.outcome == PingOutcome::kAnswered) site = result.response->dcSiteName;
   } else if (std::optional<std::string> joined = network.JoinedDomain()) {
     const Request request{DomainKey(*joined), false, false, true};
-    std::optional<Found> found = Search(network, memory, request).Run();
+    Trouble trouble;
+    std::optional<Found> found = Search(network, memory, trouble, request).Run();
     if (found) site = found->response.clientSiteName;
   }
   if (site.empty()) {

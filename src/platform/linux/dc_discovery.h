@@ -59,7 +59,9 @@ struct SiteMemory {
 // letters, digits, '-', '_' and '.'. Status 0 with the answer, 1722 when `computerName`
 // cannot be reached, 1355 when nothing fits. With a `together` race the candidates of each SRV
 // list are pinged at once through it and the first suitable answer wins; without one they are
-// pinged one after another in SRV order.
+// pinged one after another in SRV order. A 1355 has as its reason the first SRV query that no
+// DNS server answered (no further name is looked up after it) or the first ping that failed,
+// and none when nothing failed on the way.
 LocatorAnswer LocateServer(DiscoveryNetwork& network, SiteMemory& memory,
                            const std::string& computerName, const std::string& domainName,
                            unsigned flags, const TrustPartnerLookup& trustPartners,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct Server {
   std::string site;
   unsigned flags = kGcFlags;
   bool reachable = true;
+  PingOutcome failure = PingOutcome::kAnswered;  // anything else: how its pings fail
 };
 
 // SRV records and servers by name; records every question asked.
@@ -41,9 +43,11 @@ class ScriptedNetwork : public DiscoveryNetwork {
   std::vector<std::string> srvAsked;
   std::vector<std::string> pinged;      // "host:port domain"
   std::vector<std::string> trustAsked;  // "dcHost flatName"
+  std::set<std::string> silentSrv;      // names that no DNS server answers
 
   SrvAnswer LookupSrv(const std::string& name) override {
     srvAsked.push_back(name);
+    if (silentSrv.contains(name)) return {{}, true};
     auto it = srv.find(name);
     if (it == srv.end()) return {};
     return {it->second};
@@ -55,6 +59,7 @@ class ScriptedNetwork : public DiscoveryNetwork {
     auto it = servers.find(host);
     if (it == servers.end() || !it->second.reachable) return {PingOutcome::kUnreachable, {}};
     const Server& s = it->second;
+    if (s.failure != PingOutcome::kAnswered) return {s.failure, {}};
     if (!dnsDomain.empty() && dnsDomain != s.domain) return {PingOutcome::kNotThisDomain, {}};
     NetlogonResponse r;
     r.opcode = kLogonSamLogonResponseEx;
@@ -157,6 +162,71 @@ TEST_F(DcDiscoveryTest, NoServerGives1355) {
     EXPECT_EQ(a.status, kErrorNoSuchDomain) << c.name;
     EXPECT_EQ(a.info.name, "") << c.name;
   }
+}
+
+// What failed on the way to a 1355 is its reason: the first DNS silence or failed ping; a
+// domain that is simply not there has none.
+TEST_F(DcDiscoveryTest, NoSuchDomainSaysWhatFailedOnTheWay) {
+  const std::string dcList = "_ldap._tcp.dc._msdcs.corp.test";
+  struct Case {
+    const char* name;
+    std::vector<SrvRecord> records;
+    unsigned flags;
+    std::string reason;
+  };
+  net.servers["dead.corp.test"] = {"corp.test", "CORP", "", kSite, kGcFlags, false};
+  net.servers["slow.corp.test"] = {"corp.test",           "CORP", "", kSite, kGcFlags, true,
+                                   PingOutcome::kTimedOut};
+  net.servers["garbled.corp.test"] = {
+      "corp.test", "CORP", "", kSite, kGcFlags, true, PingOutcome::kBadAnswer};
+  net.servers["nogc.corp.test"] = {"corp.test", "CORP", "", kSite, kDcFlags};
+  const Case cases[] = {
+      {"no records", {}, kDcQuery, ""},
+      {"a server of another kind", {Rec("nogc.corp.test", 0, 0, 3268)}, kGcQuery, ""},
+      {"unreachable",
+       {Rec("dead.corp.test")},
+       kDcQuery,
+       "LDAP ping: dead.corp.test:389 could not be reached"},
+      {"slower than the ping limit",
+       {Rec("slow.corp.test")},
+       kDcQuery,
+       "LDAP ping: slow.corp.test:389 gave no answer within 2.5 s"},
+      {"the GC's ping",
+       {Rec("slow.corp.test", 0, 0, 3268)},
+       kGcQuery,
+       "LDAP ping: slow.corp.test:3268 gave no answer within 2.5 s"},
+      {"an answer that cannot be read",
+       {Rec("garbled.corp.test")},
+       kDcQuery,
+       "LDAP ping: garbled.corp.test:389 sent an answer that could not be read"},
+  };
+  PingRace race(net);
+  for (PingRace* together : {static_cast<PingRace*>(nullptr), &race}) {
+    for (const Case& c : cases) {
+      net.srv[dcList] = c.records;
+      net.srv["_ldap._tcp.gc._msdcs.corp.test"] = c.records;
+      SiteMemory fresh;
+      const LocatorAnswer a =
+          LocateServer(net, fresh, "", "corp.test", c.flags, net.Trusts(), together);
+      EXPECT_EQ(a.status, kErrorNoSuchDomain) << c.name;
+      EXPECT_EQ(a.reason, c.reason) << c.name << (together ? " (together)" : "");
+    }
+  }
+  // One after another, the first failure is the one told.
+  net.srv[dcList] = {Rec("dead.corp.test", 0), Rec("slow.corp.test", 1)};
+  EXPECT_EQ(Locate("", "corp.test", kDcQuery).reason,
+            "LDAP ping: dead.corp.test:389 could not be reached");
+}
+
+// A resolver that answers nothing costs one lookup per call, however many names were left.
+TEST_F(DcDiscoveryTest, SilentDnsIsTheReasonAndEndsTheLookups) {
+  net.known = {"a.test", "corp.test"};
+  net.silentSrv = {"_ldap._tcp.dc._msdcs.a.test", "_ldap._tcp.dc._msdcs.corp.test"};
+  const LocatorAnswer flat = Locate("", "CORP", kDcQuery);
+  EXPECT_EQ(flat.status, kErrorNoSuchDomain);
+  EXPECT_EQ(flat.reason, "DNS: no server answered the query for _ldap._tcp.dc._msdcs.a.test");
+  EXPECT_THAT(net.srvAsked, ElementsAre("_ldap._tcp.dc._msdcs.a.test"));
+  EXPECT_THAT(net.pinged, IsEmpty());
 }
 
 TEST_F(DcDiscoveryTest, GlobalCatalogOfTheForest) {

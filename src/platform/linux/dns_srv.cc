@@ -33,6 +33,9 @@ class ResolverState {
 };
 
 constexpr std::size_t kSrvFixedSize = 6;  // priority, weight, port
+constexpr std::size_t kHeaderSize = HFIXEDSZ;
+constexpr unsigned char kUntouched = 0xFF;
+constexpr std::size_t kRcodeByte = 3;  // with the RA, Z, AD and CD bits
 
 std::uint16_t Read16(const unsigned char* at) {
   return static_cast<std::uint16_t>(at[0] << 8 | at[1]);
@@ -67,13 +70,33 @@ SrvAnswer ParseSrvAnswer(std::string_view message) {
   return answer;
 }
 
+void CapResolverWaits(res_state state) {
+  state->retrans = std::min(state->retrans, kDnsTrySeconds);
+  state->retry = std::min(state->retry, kDnsTries);
+}
+
 SrvAnswer LookupSrv(const std::string& name) {
   ResolverState resolver;
   if (!resolver.ready()) return {};
+  CapResolverWaits(resolver.get());
+  return LookupSrvWith(resolver.get(), name);
+}
+
+SrvAnswer LookupSrvWith(res_state state, const std::string& name) {
   auto buffer = std::make_unique<unsigned char[]>(NS_MAXMSG);
-  const int length =
-      res_nsearch(resolver.get(), name.c_str(), ns_c_in, ns_t_srv, buffer.get(), NS_MAXMSG);
-  if (length <= 0) return {};
+  // Every reply the resolver receives lands in the buffer, even a refusal it then discards, so a
+  // header still holding this mark after a failure means that no server replied at all. The
+  // resolver itself resets the rcode of the buffer's header, so only the other bytes keep it.
+  std::fill_n(buffer.get(), kHeaderSize, kUntouched);
+  const int length = res_nsearch(state, name.c_str(), ns_c_in, ns_t_srv, buffer.get(), NS_MAXMSG);
+  if (length <= 0) {
+    SrvAnswer none;
+    none.silent = true;
+    for (std::size_t at = 0; at < kHeaderSize; ++at) {
+      if (at != kRcodeByte && buffer[at] != kUntouched) none.silent = false;
+    }
+    return none;
+  }
   // A truncated answer reports its full length; only the buffer is there to parse.
   const std::size_t received = std::min(static_cast<std::size_t>(length), std::size_t{NS_MAXMSG});
   return ParseSrvAnswer(std::string_view(reinterpret_cast<const char*>(buffer.get()), received));

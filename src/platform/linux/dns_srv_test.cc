@@ -1,9 +1,17 @@
 #include "platform/linux/dns_srv.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/linux/dns_name_fixture.h"
 
@@ -79,6 +87,108 @@ TEST(DnsSrvTest, UnusableMessagesFindNothing) {
   };
   for (const Case& c : cases) {
     EXPECT_TRUE(ParseSrvAnswer(c.message).records.empty()) << c.name;
+  }
+}
+
+// A DNS server on a loopback UDP port that answers every query as `reply` says, until it is
+// destroyed.
+class ScriptedDnsServer {
+ public:
+  enum class Reply { kSilent, kServerFailure, kNoSuchName, kOneRecord };
+
+  explicit ScriptedDnsServer(Reply reply) : reply_(reply) {
+    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
+    address_.sin_family = AF_INET;
+    address_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address_;
+    bind(fd_, reinterpret_cast<sockaddr*>(&address_), length);
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&address_), &length);
+    thread_ = std::jthread([this](std::stop_token stop) { Serve(stop); });
+  }
+  ~ScriptedDnsServer() {
+    thread_.request_stop();
+    thread_.join();
+    close(fd_);
+  }
+  ScriptedDnsServer(const ScriptedDnsServer&) = delete;
+  ScriptedDnsServer& operator=(const ScriptedDnsServer&) = delete;
+
+  const sockaddr_in& address() const { return address_; }
+
+ private:
+  void Serve(const std::stop_token& stop) {
+    while (!stop.stop_requested()) {
+      pollfd polled{fd_, POLLIN, 0};
+      if (poll(&polled, 1, 50) <= 0) continue;
+      char query[512];
+      sockaddr_in from{};
+      socklen_t fromLength = sizeof from;
+      const ssize_t got =
+          recvfrom(fd_, query, sizeof query, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+      if (got < 12 || reply_ == Reply::kSilent) continue;
+      std::string answer(query, static_cast<std::size_t>(got));
+      answer[2] = static_cast<char>(answer[2] | 0x80);  // a response
+      const int rcode = reply_ == Reply::kServerFailure ? 2 : reply_ == Reply::kNoSuchName ? 3 : 0;
+      answer[3] = static_cast<char>(0x80 | rcode);
+      if (reply_ == Reply::kOneRecord) {
+        answer.replace(6, 2, Be16(1));
+        answer += Record(kSrv, Srv(0, 100, 389, DnsName("dc1.corp.test")));
+      }
+      sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), fromLength);
+    }
+  }
+
+  const Reply reply_;
+  int fd_ = -1;
+  sockaddr_in address_{};
+  std::jthread thread_;
+};
+
+// Only a server that sends nothing at all is silent; a failure or a missing name is an answer.
+TEST(DnsSrvTest, SilenceIsToldApartFromAnswersThatFindNothing) {
+  using Reply = ScriptedDnsServer::Reply;
+  struct Case {
+    const char* name;
+    Reply reply;
+    bool silent;
+    std::size_t records;
+  };
+  const Case cases[] = {
+      {"silent server", Reply::kSilent, true, 0},
+      {"server failure", Reply::kServerFailure, false, 0},
+      {"no such name", Reply::kNoSuchName, false, 0},
+      {"an answer", Reply::kOneRecord, false, 1},
+  };
+  for (const Case& c : cases) {
+    ScriptedDnsServer server(c.reply);
+    struct __res_state state;
+    std::memset(&state, 0, sizeof state);
+    ASSERT_EQ(res_ninit(&state), 0);
+    state.nsaddr_list[0] = server.address();
+    state.nscount = 1;
+    state.retrans = 1;
+    state.retry = 1;
+    state.options &= ~static_cast<unsigned long>(RES_USE_EDNS0);  // answers go right after it
+    // The final dot keeps the host's search list out of it.
+    const SrvAnswer answer = LookupSrvWith(&state, "_ldap._tcp.dc._msdcs.corp.test.");
+    res_nclose(&state);
+    EXPECT_EQ(answer.silent, c.silent) << c.name;
+    EXPECT_EQ(answer.records.size(), c.records) << c.name;
+  }
+}
+
+TEST(DnsSrvTest, ResolverWaitsAreCappedNotRaised) {
+  struct Case {
+    int retrans, retry, cappedRetrans, cappedRetry;
+  };
+  const Case cases[] = {{5, 2, 2, 2}, {30, 5, 2, 2}, {1, 1, 1, 1}, {2, 4, 2, 2}};
+  for (const Case& c : cases) {
+    struct __res_state state {};
+    state.retrans = c.retrans;
+    state.retry = c.retry;
+    CapResolverWaits(&state);
+    EXPECT_EQ(state.retrans, c.cappedRetrans) << c.retrans;
+    EXPECT_EQ(state.retry, c.cappedRetry) << c.retry;
   }
 }
 

@@ -2,9 +2,11 @@
 
 #include <krb5.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "platform/linux/principal_name.h"
+#include "text/case_folding.h"
 
 namespace nestwalk::platform {
 namespace {
@@ -61,11 +63,31 @@ struct FreeDefaultRealm {
     krb5_free_default_realm(context, text);
   }
 };
+struct FreeHostRealms {
+  void operator()(krb5_context context, char** realms) const {
+    krb5_free_host_realm(context, realms);
+  }
+};
 using CCache = ContextBound<krb5_ccache, CloseCache>;
 using Principal = ContextBound<krb5_principal, FreePrincipal>;
 using Keytab = ContextBound<krb5_keytab, CloseKeytab>;
 using UnparsedName = ContextBound<char*, FreeUnparsedName>;
 using DefaultRealmText = ContextBound<char*, FreeDefaultRealm>;
+using HostRealms = ContextBound<char**, FreeHostRealms>;
+
+// The contents of credentials the library filled in.
+class Credentials {
+ public:
+  explicit Credentials(krb5_context context) : context_(context) {}
+  ~Credentials() { krb5_free_cred_contents(context_, &creds_); }
+  Credentials(const Credentials&) = delete;
+  Credentials& operator=(const Credentials&) = delete;
+  krb5_creds* get() { return &creds_; }
+
+ private:
+  krb5_context context_;
+  krb5_creds creds_{};
+};
 
 class KeytabCursor {
  public:
@@ -106,7 +128,72 @@ std::optional<std::string> PrincipalText(krb5_context context, krb5_const_princi
   return std::string(text.get());
 }
 
+// The realm Kerberos maps `host` to: krb5.conf's domain_realm, else its fallback (the host's
+// domain upper-cased); empty when neither gives one.
+std::string HostRealm(krb5_context context, const std::string& host) {
+  HostRealms mapped(context);
+  if (krb5_get_host_realm(context, host.c_str(), mapped.out()) == 0 && mapped.get() != nullptr &&
+      mapped.get()[0] != nullptr && *mapped.get()[0] != '\0') {
+    return mapped.get()[0];
+  }
+  krb5_data name{0, static_cast<unsigned>(host.size()), const_cast<char*>(host.data())};
+  HostRealms fallback(context);
+  if (krb5_get_fallback_host_realm(context, &name, fallback.out()) == 0 &&
+      fallback.get() != nullptr && fallback.get()[0] != nullptr) {
+    return fallback.get()[0];
+  }
+  return std::string();
+}
+
+// Whether the cache holds a ticket-granting ticket of `principal`'s own realm, and its end.
+std::optional<krb5_timestamp> TicketGrantingTicketEnd(krb5_context context, krb5_ccache cache,
+                                                      krb5_principal principal) {
+  const krb5_data& realm = principal->realm;
+  Principal service(context);
+  if (krb5_build_principal_ext(context, service.out(), realm.length, realm.data, KRB5_TGS_NAME_SIZE,
+                               KRB5_TGS_NAME, realm.length, realm.data, 0) != 0) {
+    return std::nullopt;
+  }
+  krb5_creds wanted{};
+  wanted.client = principal;
+  wanted.server = service.get();
+  Credentials found(context);
+  if (krb5_cc_retrieve_cred(context, cache, 0, &wanted, found.get()) != 0) return std::nullopt;
+  return found.get()->times.endtime;
+}
+
 }  // namespace
+
+void ForgetEmptyCacheName() {
+  const char* name = std::getenv("KRB5CCNAME");
+  if (name != nullptr && *name == '\0') unsetenv("KRB5CCNAME");
+}
+
+CallerTicket CheckCallerTicket(const std::string& serverHost) {
+  Context context = OpenContext();
+  if (!context) return {};
+  CallerTicket ticket;
+  ticket.problem = TicketProblem::kNoTicket;
+  CCache cache(context.get());
+  if (krb5_cc_default(context.get(), cache.out()) != 0) return ticket;
+  Principal principal(context.get());
+  if (krb5_cc_get_principal(context.get(), cache.get(), principal.out()) != 0) return ticket;
+  const krb5_data& realm = principal.get()->realm;
+  ticket.ticketRealm.assign(realm.data, realm.length);
+  const std::optional<krb5_timestamp> end =
+      TicketGrantingTicketEnd(context.get(), cache.get(), principal.get());
+  if (!end) return ticket;
+  krb5_timestamp now = 0;
+  if (krb5_timeofday(context.get(), &now) == 0 && *end <= now) {
+    ticket.problem = TicketProblem::kExpired;
+    return ticket;
+  }
+  if (!serverHost.empty()) ticket.serverRealm = HostRealm(context.get(), serverHost);
+  const bool otherRealm = !ticket.serverRealm.empty() &&
+                          UpperCaseText(ticket.serverRealm) != UpperCaseText(ticket.ticketRealm);
+  ticket.problem = otherRealm ? TicketProblem::kOtherRealm : TicketProblem::kNone;
+  return ticket;
+}
 
 CachePrincipal DefaultCachePrincipal() {
   Context context = OpenContext();

@@ -51,6 +51,12 @@ struct LdapControlFree {
 };
 using LdapControlPtr = std::unique_ptr<LDAPControl, LdapControlFree>;
 
+// A parsed LDAP URL.
+struct LdapUrlFree {
+  void operator()(LDAPURLDesc* url) const { ldap_free_urldesc(url); }
+};
+using LdapUrlPtr = std::unique_ptr<LDAPURLDesc, LdapUrlFree>;
+
 // A NULL-terminated control list, as ldap_parse_result returns the server's controls.
 struct LdapControlsFree {
   void operator()(LDAPControl** controls) const { ldap_controls_free(controls); }

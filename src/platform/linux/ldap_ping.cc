@@ -59,8 +59,10 @@ PingResult PingServer(const std::string& host, int port, const std::string& dnsD
   LdapMessagePtr result(rawResult);
   if (code != LDAP_SUCCESS) {
     // A server that refuses the question is alive; only transport failures mean unreachable.
-    const bool transport = code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR ||
-                           code == LDAP_TIMEOUT || code == LDAP_TIMELIMIT_EXCEEDED;
+    if (code == LDAP_TIMEOUT || code == LDAP_TIMELIMIT_EXCEEDED) {
+      return {PingOutcome::kTimedOut, std::nullopt};
+    }
+    const bool transport = code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR;
     return {transport ? PingOutcome::kUnreachable : PingOutcome::kNotThisDomain, std::nullopt};
   }
   LDAPMessage* entry = ldap_first_entry(ld.get(), result.get());

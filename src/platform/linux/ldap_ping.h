@@ -19,7 +19,8 @@ inline constexpr std::chrono::milliseconds kPingTimeout{2500};
 enum class PingOutcome {
   kAnswered,       // `response` holds the decoded answer
   kNotThisDomain,  // the server answered, but does not serve the domain asked for
-  kUnreachable,    // no connection or no answer in time
+  kUnreachable,    // no connection
+  kTimedOut,       // connected, but no answer within the time limit
   kBadAnswer,      // the answer could not be decoded
 };
 
@@ -36,8 +37,7 @@ std::string PingFilter(std::string_view dnsDomain);
 // takes much longer than twice `timeout`; a request on `stop` ends it at once, unreachable
 // (only a host name still being resolved is waited for). Holds no connection afterwards.
 PingResult PingServer(const std::string& host, int port, const std::string& dnsDomain,
-                      std::chrono::milliseconds timeout = kPingTimeout,
-                      std::stop_token stop = {});
+                      std::chrono::milliseconds timeout = kPingTimeout, std::stop_token stop = {});
 
 }  // namespace nestwalk::platform
 

@@ -64,6 +64,7 @@ int LinuxDirectory::SimpleBind(LdapHandle connection, const std::optional<std::s
   if (ld == nullptr) return LDAP_PARAM_ERROR;
   std::string secret = password.value_or("");
   berval credential{static_cast<ber_len_t>(secret.size()), secret.data()};
+  KeepBindFailureReason(connection, std::string());
   return ldap_sasl_bind_s(ld, dn ? dn->c_str() : nullptr, LDAP_SASL_SIMPLE, &credential, nullptr,
                           nullptr, nullptr);
 }
@@ -72,7 +73,11 @@ int LinuxDirectory::NegotiateBind(LdapHandle connection,
                                   const std::optional<ExplicitCredentials>& credentials) {
   LDAP* ld = connections_.Find(connection);
   if (ld == nullptr) return LDAP_PARAM_ERROR;
-  return NegotiateBindConnection(ld, credentials);
+  const int code = NegotiateBindConnection(ld, credentials);
+  KeepBindFailureReason(connection, code == LDAP_SUCCESS
+                                        ? std::string()
+                                        : DescribeNegotiateFailure(ld, code, !credentials));
+  return code;
 }
 
 SearchResult LinuxDirectory::Search(LdapHandle connection, const SearchRequest& request) {
@@ -113,7 +118,24 @@ std::optional<std::string> LinuxDirectory::ServerErrorText(LdapHandle connection
   return std::string(text.get());
 }
 
+std::optional<std::string> LinuxDirectory::BindFailureReason(LdapHandle connection) {
+  const std::lock_guard lock(reasonsMutex_);
+  auto found = bindFailureReasons_.find(connection.id());
+  if (found == bindFailureReasons_.end()) return std::nullopt;
+  return found->second;
+}
+
+void LinuxDirectory::KeepBindFailureReason(LdapHandle connection, std::string reason) {
+  const std::lock_guard lock(reasonsMutex_);
+  if (reason.empty()) {
+    bindFailureReasons_.erase(connection.id());
+  } else {
+    bindFailureReasons_[connection.id()] = std::move(reason);
+  }
+}
+
 void LinuxDirectory::Unbind(LdapHandle connection) {
+  KeepBindFailureReason(connection, std::string());
   sent_.Drop(connection);
   connections_.Close(connection);
 }

@@ -4,7 +4,10 @@
 #define NESTWALK_PLATFORM_LINUX_LINUX_DIRECTORY_H_
 
 #include <chrono>
+#include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,10 +57,17 @@ class LinuxDirectory : public Directory {
   std::string ErrorText(int code) override;
   // The connection's diagnostic message, nullopt when it is empty.
   std::optional<std::string> ServerErrorText(LdapHandle connection) override;
+  // Only negotiate binds have reasons: see DescribeNegotiateFailure.
+  std::optional<std::string> BindFailureReason(LdapHandle connection) override;
   void Unbind(LdapHandle connection) override;
 
  private:
+  // Keeps `reason` as the connection's bind failure reason; an empty one forgets it.
+  void KeepBindFailureReason(LdapHandle connection, std::string reason);
+
   std::chrono::seconds responseTimeout_;
+  std::mutex reasonsMutex_;  // guards bindFailureReasons_: binds run on several threads
+  std::map<std::uint64_t, std::string> bindFailureReasons_;
   LdapConnectionTable connections_;
   LdapSentSearches sent_;
 };

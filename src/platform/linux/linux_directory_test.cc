@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -158,6 +159,30 @@ TEST(LinuxDirectoryTest, AServerThatNeverAnswersTimesOut) {
   EXPECT_EQ(directory.StartPagedSearch(paged, RootDseRequest(), 2)->NextPage(page), kTimeout);
   // Generous: the bound is what matters, not the exact figure.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// The Kerberos step of a negotiate bind fails before anything is sent when the caller has no
+// ticket: the reason is the GSS-API text with the kinit hint, and it goes with the next bind.
+TEST(LinuxDirectoryTest, ANegotiateBindWithoutATicketTellsTheKerberosReason) {
+  const char* saved = std::getenv("KRB5CCNAME");
+  const std::string savedName = saved != nullptr ? saved : "";
+  setenv("KRB5CCNAME", "FILE:/nonexistent/nestwalk-test-cache", 1);
+  SilentListener listener;
+  ASSERT_NE(listener.port(), 0);
+  LinuxDirectory directory(std::chrono::seconds(1));
+  LdapHandle handle = OpenLoopback(directory, listener.port());
+  EXPECT_EQ(directory.NegotiateBind(handle, std::nullopt), kLdapLocalError);
+  EXPECT_EQ(directory.BindFailureReason(handle),
+            "Kerberos: No Kerberos credentials available (default cache: "
+            "FILE:/nonexistent/nestwalk-test-cache): run kinit to obtain a Kerberos ticket");
+  EXPECT_EQ(directory.SimpleBind(handle, std::nullopt, std::nullopt), kTimeout);
+  EXPECT_EQ(directory.BindFailureReason(handle), std::nullopt);
+  EXPECT_EQ(directory.BindFailureReason(LdapHandle(999)), std::nullopt);
+  if (saved != nullptr) {
+    setenv("KRB5CCNAME", savedName.c_str(), 1);
+  } else {
+    unsetenv("KRB5CCNAME");
+  }
 }
 
 // Each answer as "id:code", sorted, so that a missing or a repeated answer shows.

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/linux/kerberos.h"
 #include "platform/linux/linux_directory.h"
 #include "platform/linux/linux_host_queries.h"
 #include "platform/linux/linux_locator.h"
@@ -18,7 +19,11 @@ struct LinuxPlatform::Parts {
   std::optional<LinuxLocator> together;
 };
 
-LinuxPlatform::LinuxPlatform() : parts_(std::make_unique<Parts>()) {}
+// The environment is settled before any part exists: their threads and libraries read it.
+LinuxPlatform::LinuxPlatform() {
+  ForgetEmptyCacheName();
+  parts_ = std::make_unique<Parts>();
+}
 
 LinuxPlatform::~LinuxPlatform() = default;
 

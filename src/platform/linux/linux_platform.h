@@ -11,6 +11,7 @@ namespace nestwalk::platform {
 
 class LinuxPlatform : public Platform {
  public:
+  // Unsets an empty KRB5CCNAME first (see ForgetEmptyCacheName): make it before other threads.
   LinuxPlatform();
   ~LinuxPlatform() override;
   LinuxPlatform(const LinuxPlatform&) = delete;

@@ -5,9 +5,31 @@
 #include <utility>
 
 #include "platform/linux/gss_credentials.h"
+#include "platform/linux/ldap_handles.h"
+#include "platform/linux/negotiate_failure.h"
 #include "platform/linux/sasl_interact.h"
 
 namespace nestwalk::platform {
+namespace {
+
+// The text of a string option that libldap hands out in memory of its own; empty when unset.
+std::string TextOption(LDAP* ld, int option) {
+  char* raw = nullptr;
+  if (ldap_get_option(ld, option, &raw) != LDAP_OPT_SUCCESS) return std::string();
+  const LdapTextPtr text(raw);
+  return text ? std::string(text.get()) : std::string();
+}
+
+// The host of the connection's URL, the name its service ticket is asked for.
+std::string ConnectionHost(LDAP* ld) {
+  const std::string uri = TextOption(ld, LDAP_OPT_URI);
+  LDAPURLDesc* raw = nullptr;
+  if (uri.empty() || ldap_url_parse(uri.c_str(), &raw) != LDAP_URL_SUCCESS) return std::string();
+  const LdapUrlPtr url(raw);
+  return url->lud_host != nullptr ? std::string(url->lud_host) : std::string();
+}
+
+}  // namespace
 
 int BindCodeForTicketFailure(std::int32_t krb5Error) {
   switch (krb5Error) {
@@ -20,6 +42,16 @@ int BindCodeForTicketFailure(std::int32_t krb5Error) {
     default:
       return LDAP_LOCAL_ERROR;
   }
+}
+
+std::string DescribeNegotiateFailure(LDAP* ld, int code, bool callersTicket) {
+  NegotiateFailure failure;
+  failure.code = code;
+  failure.saslDetail = TextOption(ld, LDAP_OPT_DIAGNOSTIC_MESSAGE);
+  if (callersTicket && code == LDAP_LOCAL_ERROR) {
+    failure.callersTicket = CheckCallerTicket(ConnectionHost(ld));
+  }
+  return NegotiateFailureReason(failure);
 }
 
 int NegotiateBindConnection(LDAP* ld, const std::optional<ExplicitCredentials>& credentials) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/directory.h"
 
@@ -17,6 +18,12 @@ namespace nestwalk::platform {
 // LDAP_INVALID_CREDENTIALS (or LDAP_LOCAL_ERROR when the KDC could not be asked) and the
 // Kerberos error text becomes the connection's diagnostic message.
 int NegotiateBindConnection(LDAP* ld, const std::optional<ExplicitCredentials>& credentials);
+
+// The reason line for a negotiate bind of `ld` that returned `code`, from the connection's
+// diagnostic message and, for a local error of a bind with the caller's own ticket
+// (`callersTicket`), a check of the caller's ticket cache against the connection's host; empty
+// when there is nothing to add (see NegotiateFailureReason).
+std::string DescribeNegotiateFailure(LDAP* ld, int code, bool callersTicket);
 
 // The LDAP result code for a failure to get a ticket with a password: invalid credentials when
 // the KDC refused the principal or the password, a local error otherwise.

@@ -8,9 +8,9 @@
 
 namespace nestwalk::platform {
 
-std::optional<RaceWinner> PingRace::FirstSuitable(
-    const std::vector<PingCandidate>& candidates, const std::string& dnsDomain,
-    const std::function<bool(const PingResult&)>& suitable) {
+std::optional<RaceWinner> PingRace::FirstSuitable(const std::vector<PingCandidate>& candidates,
+                                                  const std::string& dnsDomain,
+                                                  const Judge& suitable) {
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t running = candidates.size();
@@ -23,7 +23,7 @@ std::optional<RaceWinner> PingRace::FirstSuitable(
                                         losers.get_token());
       const std::lock_guard lock(mutex);
       --running;
-      if (!winner && suitable(result)) {
+      if (!winner && suitable(index, result)) {
         winner = RaceWinner{index, std::move(result)};
       }
       changed.notify_all();

@@ -32,10 +32,11 @@ class PingRace {
 
   // Pings every candidate about `dnsDomain` and returns the first answer that `suitable`
   // accepts, as soon as it comes; nullopt once every ping has ended without one. `suitable` is
-  // called on the pinging threads, one at a time, and never after this returns.
+  // given the candidate's index and its result, on the pinging threads, one at a time, and never
+  // after this returns (nor for the pings stopped once there is a winner).
+  using Judge = std::function<bool(std::size_t index, const PingResult& result)>;
   std::optional<RaceWinner> FirstSuitable(const std::vector<PingCandidate>& candidates,
-                                          const std::string& dnsDomain,
-                                          const std::function<bool(const PingResult&)>& suitable);
+                                          const std::string& dnsDomain, const Judge& suitable);
 
  private:
   DiscoveryNetwork& network_;
