@@ -1,11 +1,10 @@
 #include "membership/trusting_domains.h"
 
-#include <charconv>
 #include <set>
 #include <utility>
 
-#include "locate/dc_locator.h"
 #include "ldap/ldap_error.h"
+#include "locate/dc_locator.h"
 #include "platform/locator.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
@@ -20,15 +19,11 @@ constexpr unsigned kUplevel = 2;
 constexpr unsigned kForestTransitive = 0x8;
 constexpr unsigned kWithinForest = 0x20;
 
-std::optional<unsigned> NumberOf(const platform::Entry& entry, std::string_view attribute) {
-  const std::optional<std::string> text = entry.First(attribute);
-  if (!text) return std::nullopt;
-  // trustAttributes is a signed 32-bit value: read it as such and keep its bits.
-  int number = 0;
-  const char* end = text->data() + text->size();
-  const auto [stop, error] = std::from_chars(text->data(), end, number);
-  if (error != std::errc() || stop != end) return std::nullopt;
-  return static_cast<unsigned>(number);
+// trustAttributes is a signed 32-bit value: its bits are what counts.
+std::optional<unsigned> BitsOf(const platform::Entry& entry, std::string_view attribute) {
+  const std::optional<int> number = entry.FirstNumber(attribute);
+  if (!number) return std::nullopt;
+  return static_cast<unsigned>(*number);
 }
 
 // The trusts of one domain of the forest, as its DC lists them; nullopt after the error line.
@@ -84,10 +79,10 @@ std::vector<std::string> DomainsOfForest(ForestSession& session, const std::stri
 
 std::optional<Trust> InboundTrust(const platform::Entry& trustedDomain) {
   const std::optional<std::string> partner = trustedDomain.First("trustPartner");
-  const std::optional<unsigned> direction = NumberOf(trustedDomain, "trustDirection");
-  const std::optional<unsigned> type = NumberOf(trustedDomain, "trustType");
+  const std::optional<unsigned> direction = BitsOf(trustedDomain, "trustDirection");
+  const std::optional<unsigned> type = BitsOf(trustedDomain, "trustType");
   const std::optional<unsigned> attributes =
-      trustedDomain.First("trustAttributes") ? NumberOf(trustedDomain, "trustAttributes") : 0U;
+      trustedDomain.First("trustAttributes") ? BitsOf(trustedDomain, "trustAttributes") : 0U;
   if (!partner || partner->empty() || !direction || !type || !attributes) return std::nullopt;
   if ((*direction & kInbound) == 0 || *type != kUplevel || (*attributes & kWithinForest) != 0) {
     return std::nullopt;

@@ -1,6 +1,7 @@
 #include "platform/directory.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace nestwalk::platform {
 
@@ -26,6 +27,16 @@ std::optional<std::string> Entry::First(std::string_view name) const {
   const std::vector<std::string>* values = Find(name);
   if (values == nullptr || values->empty()) return std::nullopt;
   return values->front();
+}
+
+std::optional<int> Entry::FirstNumber(std::string_view name) const {
+  const std::optional<std::string> text = First(name);
+  if (!text) return std::nullopt;
+  int number = 0;
+  const char* end = text->data() + text->size();
+  const auto [stop, error] = std::from_chars(text->data(), end, number);
+  if (error != std::errc() || stop != end) return std::nullopt;
+  return number;
 }
 
 }  // namespace nestwalk::platform

@@ -49,6 +49,9 @@ struct Entry {
   const std::vector<std::string>* Find(std::string_view name) const;
   // The first value of that attribute, or nullopt when it is absent or has no values.
   std::optional<std::string> First(std::string_view name) const;
+  // The first value read as a decimal int (a 32-bit attribute such as trustDirection); nullopt
+  // when it is absent or no decimal in the int range.
+  std::optional<int> FirstNumber(std::string_view name) const;
 };
 
 struct SearchRequest {

@@ -1,6 +1,5 @@
 #include "platform/linux/trusted_domains.h"
 
-#include <charconv>
 #include <optional>
 
 #include "platform/caller_connection.h"
@@ -12,24 +11,14 @@ namespace {
 constexpr int kTrustDirectionDisabled = 0;
 constexpr int kTrustTypeUplevel = 2;
 
-std::optional<int> NumberOf(const Entry& entry, std::string_view attribute) {
-  const std::optional<std::string> text = entry.First(attribute);
-  if (!text) return std::nullopt;
-  int number = 0;
-  const char* end = text->data() + text->size();
-  const auto [stop, error] = std::from_chars(text->data(), end, number);
-  if (error != std::errc() || stop != end) return std::nullopt;
-  return number;
-}
-
 }  // namespace
 
 std::vector<std::string> EnabledTrustPartners(const std::vector<Entry>& trustedDomains) {
   std::vector<std::string> partners;
   for (const Entry& trust : trustedDomains) {
     const std::optional<std::string> partner = trust.First("trustPartner");
-    const std::optional<int> direction = NumberOf(trust, "trustDirection");
-    const std::optional<int> type = NumberOf(trust, "trustType");
+    const std::optional<int> direction = trust.FirstNumber("trustDirection");
+    const std::optional<int> type = trust.FirstNumber("trustType");
     if (!partner || partner->empty() || !direction || !type) continue;
     if (*direction == kTrustDirectionDisabled || *type != kTrustTypeUplevel) continue;
     partners.push_back(*partner);
