@@ -1,5 +1,7 @@
 #include "cmdline/run_settings_reader.h"
 
+#include "text/dn_names.h"
+
 namespace nestwalk {
 
 void ReadOutputSwitches(const CCmdLine& commandLine, RunSettings& settings) {
@@ -52,6 +54,10 @@ std::string ReadAccountListSwitches(const CCmdLine& commandLine, RunSettings& se
       return std::string("Error: Must specify ") + list.what + " with -" + list.name +
              " option.\n";
     }
+  }
+  // The subtree's domain comes from the DN's DC= parts: without them no DC can be found.
+  if (!settings.underDn.empty() && DomainOfDn(settings.underDn).empty()) {
+    return "Error: -under needs a DN that ends in DC= parts: " + settings.underDn + "\n";
   }
   return {};
 }

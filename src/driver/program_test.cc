@@ -125,6 +125,12 @@ TEST(RunProgramTest, UsageAndSwitchErrorsInReadingOrder) {
       {{"-x", "-u", "alpha"}, kBanner + kNoDomain, -1},  // an unknown switch changes nothing
       {{"-u", "CORP\\alice", "-comp", "PC1"}, kBanner + kNoDomain, -1},
       {{"-U", "alpha", "/Group", "Sales"}, kBanner + kNoDomain, -1},
+      {{"-q", "-in"}, "Error: Must specify a file with -in option.\n", -1},
+      {{"-q", "-under"}, "Error: Must specify a DN with -under option.\n", -1},
+      {{"-q", "-under", "not a dn"},
+       "Error: -under needs a DN that ends in DC= parts: not a dn\n", -1},
+      {{"-q", "-csv", "-json", "-u", "CORP\\alice"},
+       "Error: -csv and -json cannot be combined.\n", -1},
   };
   for (const FixedRun& run : cases) ExpectFixedRun(run);
 }
