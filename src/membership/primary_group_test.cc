@@ -1,5 +1,6 @@
 #include "membership/primary_group.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,10 @@ struct MissingPieceCase {
   std::string primaryGroupID;
   std::string err;
 };
+
+// Names the case in test names and failures (the default prints the object's bytes, padding
+// included).
+void PrintTo(const MissingPieceCase& c, std::ostream* os) { *os << c.name; }
 
 class GetPrimaryGroupDnMissingTest : public GetPrimaryGroupDnTest,
                                      public ::testing::WithParamInterface<MissingPieceCase> {};
