@@ -133,6 +133,8 @@ class AccountReview {
         walking.walk->Release();
       } else {
         Report(*walking.request, *walking.walk);
+        // Its groups go at once: the next account's walk reuses their memory.
+        walking.walk.reset();
       }
     }
     if (settings_.complete && !stopped()) {
@@ -144,6 +146,7 @@ class AccountReview {
         walking.walk->Rebuild();
         holders_.AddTo(session_, walking.walk->account().dn, walking.walk->groups());
         Report(*walking.request, *walking.walk);
+        walking.walk.reset();
       }
     }
     wave_.clear();
@@ -174,17 +177,20 @@ class AccountReview {
   // The account's lines, written whole: the report on standard output (a blank line before all
   // but the first text report), then its warning line on standard error.
   void Report(const AccountRequest& request, const AccountWalk& walk) {
-    std::ostringstream out;
-    std::ostringstream err;
-    Console lines = console_.Redirected(out, err);
+    Console lines = console_.Redirected(reportOut_, reportErr_);
     const bool text = !settings_.json && !settings_.csv;
     if (text) {
       if (reported_ > 0) lines.Out("\n");
       lines.Out(PrincipalLine(request.principal));
     }
     writer_.Write(lines, request.principal, walk.account(), walk.groups());
-    console_.Document(out.view());
-    console_.Err(err.view());
+    // The report's buffer goes back to its stream for the next account: it can be megabytes.
+    std::string out = std::move(reportOut_).str();
+    console_.Document(out);
+    out.clear();
+    reportOut_.str(std::move(out));
+    console_.Err(reportErr_.view());
+    reportErr_.str("");
     ++reported_;
     if (console_.OutputFailed()) {
       stopStatus_ = kOutputClosed;
@@ -226,6 +232,8 @@ class AccountReview {
   const RunSettings& settings_;
   ForestSession session_;
   ReportWriter writer_;
+  std::ostringstream reportOut_;  // one account's report, written whole
+  std::ostringstream reportErr_;
   DomainLocalSearch holders_;
   std::vector<AccountRequest> wave_;
   std::set<std::string> seen_;  // kind, domain and name of every account asked for

@@ -31,23 +31,24 @@ void WriteJsonReport(Console& console, const SecurityPrincipal& principal,
                               TokenOf(principal, account, graph), oneLine));
 }
 
-void WriteCsvRows(Console& console, const RunSettings& settings,
-                  const SecurityPrincipal& principal, const AccountObject& account,
-                  const GroupDetailsMap& groups) {
+// Appends the account's rows to `rows`.
+void AppendAccountRows(std::string& rows, const RunSettings& settings,
+                       const SecurityPrincipal& principal, const AccountObject& account,
+                       const GroupDetailsMap& groups) {
   const CsvColumns columns{.chains = settings.path, .token = settings.token};
   if (!columns.chains && !columns.token) {
-    console.Document(CsvRows({principal.qualifiedName, principal.samName, account.dn, std::nullopt},
-                             groups, columns, {}));
+    AppendCsvRows(rows, {principal.qualifiedName, principal.samName, account.dn, std::nullopt},
+                  groups, columns, {});
     return;
   }
   const MembershipGraph graph(groups, account.dn);
   const MembershipChains chains(graph);
   const CsvAccount row{principal.qualifiedName, principal.samName, account.dn,
                        TokenOf(principal, account, graph)};
-  console.Document(CsvRows(row, groups, columns, [&](const std::string& key) {
+  AppendCsvRows(rows, row, groups, columns, [&](const std::string& key) {
     const MembershipChain chain = chains.ChainTo(*graph.Find(key));
     return std::pair{chain.groups.size(), ChainText(graph, chain, principal.samName)};
-  }));
+  });
 }
 
 void WriteTextReport(Console& console, const RunSettings& settings,
@@ -83,7 +84,10 @@ void ReportWriter::Write(Console& console, const SecurityPrincipal& principal,
       console.Document(CsvHeader({.chains = settings_.path, .token = settings_.token}));
       csvHeaderWritten_ = true;
     }
-    WriteCsvRows(console, settings_, principal, account, groups);
+    // One buffer for every account's rows: a review writes thousands of them.
+    csvRows_.clear();
+    AppendAccountRows(csvRows_, settings_, principal, account, groups);
+    console.Document(csvRows_);
   } else if (settings_.json) {
     WriteJsonReport(console, principal, account, groups, settings_.reviewsAccounts());
   } else {

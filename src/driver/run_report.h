@@ -4,6 +4,8 @@
 #ifndef NESTWALK_DRIVER_RUN_REPORT_H_
 #define NESTWALK_DRIVER_RUN_REPORT_H_
 
+#include <string>
+
 #include "cmdline/run_settings.h"
 #include "driver/security_principal.h"
 #include "membership/account_lookup.h"
@@ -26,6 +28,7 @@ class ReportWriter {
  private:
   const RunSettings& settings_;
   bool csvHeaderWritten_ = false;
+  std::string csvRows_;
 };
 
 }  // namespace nestwalk

@@ -15,23 +15,26 @@ bool Printable(std::string_view value) {
   return std::ranges::all_of(value, [](char c) { return c >= 0x20 && c < 0x7F; });
 }
 
-void AppendField(std::string& row, std::string_view value) {
-  if (!row.empty() && row.back() != '\n') row += ',';
+// Appends `value` as one field, escaped and quoted as it needs (a DN always has commas).
+void AppendField(std::string& rows, std::string_view value) {
   std::string escaped;
   if (!Printable(value)) {
     escaped = EscapeControlCharacters(EscapeInvalidUtf8(value), /*keepLayout=*/false);
     value = escaped;
   }
-  if (value.find_first_of(",\"") == std::string_view::npos) {
-    row += value;
+  if (std::ranges::none_of(value, [](char c) { return c == ',' || c == '"'; })) {
+    rows += value;
     return;
   }
-  row += '"';
-  for (const char c : value) {
-    if (c == '"') row += '"';
-    row += c;
+  rows += '"';
+  for (std::size_t quote = value.find('"'); quote != std::string_view::npos;
+       quote = value.find('"')) {
+    rows += value.substr(0, quote + 1);
+    rows += '"';
+    value.remove_prefix(quote + 1);
   }
-  row += '"';
+  rows += value;
+  rows += '"';
 }
 
 }  // namespace
@@ -43,22 +46,32 @@ std::string CsvHeader(CsvColumns columns) {
   return header + "\r\n";
 }
 
-std::string CsvRows(const CsvAccount& account, const GroupDetailsMap& groups, CsvColumns columns,
-                    const CsvChainOf& chainOf) {
-  const std::string tokenBytes = account.token ? std::to_string(account.token->bytes()) : "";
-  std::string rows;
-  // A row starts after the last one's line end, where AppendField puts no comma.
+void AppendCsvRows(std::string& rows, const CsvAccount& account, const GroupDetailsMap& groups,
+                   CsvColumns columns, const CsvChainOf& chainOf) {
+  // The account's fields open every row: escaped once.
+  std::string opening;
+  AppendField(opening, account.name);
+  opening += ',';
+  AppendField(opening, account.dn);
+  std::string tokenBytes;
+  if (columns.token) {
+    tokenBytes += ',';
+    if (account.token) AppendField(tokenBytes, std::to_string(account.token->bytes()));
+  }
   auto row = [&](std::string_view groupDn, std::string_view name, std::string_view scope,
                  std::string_view kind, std::string_view depth, std::string_view via) {
-    for (std::string_view field : {std::string_view(account.name), std::string_view(account.dn),
-                                   groupDn, name, scope, kind}) {
+    rows += opening;
+    for (std::string_view field : {groupDn, name, scope, kind}) {
+      rows += ',';
       AppendField(rows, field);
     }
     if (columns.chains) {
+      rows += ',';
       AppendField(rows, depth);
+      rows += ',';
       AppendField(rows, via);
     }
-    if (columns.token) AppendField(rows, tokenBytes);
+    rows += tokenBytes;
     rows += "\r\n";
   };
   if (groups.empty()) row("", "", "", "", "", "");
@@ -69,7 +82,6 @@ std::string CsvRows(const CsvAccount& account, const GroupDetailsMap& groups, Cs
         KindWord(group.groupType), chain.first == 0 ? "" : std::to_string(chain.first),
         chain.second);
   }
-  return rows;
 }
 
 }  // namespace nestwalk

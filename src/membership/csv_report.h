@@ -34,11 +34,11 @@ struct CsvAccount {
 // The chain to the group of `key` as -path shows it: its length and its text.
 using CsvChainOf = std::function<std::pair<std::size_t, std::string>(const std::string& key)>;
 
-// A row for each group of `groups`, in key order; an account without groups gets one row with
-// the group's fields empty, so that every account reported is there. `chainOf` is asked only
-// when `columns` has the chains.
-std::string CsvRows(const CsvAccount& account, const GroupDetailsMap& groups, CsvColumns columns,
-                    const CsvChainOf& chainOf);
+// Appends to `rows` a row for each group of `groups`, in key order; an account without groups
+// gets one row with the group's fields empty, so that every account reported is there.
+// `chainOf` is asked only when `columns` has the chains.
+void AppendCsvRows(std::string& rows, const CsvAccount& account, const GroupDetailsMap& groups,
+                   CsvColumns columns, const CsvChainOf& chainOf);
 
 }  // namespace nestwalk
 

@@ -188,16 +188,6 @@ void ForestSession::TakeTrustingDomainController(const std::string& domainKey,
   if (bound.connection.valid()) maps_.gcByDomain[domainKey] = maps_.dcByDomain[domainKey];
 }
 
-const std::vector<ObjectRead>* ForestSession::KeptReadsOf(const std::string& key) const {
-  auto kept = keptReads_.find(key);
-  return kept == keptReads_.end() ? nullptr : &kept->second;
-}
-
-void ForestSession::KeepReads(const std::string& key, std::vector<ObjectRead> reads) {
-  readsMade_ += reads.size();
-  keptReads_[key] = std::move(reads);
-}
-
 void ForestSession::Close() { connections_.UnbindAllConnections(); }
 
 }  // namespace nestwalk

@@ -9,7 +9,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "ldap/connection_list.h"
@@ -17,7 +16,7 @@
 #include "ldap/fail_fast_directory.h"
 #include "ldap/server_maps.h"
 #include "ldap/server_selection.h"
-#include "membership/member_of_reader.h"
+#include "membership/kept_group_reads.h"
 #include "membership/read_needs.h"
 #include "membership/walk_strategy.h"
 #include "platform/console.h"
@@ -99,13 +98,11 @@ class ForestSession {
   std::string PrimaryGroupOf(platform::LdapHandle dc, const std::string& domainDn,
                              const std::string& primaryGroupID);
 
-  // What the reads of the group `key` gave when a walk of this session read it; nullptr when
-  // none has.
-  const std::vector<ObjectRead>* KeptReadsOf(const std::string& key) const;
-  void KeepReads(const std::string& key, std::vector<ObjectRead> reads);
+  // What the walks of this session read of each group, for the walks after them.
+  KeptGroupReads& keptReads() { return keptReads_; }
   // The groups read so far, and the reads of them.
-  std::size_t groupsRead() const { return keptReads_.size(); }
-  std::size_t readsMade() const { return readsMade_; }
+  std::size_t groupsRead() const { return keptReads_.groupsKept(); }
+  std::size_t readsMade() const { return keptReads_.readsKept(); }
 
   // Closes every connection, with "Unbinding LDAP Connection <i>" in debug mode; once.
   void Close();
@@ -125,8 +122,7 @@ class ForestSession {
   ServerMaps maps_;
   std::optional<SelectedServers> servers_;
   std::string initialServer_;
-  std::unordered_map<std::string, std::vector<ObjectRead>> keptReads_;  // by group key
-  std::size_t readsMade_ = 0;
+  KeptGroupReads keptReads_;
   bool forestGcReplaced_ = false;
   std::set<std::string> replacedDcs_;  // domain keys
   // Partition lookups by their filter, the domains found (nullopt: none).

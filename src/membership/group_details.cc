@@ -1,5 +1,6 @@
 #include "membership/group_details.h"
 
+#include <tuple>
 #include <utility>
 
 #include "text/case_folding.h"
@@ -8,15 +9,22 @@ namespace nestwalk {
 
 bool GroupDetailsMap::AddGroup(const std::string& dn) {
   if (dn.empty()) return false;
-  return AddKeyedGroup(LowerCaseText(dn), dn);
+  return AddKeyedGroup(LowerCaseText(dn), dn).second;
 }
 
-bool GroupDetailsMap::AddKeyedGroup(std::string key, const std::string& dn) {
+std::pair<const std::string*, bool> GroupDetailsMap::AddKeyedGroup(std::string key,
+                                                                   const std::string& dn) {
   auto [it, added] = entries_.try_emplace(std::move(key));
-  if (!added) return false;
-  it->second.dn = dn;
-  pending_.insert(it->first);
-  return true;
+  if (added) {
+    it->second.dn = dn;
+    pending_.insert(it->first);
+  }
+  return {&it->first, added};
+}
+
+std::string_view GroupDetailsMap::HeldKey(const std::string& key) {
+  if (auto entry = entries_.find(key); entry != entries_.end()) return entry->first;
+  return *memberKeys_.insert(key).first;
 }
 
 bool GroupDetailsMap::AddGroupOf(const std::string& memberDn, const std::string& dn) {
@@ -32,11 +40,12 @@ bool GroupDetailsMap::AddPrimaryGroup(const std::string& accountDn, const std::s
   return AddLinkedGroup(LowerCaseText(accountDn), LowerCaseText(dn), dn, true);
 }
 
-bool GroupDetailsMap::AddLinkedGroup(std::string memberKey, std::string key,
+bool GroupDetailsMap::AddLinkedGroup(const std::string& memberKey, std::string key,
                                      const std::string& dn, bool primaryGroup) {
   if (dn.empty()) return false;
-  links_.push_back({std::move(memberKey), key, primaryGroup});
-  return AddKeyedGroup(std::move(key), dn);
+  const auto [groupKey, added] = AddKeyedGroup(std::move(key), dn);
+  links_.push_back({HeldKey(memberKey), *groupKey, primaryGroup});
+  return added;
 }
 
 const data* GroupDetailsMap::Find(std::string_view key) const {
@@ -67,6 +76,34 @@ void GroupDetailsMap::MarkProcessed(std::string_view key) {
   if (it == entries_.end() || it->second.processed) return;
   it->second.processed = true;
   pending_.erase(it->first);
+}
+
+std::vector<std::string_view> GroupDetailsMap::AddEntriesInKeyOrder(
+    std::span<const NewEntry> added) {
+  std::vector<std::string_view> keys;
+  keys.reserve(added.size());
+  // Each goes just before the first present key above it: one sweep, no search per entry.
+  auto next = entries_.begin();
+  for (const NewEntry& entry : added) {
+    while (next != entries_.end() && std::string_view(next->first) < entry.key) ++next;
+    auto it = entries_.emplace_hint(next, std::piecewise_construct,
+                                    std::forward_as_tuple(entry.key), std::forward_as_tuple());
+    data& group = it->second;
+    group.processed = entry.processed;
+    group.dn = entry.dn;
+    if (entry.details != nullptr) {
+      group.sAMAccountName = entry.details->sAMAccountName;
+      group.groupType = entry.details->groupType;
+      group.objectSid = entry.details->objectSid;
+    }
+    if (!entry.processed) pending_.insert(it->first);
+    keys.push_back(it->first);
+  }
+  return keys;
+}
+
+void GroupDetailsMap::AddHeldLinks(std::span<const MembershipLink> links) {
+  links_.insert(links_.end(), links.begin(), links.end());
 }
 
 void GroupDetailsMap::RecordProblem(std::string subject, std::string reason) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,10 +35,10 @@ struct GroupDetails {
 };
 
 // One membership as a read found it: `member` (the account or a group) is in `group`. Both are
-// keys; the account's key may not be in the map.
+// keys, viewing strings the map holds; the account's key may not be among its entries.
 struct MembershipLink {
-  std::string member;
-  std::string group;
+  std::string_view member;
+  std::string_view group;
   bool primaryGroup = false;  // the account's primaryGroupID named it, not a memberOf value
 };
 
@@ -90,6 +91,20 @@ class GroupDetailsMap {
   // Marks the entry under `key` processed; nothing happens for an unknown key.
   void MarkProcessed(std::string_view key);
 
+  // Groups taken in whole from reads kept elsewhere (KeptGroupReads), without a lookup each.
+  struct NewEntry {
+    std::string_view key;
+    std::string_view dn;
+    const GroupDetails* details = nullptr;  // nullptr: none stored
+    bool processed = false;
+  };
+  // Adds `added`, which must be in key order and none of them present (each given its dn,
+  // details and state as they stand); returns the map's own view of each key, for AddHeldLinks.
+  std::vector<std::string_view> AddEntriesInKeyOrder(std::span<const NewEntry> added);
+  // Appends `links`, whose keys must view those the map holds: of entries() or of
+  // AddEntriesInKeyOrder.
+  void AddHeldLinks(std::span<const MembershipLink> links);
+
   // Notes that part of the answer fell short; the run goes on and reports it at the end. A
   // problem already noted (the same subject and reason, from another server's read) is kept once.
   void RecordProblem(std::string subject, std::string reason);
@@ -104,11 +119,16 @@ class GroupDetailsMap {
   std::size_t size() const { return entries_.size(); }
 
  private:
-  bool AddLinkedGroup(std::string memberKey, std::string key, const std::string& dn,
+  bool AddLinkedGroup(const std::string& memberKey, std::string key, const std::string& dn,
                       bool primaryGroup);
-  bool AddKeyedGroup(std::string key, const std::string& dn);
+  // The entry's key as the map holds it, and whether the entry was added now.
+  std::pair<const std::string*, bool> AddKeyedGroup(std::string key, const std::string& dn);
+  // The map's own copy of `key`: an entry's, else one kept for members that are not entries.
+  std::string_view HeldKey(const std::string& key);
 
   Entries entries_;
+  // Keys of link members that are no entry (the account), for the links to view.
+  std::set<std::string, std::less<>> memberKeys_;
   // Keys of unprocessed entries, viewing the keys of their nodes in `entries_`, which never move
   // because entries are never removed.
   std::set<std::string_view> pending_;

@@ -20,9 +20,7 @@ std::vector<ObjectRead> ReadDirectMemberships(Console& console, platform::Direct
 }
 
 NestedExpansion::NestedExpansion(ForestSession& session)
-    : session_(session),
-      console_(session.console()),
-      replay_(discarded_, discarded_, /*quiet=*/true, /*debug=*/false) {}
+    : session_(session), console_(session.console()) {}
 
 void NestedExpansion::Run(GroupDetailsMap& groups) {
   console_.DebugErr("\n\nBase groups loaded, now go after nested groups\n\n");
@@ -31,14 +29,15 @@ void NestedExpansion::Run(GroupDetailsMap& groups) {
 
 void NestedExpansion::Expand(GroupDetailsMap& groups) {
   // Re-evaluated after every group: one that a read added with a smaller key goes first.
+  KeptGroupReads& kept = session_.keptReads();
   for (const std::string* key = groups.FirstUnprocessedGroup(); key != nullptr;
        key = groups.FirstUnprocessedGroup()) {
-    if (const std::vector<ObjectRead>* kept = session_.KeptReadsOf(*key)) {
-      for (const ObjectRead& read : *kept) TakeObjectRead(replay_, *key, read, groups, false);
+    if (kept.Has(*key)) {
+      kept.Replay(groups);
     } else {
-      session_.KeepReads(*key, ReadGroup(*key, groups));
+      kept.Keep(*key, ReadGroup(*key, groups));
+      groups.MarkProcessed(*key);
     }
-    groups.MarkProcessed(*key);
   }
 }
 

@@ -4,7 +4,6 @@
 #ifndef NESTWALK_MEMBERSHIP_NESTED_EXPANSION_H_
 #define NESTWALK_MEMBERSHIP_NESTED_EXPANSION_H_
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -43,8 +42,6 @@ class NestedExpansion {
 
   ForestSession& session_;
   Console& console_;
-  std::ostream discarded_{nullptr};
-  Console replay_;  // writes nothing: a kept read is taken in silently
 };
 
 }  // namespace nestwalk

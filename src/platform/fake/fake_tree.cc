@@ -36,7 +36,9 @@ void RemoveAttribute(std::vector<platform::Attribute>& attributes, const std::st
 }  // namespace
 
 bool SameText(const std::string& a, const std::string& b) {
-  return LowerCaseText(a) == LowerCaseText(b);
+  // Without folded copies: a subtree search compares every stored attribute's name.
+  auto folded = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return std::ranges::equal(a, b, [&](char x, char y) { return folded(x) == folded(y); });
 }
 
 bool IsAtOrBelow(const std::string& dn, const std::string& suffix) {
