@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <deque>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -33,6 +34,10 @@ namespace {
 // with -complete one search of each domain covers them all. Their groups are not kept together:
 // with -complete each account's are dropped and made again from the session's reads.
 constexpr std::size_t kWaveSize = 200;
+// Waves under way at once: the oldest is walked and reported while the next one's direct reads
+// and the newest one's lookups are answered, so that with -fast a slow link is waited for only
+// at the start.
+constexpr std::size_t kWavesUnderWay = 3;
 
 // Between two updates of the progress line at the most.
 constexpr std::chrono::milliseconds kProgressPace(200);
@@ -74,18 +79,24 @@ class AccountReview {
   bool connected() const { return connected_; }
   ForestSession& session() { return session_; }
 
-  // Joins the wave under way; a full wave is walked and reported at once.
+  // Joins the wave being filled; a full wave is started, and the oldest of those under way
+  // walked and reported.
   void Add(AccountRequest request) {
     const SecurityPrincipal& principal = request.principal;
     const std::string key = std::string(NamesOf(principal.kind).tag) +
                             LowerCaseText(principal.domain) + "\\" +
                             LowerCaseText(principal.samName);
     if (!seen_.insert(key).second) return;
-    wave_.push_back(std::move(request));
-    if (wave_.size() == kWaveSize) RunWave();
+    filling_.push_back(std::move(request));
+    if (filling_.size() == kWaveSize) StartWave();
   }
   void Finish() {
-    RunWave();
+    StartWave();
+    while (!waves_.empty() && !stopped()) {
+      LookUpWalks(waves_.front());
+      FinishWave(waves_.front());
+      waves_.pop_front();
+    }
     if (showsProgress_ && progressShown_) console_.Progress("");
   }
   // An account that could not even be asked for (a bad line, a failed search for accounts).
@@ -102,19 +113,43 @@ class AccountReview {
     const AccountRequest* request;
     std::unique_ptr<AccountWalk> walk;
   };
+  struct Wave {
+    std::vector<AccountRequest> requests;
+    std::vector<Walking> walks;  // viewing `requests`, which no longer change
+    bool lookedUp = false;
+  };
 
-  void RunWave() {
-    if (wave_.empty() || stopped()) return;
+  void StartWave() {
+    if (filling_.empty() || stopped()) return;
+    Wave& wave = waves_.emplace_back();
+    wave.requests = std::move(filling_);
+    filling_.clear();
+    StartWalks(wave);
+    if (waves_.size() >= 2) LookUpWalks(waves_[waves_.size() - 2]);
+    if (waves_.size() == kWavesUnderWay) {
+      FinishWave(waves_.front());
+      waves_.pop_front();
+    }
+  }
+
+  // Each account's walk, its lookup sent ahead.
+  void StartWalks(Wave& wave) {
     HideProgress();
-    std::vector<Walking> walks;
-    for (const AccountRequest& request : wave_) {
+    for (const AccountRequest& request : wave.requests) {
       if (std::unique_ptr<AccountWalk> walk = StartWalk(request)) {
-        walks.push_back({&request, std::move(walk)});
+        wave.walks.push_back({&request, std::move(walk)});
       } else {
         ++unreported_;
       }
     }
-    for (Walking& walking : walks) {
+  }
+
+  // Each account found, its direct reads sent ahead; once a wave.
+  void LookUpWalks(Wave& wave) {
+    if (wave.lookedUp || stopped()) return;
+    wave.lookedUp = true;
+    HideProgress();
+    for (Walking& walking : wave.walks) {
       if (walking.request->found) {
         walking.walk->Found(*walking.request->found);
       } else if (!walking.walk->LookUp()) {
@@ -122,7 +157,10 @@ class AccountReview {
         ++unreported_;
       }
     }
-    for (Walking& walking : walks) {
+  }
+
+  void FinishWave(Wave& wave) {
+    for (Walking& walking : wave.walks) {
       if (!walking.walk || stopped()) continue;
       HideProgress();
       walking.walk->ReadDirectMemberships();
@@ -137,19 +175,17 @@ class AccountReview {
         walking.walk.reset();
       }
     }
-    if (settings_.complete && !stopped()) {
+    if (!settings_.complete || stopped()) return;
+    HideProgress();
+    holders_.Search(session_);
+    for (Walking& walking : wave.walks) {
+      if (!walking.walk || stopped()) continue;
       HideProgress();
-      holders_.Search(session_);
-      for (Walking& walking : walks) {
-        if (!walking.walk || stopped()) continue;
-        HideProgress();
-        walking.walk->Rebuild();
-        holders_.AddTo(session_, walking.walk->account().dn, walking.walk->groups());
-        Report(*walking.request, *walking.walk);
-        walking.walk.reset();
-      }
+      walking.walk->Rebuild();
+      holders_.AddTo(session_, walking.walk->account().dn, walking.walk->groups());
+      Report(*walking.request, *walking.walk);
+      walking.walk.reset();
     }
-    wave_.clear();
   }
 
   // The walk of one account in its domain; nullptr after an error line when the domain is not
@@ -235,7 +271,8 @@ class AccountReview {
   std::ostringstream reportOut_;  // one account's report, written whole
   std::ostringstream reportErr_;
   DomainLocalSearch holders_;
-  std::vector<AccountRequest> wave_;
+  std::vector<AccountRequest> filling_;
+  std::deque<Wave> waves_;  // started, oldest first
   std::set<std::string> seen_;  // kind, domain and name of every account asked for
   bool connected_ = false;
   std::size_t reported_ = 0;
