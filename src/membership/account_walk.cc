@@ -10,7 +10,10 @@
 namespace nestwalk {
 
 AccountWalk::AccountWalk(ForestSession& session, AccountName name, AccountDomain domain)
-    : session_(session), name_(std::move(name)), domain_(std::move(domain)) {}
+    : session_(session),
+      name_(std::move(name)),
+      domain_(std::move(domain)),
+      groups_(session.groupNodes()) {}
 
 DcReady AccountWalk::ForeseeLookup(ForestSession& session, const AccountName& name) {
   return [&session, name](platform::LdapHandle dc, const CRootDSE& dse) {
@@ -80,12 +83,16 @@ void AccountWalk::AddDomainLocalGroups() {
   nestwalk::AddDomainLocalGroups(session_, account_, groups_);
 }
 
-void AccountWalk::Release() { groups_ = GroupDetailsMap(); }
+void AccountWalk::Release() {
+  // Dropped first, so that its nodes go to the session's pool.
+  { GroupDetailsMap dropped = std::move(groups_); }
+  groups_ = GroupDetailsMap(session_.groupNodes());
+}
 
 void AccountWalk::Rebuild() {
   std::ostream discarded(nullptr);
   Console silent(discarded, discarded, /*quiet=*/true, /*debug=*/false);
-  groups_ = GroupDetailsMap();
+  Release();
   TakeOwnReads(silent);
   NestedExpansion(session_).Expand(groups_);
 }

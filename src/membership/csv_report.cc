@@ -1,6 +1,7 @@
 #include "membership/csv_report.h"
 
-#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "membership/group_type.h"
@@ -10,19 +11,51 @@ namespace nestwalk {
 
 namespace {
 
-// Whether `value` needs no escape: printable ASCII only.
-bool Printable(std::string_view value) {
-  return std::ranges::all_of(value, [](char c) { return c >= 0x20 && c < 0x7F; });
+// What a field needs before it is written.
+struct FieldNeeds {
+  bool escape = false;  // a byte outside printable ASCII
+  bool quotes = false;  // a comma or a quote
+};
+
+// Eight bytes at a time: a review writes millions of fields.
+FieldNeeds NeedsOf(std::string_view value) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kHighs = 0x8080808080808080;
+  // Non-zero when a byte of `word` is below `limit` (at most 0x80), exactly then.
+  auto below = [](std::uint64_t word, std::uint64_t limit) {
+    return (word - kOnes * limit) & ~word & kHighs;
+  };
+  auto holds = [&](std::uint64_t word, unsigned char byte) {
+    return below(word ^ (kOnes * byte), 1);
+  };
+  std::uint64_t escape = 0;
+  std::uint64_t quotes = 0;
+  std::size_t at = 0;
+  for (; at + sizeof(std::uint64_t) <= value.size(); at += sizeof(std::uint64_t)) {
+    std::uint64_t word;
+    std::memcpy(&word, value.data() + at, sizeof word);
+    escape |= below(word, 0x20) | (word & kHighs) | holds(word, 0x7F);
+    quotes |= holds(word, ',') | holds(word, '"');
+  }
+  FieldNeeds needs{escape != 0, quotes != 0};
+  for (const char c : value.substr(at)) {
+    const auto byte = static_cast<unsigned char>(c);
+    needs.escape = needs.escape || byte < 0x20 || byte >= 0x7F;
+    needs.quotes = needs.quotes || c == ',' || c == '"';
+  }
+  return needs;
 }
 
 // Appends `value` as one field, escaped and quoted as it needs (a DN always has commas).
 void AppendField(std::string& rows, std::string_view value) {
+  FieldNeeds needs = NeedsOf(value);
   std::string escaped;
-  if (!Printable(value)) {
+  if (needs.escape) {
     escaped = EscapeControlCharacters(EscapeInvalidUtf8(value), /*keepLayout=*/false);
     value = escaped;
+    needs = NeedsOf(value);
   }
-  if (std::ranges::none_of(value, [](char c) { return c == ',' || c == '"'; })) {
+  if (!needs.quotes) {
     rows += value;
     return;
   }

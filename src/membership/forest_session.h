@@ -100,6 +100,8 @@ class ForestSession {
 
   // What the walks of this session read of each group, for the walks after them.
   KeptGroupReads& keptReads() { return keptReads_; }
+  // The nodes of the groups of walks that are done, for the walks after them.
+  GroupNodePool& groupNodes() { return groupNodes_; }
   // The groups read so far, and the reads of them.
   std::size_t groupsRead() const { return keptReads_.groupsKept(); }
   std::size_t readsMade() const { return keptReads_.readsKept(); }
@@ -123,6 +125,7 @@ class ForestSession {
   std::optional<SelectedServers> servers_;
   std::string initialServer_;
   KeptGroupReads keptReads_;
+  GroupNodePool groupNodes_;
   bool forestGcReplaced_ = false;
   std::set<std::string> replacedDcs_;  // domain keys
   // Partition lookups by their filter, the domains found (nullopt: none).

@@ -7,6 +7,16 @@
 
 namespace nestwalk {
 
+GroupDetailsMap::~GroupDetailsMap() {
+  if (pool_ == nullptr) return;
+  // The views go before the keys they view.
+  links_.clear();
+  pending_.clear();
+  while (!entries_.empty() && pool_->nodes_.size() < GroupNodePool::kMostNodes) {
+    pool_->nodes_.push_back(entries_.extract(entries_.begin()));
+  }
+}
+
 bool GroupDetailsMap::AddGroup(const std::string& dn) {
   if (dn.empty()) return false;
   return AddKeyedGroup(LowerCaseText(dn), dn).second;
@@ -78,28 +88,34 @@ void GroupDetailsMap::MarkProcessed(std::string_view key) {
   pending_.erase(it->first);
 }
 
-std::vector<std::string_view> GroupDetailsMap::AddEntriesInKeyOrder(
-    std::span<const NewEntry> added) {
-  std::vector<std::string_view> keys;
-  keys.reserve(added.size());
+void GroupDetailsMap::AddEntriesInKeyOrder(std::span<NewEntry> added) {
   // Each goes just before the first present key above it: one sweep, no search per entry.
   auto next = entries_.begin();
-  for (const NewEntry& entry : added) {
+  for (NewEntry& entry : added) {
     while (next != entries_.end() && std::string_view(next->first) < entry.key) ++next;
-    auto it = entries_.emplace_hint(next, std::piecewise_construct,
-                                    std::forward_as_tuple(entry.key), std::forward_as_tuple());
+    Entries::iterator it;
+    if (pool_ != nullptr && !pool_->nodes_.empty()) {
+      // Assigned over, each string keeps the room it had.
+      Entries::node_type node = std::move(pool_->nodes_.back());
+      pool_->nodes_.pop_back();
+      node.key().assign(entry.key);
+      it = entries_.insert(next, std::move(node));
+    } else {
+      it = entries_.emplace_hint(next, std::piecewise_construct, std::forward_as_tuple(entry.key),
+                                 std::forward_as_tuple());
+    }
     data& group = it->second;
     group.processed = entry.processed;
-    group.dn = entry.dn;
-    if (entry.details != nullptr) {
-      group.sAMAccountName = entry.details->sAMAccountName;
-      group.groupType = entry.details->groupType;
-      group.objectSid = entry.details->objectSid;
-    }
+    group.dn.assign(entry.dn);
+    const GroupDetails none;
+    const GroupDetails& details = entry.details != nullptr ? *entry.details : none;
+    group.sAMAccountName.assign(details.sAMAccountName);
+    group.groupType.assign(details.groupType);
+    group.objectSid.assign(details.objectSid);
+    group.forest.clear();
     if (!entry.processed) pending_.insert(it->first);
-    keys.push_back(it->first);
+    entry.key = it->first;
   }
-  return keys;
 }
 
 void GroupDetailsMap::AddHeldLinks(std::span<const MembershipLink> links) {

@@ -48,14 +48,33 @@ struct ReadProblem {
   std::string reason;   // one line of plain words, no line end
 };
 
+using GroupEntries = std::map<std::string, data, std::less<>>;
+
+// Nodes of maps that are gone, for the maps made after them: a review makes and drops a map of
+// thousands of groups per account, and a node taken from here costs no allocation of its own,
+// of its key or of its DN. Must outlive every map made with it.
+class GroupNodePool {
+ public:
+  std::size_t size() const { return nodes_.size(); }
+
+ private:
+  friend class GroupDetailsMap;
+  static constexpr std::size_t kMostNodes = std::size_t{1} << 16;  // more are freed
+  std::vector<GroupEntries::node_type> nodes_;
+};
+
 // Keyed by LowerCaseText of the DN, ordered byte-wise with bytes taken as unsigned values.
 // Entries are only added, never removed. Beside the map it keeps the keys of the pending
 // (unprocessed) entries in order, so that the smallest one is found without a scan.
 class GroupDetailsMap {
  public:
-  using Entries = std::map<std::string, data, std::less<>>;
+  using Entries = GroupEntries;
 
   GroupDetailsMap() = default;
+  // Takes the nodes of groups taken in whole (AddEntriesInKeyOrder) from `pool` while it has
+  // some, and gives every node to it when dropped.
+  explicit GroupDetailsMap(GroupNodePool& pool) : pool_(&pool) {}
+  ~GroupDetailsMap();
   // The pending set views the map's keys: a copy would view the wrong map, while a move keeps
   // the nodes and so the keys where they are.
   GroupDetailsMap(const GroupDetailsMap&) = delete;
@@ -99,8 +118,9 @@ class GroupDetailsMap {
     bool processed = false;
   };
   // Adds `added`, which must be in key order and none of them present (each given its dn,
-  // details and state as they stand); returns the map's own view of each key, for AddHeldLinks.
-  std::vector<std::string_view> AddEntriesInKeyOrder(std::span<const NewEntry> added);
+  // details and state as they stand); then points each key at the map's own copy, for
+  // AddHeldLinks.
+  void AddEntriesInKeyOrder(std::span<NewEntry> added);
   // Appends `links`, whose keys must view those the map holds: of entries() or of
   // AddEntriesInKeyOrder.
   void AddHeldLinks(std::span<const MembershipLink> links);
@@ -126,6 +146,7 @@ class GroupDetailsMap {
   // The map's own copy of `key`: an entry's, else one kept for members that are not entries.
   std::string_view HeldKey(const std::string& key);
 
+  GroupNodePool* pool_ = nullptr;  // not owned; nullptr: none
   Entries entries_;
   // Keys of link members that are no entry (the account), for the links to view.
   std::set<std::string, std::less<>> memberKeys_;

@@ -9,33 +9,37 @@ namespace nestwalk {
 
 bool KeptGroupReads::Has(std::string_view key) const {
   auto it = ids_.find(key);
-  return it != ids_.end() && groups_[it->second].kept;
+  return it != ids_.end() && index_[it->second].kept;
 }
 
 void KeptGroupReads::Keep(std::string_view key, std::vector<ObjectRead> reads) {
-  Group& group = groups_[Intern(key)];
-  if (group.kept) return;
-  group.kept = true;
-  for (const ObjectRead& read : reads) {
-    std::vector<Id>& parents = group.parents.emplace_back();
+  const Id id = Intern(key);
+  if (index_[id].kept) return;
+  const std::vector<ObjectRead>& held = kept_.emplace_back(std::move(reads));
+  index_[id] = {.kept = true,
+                .firstRead = static_cast<std::uint32_t>(reads_.size()),
+                .readCount = static_cast<std::uint32_t>(held.size())};
+  for (const ObjectRead& read : held) {
+    KeptRead& kept = reads_.emplace_back();
+    if (!read.problem.empty()) kept.problem = &read.problem;
     // A read without details is taken in for its problem alone.
     if (!read.details) continue;
-    parents.reserve(read.memberOf.size());
+    kept.details = &*read.details;
+    kept.firstValue = static_cast<std::uint32_t>(values_.size());
+    kept.valueCount = static_cast<std::uint32_t>(read.memberOf.size());
     for (std::size_t i = 0; i < read.memberOf.size(); ++i) {
-      parents.push_back(read.memberOf[i].empty() ? kNoGroup : Intern(read.memberOfKeys[i]));
+      const Id group = read.memberOf[i].empty() ? kNoGroup : Intern(read.memberOfKeys[i]);
+      values_.push_back({group, &read.memberOf[i]});
     }
   }
-  readsKept_ += reads.size();
   ++groupsKept_;
-  group.reads = std::move(reads);
 }
 
 KeptGroupReads::Id KeptGroupReads::Intern(std::string_view key) {
   if (auto it = ids_.find(key); it != ids_.end()) return it->second;
-  const Id id = static_cast<Id>(groups_.size());
-  Group& group = groups_.emplace_back();
-  group.key = key;
-  const std::string_view held = group.key;
+  const Id id = static_cast<Id>(keys_.size());
+  const std::string_view held = keys_.emplace_back(key);
+  index_.emplace_back();
   ids_.emplace(held, id);
   inKeyOrder_.emplace(held, id);
   ranksStale_ = true;
@@ -44,14 +48,14 @@ KeptGroupReads::Id KeptGroupReads::Intern(std::string_view key) {
 
 void KeptGroupReads::RefreshRanks() {
   if (!ranksStale_) return;
-  ranks_.resize(groups_.size());
+  ranks_.resize(keys_.size());
   std::uint32_t rank = 0;
   for (const auto& [key, id] : inKeyOrder_) ranks_[id] = rank++;
   ranksStale_ = false;
 }
 
 KeptGroupReads::Slot& KeptGroupReads::Fresh(Id id) {
-  if (slots_.size() <= id) slots_.resize(groups_.size());
+  if (slots_.size() <= id) slots_.resize(keys_.size());
   Slot& slot = slots_[id] = Slot();
   slot.replay = replay_;
   return slot;
@@ -59,8 +63,15 @@ KeptGroupReads::Slot& KeptGroupReads::Fresh(Id id) {
 
 void KeptGroupReads::Replay(GroupDetailsMap& groups) {
   ++replay_;
-  // The map as it stands: what is held, processed and pending.
-  std::vector<Id> pendingIds;
+  walked_.added.clear();
+  walked_.heldProcessed.clear();
+  walked_.links.clear();
+  WalkKept(groups, TakeMapState(groups), walked_);
+  TakeWalkedInto(groups, walked_);
+}
+
+std::vector<KeptGroupReads::Id> KeptGroupReads::TakeMapState(const GroupDetailsMap& groups) {
+  std::vector<Id> pending;
   for (const auto& [key, entry] : groups.entries()) {
     const Id id = Intern(key);
     Slot& slot = Fresh(id);
@@ -69,66 +80,69 @@ void KeptGroupReads::Replay(GroupDetailsMap& groups) {
     slot.hadDetails = !entry.sAMAccountName.empty();
     slot.dn = entry.dn;
     slot.heldKey = key;
-    if (!entry.processed) pendingIds.push_back(id);
+    if (!entry.processed) pending.push_back(id);
   }
-  slots_.resize(groups_.size());
+  // Sized for every group now: the walk interns none, so no slot moves under it.
+  slots_.resize(keys_.size());
   RefreshRanks();
+  return pending;
+}
+
+void KeptGroupReads::WalkKept(GroupDetailsMap& groups, const std::vector<Id>& pendingIds,
+                              Walked& walked) {
   using Ranked = std::pair<std::uint32_t, Id>;
   std::priority_queue<Ranked, std::vector<Ranked>, std::greater<>> pending;
   for (const Id id : pendingIds) pending.push({ranks_[id], id});
-
-  std::vector<Id> added;         // groups new to the map, as reached
-  std::vector<Id> heldReplayed;  // groups of the map that were pending
-  std::vector<std::pair<Id, Id>> links;
   while (!pending.empty()) {
     const Id id = pending.top().second;
-    const Group& group = groups_[id];
-    if (!group.kept) break;
+    const GroupIndex& group = index_[id];
+    if (!group.kept) return;
     pending.pop();
     Slot& slot = slots_[id];
-    for (std::size_t r = 0; r < group.reads.size(); ++r) {
-      const ObjectRead& read = group.reads[r];
-      if (!read.problem.empty()) groups.RecordProblem(std::string(slot.dn), read.problem);
-      if (!read.details) continue;
+    for (std::uint32_t r = group.firstRead; r < group.firstRead + group.readCount; ++r) {
+      const KeptRead& read = reads_[r];
+      if (read.problem != nullptr) groups.RecordProblem(std::string(slot.dn), *read.problem);
+      if (read.details == nullptr) continue;
       // The first details with a name win, as StoreDetails keeps them.
       const bool stored =
           slot.details != nullptr ? !slot.details->sAMAccountName.empty() : slot.hadDetails;
-      if (!stored) slot.details = &*read.details;
-      for (std::size_t i = 0; i < read.memberOf.size(); ++i) {
-        const Id parent = group.parents[r][i];
-        if (parent == kNoGroup) continue;
-        links.emplace_back(id, parent);
-        if (slots_[parent].replay == replay_) continue;
-        Slot& reached = Fresh(parent);
-        reached.dn = read.memberOf[i];
-        added.push_back(parent);
-        pending.push({ranks_[parent], parent});
+      if (!stored) slot.details = read.details;
+      for (std::uint32_t v = read.firstValue; v < read.firstValue + read.valueCount; ++v) {
+        const KeptValue& value = values_[v];
+        if (value.group == kNoGroup) continue;
+        walked.links.emplace_back(id, value.group);
+        if (slots_[value.group].replay == replay_) continue;
+        Fresh(value.group).dn = *value.dn;
+        walked.added.push_back(value.group);
+        pending.push({ranks_[value.group], value.group});
       }
     }
     slot.processed = true;
-    if (slot.held) heldReplayed.push_back(id);
+    if (slot.held) walked.heldProcessed.push_back(id);
   }
+}
 
-  std::ranges::sort(added, [this](Id a, Id b) { return ranks_[a] < ranks_[b]; });
-  std::vector<GroupDetailsMap::NewEntry> entries;
-  entries.reserve(added.size());
-  for (const Id id : added) {
+void KeptGroupReads::TakeWalkedInto(GroupDetailsMap& groups, Walked& walked) {
+  std::ranges::sort(walked.added, [this](Id a, Id b) { return ranks_[a] < ranks_[b]; });
+  std::vector<GroupDetailsMap::NewEntry>& entries = walked.entries;
+  entries.clear();
+  for (const Id id : walked.added) {
     const Slot& slot = slots_[id];
-    entries.push_back({groups_[id].key, slot.dn, slot.details, slot.processed});
+    entries.push_back({keys_[id], slot.dn, slot.details, slot.processed});
   }
-  const std::vector<std::string_view> keys = groups.AddEntriesInKeyOrder(entries);
-  for (std::size_t i = 0; i < added.size(); ++i) slots_[added[i]].heldKey = keys[i];
-  for (const Id id : heldReplayed) {
+  groups.AddEntriesInKeyOrder(entries);
+  for (std::size_t i = 0; i < entries.size(); ++i) slots_[walked.added[i]].heldKey = entries[i].key;
+  for (const Id id : walked.heldProcessed) {
     const Slot& slot = slots_[id];
     if (slot.details != nullptr) groups.StoreDetails(slot.heldKey, *slot.details);
     groups.MarkProcessed(slot.heldKey);
   }
-  std::vector<MembershipLink> held;
-  held.reserve(links.size());
-  for (const auto& [member, group] : links) {
-    held.push_back({slots_[member].heldKey, slots_[group].heldKey, false});
+  std::vector<MembershipLink>& links = walked.heldLinks;
+  links.clear();
+  for (const auto& [member, group] : walked.links) {
+    links.push_back({slots_[member].heldKey, slots_[group].heldKey, false});
   }
-  groups.AddHeldLinks(held);
+  groups.AddHeldLinks(links);
 }
 
 }  // namespace nestwalk

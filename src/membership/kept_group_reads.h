@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "membership/group_details.h"
@@ -27,7 +28,7 @@ class KeptGroupReads {
   void Keep(std::string_view key, std::vector<ObjectRead> reads);
 
   std::size_t groupsKept() const { return groupsKept_; }
-  std::size_t readsKept() const { return readsKept_; }
+  std::size_t readsKept() const { return reads_.size(); }
 
   // Takes kept groups into `groups` as the nested phase takes a group's reads in (TakeObjectRead
   // of each, then MarkProcessed) and in its order: the pending group with the smallest key
@@ -40,11 +41,22 @@ class KeptGroupReads {
   using Id = std::uint32_t;
   static constexpr Id kNoGroup = UINT32_MAX;  // an empty memberOf value, which names none
 
-  struct Group {
-    std::string key;
+  // The replay walks thousands of groups per account: what it reads of them lies in a few
+  // flat arrays, by number, and points into the reads kept whole.
+  struct GroupIndex {
     bool kept = false;
-    std::vector<ObjectRead> reads;
-    std::vector<std::vector<Id>> parents;  // per read, the group of each memberOf value
+    std::uint32_t firstRead = 0;  // its reads are reads_[firstRead, firstRead + readCount)
+    std::uint32_t readCount = 0;
+  };
+  struct KeptRead {
+    const std::string* problem = nullptr;   // nullptr: the read fell short of nothing
+    const GroupDetails* details = nullptr;  // nullptr: no entry was read
+    std::uint32_t firstValue = 0;  // its memberOf values are values_[firstValue, + valueCount)
+    std::uint32_t valueCount = 0;
+  };
+  struct KeptValue {
+    Id group;               // kNoGroup for an empty value
+    const std::string* dn;  // as the read spelled it
   };
   // One group's state in the replay under way; a slot of an older replay is stale.
   struct Slot {
@@ -57,19 +69,38 @@ class KeptGroupReads {
     std::string_view heldKey;     // the map's own copy of the key, once it holds one
   };
 
+  // What a walk of kept groups did, to be taken into the map; kept from replay to replay, so
+  // that their buffers are made once.
+  struct Walked {
+    std::vector<Id> added;          // groups new to the map, as reached
+    std::vector<Id> heldProcessed;  // groups of the map that were pending
+    std::vector<std::pair<Id, Id>> links;  // member, group
+    std::vector<GroupDetailsMap::NewEntry> entries;  // `added` as the map takes them
+    std::vector<MembershipLink> heldLinks;           // `links` as the map takes them
+  };
+
   Id Intern(std::string_view key);
   void RefreshRanks();
   Slot& Fresh(Id id);
+  // Slots for the entries of `groups`; returns the pending ones.
+  std::vector<Id> TakeMapState(const GroupDetailsMap& groups);
+  // Walks the kept groups from `pending` on, smallest rank first, until one is not kept.
+  void WalkKept(GroupDetailsMap& groups, const std::vector<Id>& pending, Walked& walked);
+  void TakeWalkedInto(GroupDetailsMap& groups, Walked& walked);
 
-  std::deque<Group> groups_;  // by id; a deque, so that views of the keys stay valid
+  std::deque<std::string> keys_;  // by id; a deque, so that views of the keys stay valid
+  std::deque<std::vector<ObjectRead>> kept_;  // what reads_ and values_ point into
+  std::vector<GroupIndex> index_;  // by id
+  std::vector<KeptRead> reads_;
+  std::vector<KeptValue> values_;
   std::unordered_map<std::string_view, Id> ids_;
   std::map<std::string_view, Id> inKeyOrder_;
   std::vector<std::uint32_t> ranks_;  // by id: the place of its key in key order
   bool ranksStale_ = false;
   std::size_t groupsKept_ = 0;
-  std::size_t readsKept_ = 0;
   std::vector<Slot> slots_;  // by id
   std::uint32_t replay_ = 0;
+  Walked walked_;
 };
 
 }  // namespace nestwalk

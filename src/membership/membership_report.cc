@@ -14,11 +14,19 @@ std::string GroupTypeLabel(std::string_view groupType) {
 void WriteMembershipReport(Console& console, const GroupDetailsMap& groups,
                            const std::function<std::string(const std::string& key)>& afterLine) {
   if (!console.quiet()) console.Out("Group Memberships:\n");
+  // Written at once: a review writes millions of these lines.
+  std::string lines;
   for (const auto& [key, group] : groups.entries()) {
-    console.Out("  [" + GroupTypeLabel(group.groupType) + "] [" + group.sAMAccountName + "] " +
-                group.dn + "\n");
-    if (afterLine) console.Out(afterLine(key));
+    lines += "  [";
+    lines += GroupTypeLabel(group.groupType);
+    lines += "] [";
+    lines += group.sAMAccountName;
+    lines += "] ";
+    lines += group.dn;
+    lines += '\n';
+    if (afterLine) lines += afterLine(key);
   }
+  console.Out(lines);
 }
 
 }  // namespace nestwalk
