@@ -1,10 +1,9 @@
 #include "membership/csv_report.h"
 
-#include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "membership/group_type.h"
+#include "text/byte_scan.h"
 #include "text/utf8_escape.h"
 
 namespace nestwalk {
@@ -17,33 +16,21 @@ struct FieldNeeds {
   bool quotes = false;  // a comma or a quote
 };
 
-// Eight bytes at a time: a review writes millions of fields.
 FieldNeeds NeedsOf(std::string_view value) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kHighs = 0x8080808080808080;
-  // Non-zero when a byte of `word` is below `limit` (at most 0x80), exactly then.
-  auto below = [](std::uint64_t word, std::uint64_t limit) {
-    return (word - kOnes * limit) & ~word & kHighs;
+  using byte_scan::Word;
+  auto escapeInWord = [](Word word) {
+    return (byte_scan::Below(word, 0x20) | byte_scan::High(word) | byte_scan::Holds(word, 0x7F)) != 0;
   };
-  auto holds = [&](std::uint64_t word, unsigned char byte) {
-    return below(word ^ (kOnes * byte), 1);
-  };
-  std::uint64_t escape = 0;
-  std::uint64_t quotes = 0;
-  std::size_t at = 0;
-  for (; at + sizeof(std::uint64_t) <= value.size(); at += sizeof(std::uint64_t)) {
-    std::uint64_t word;
-    std::memcpy(&word, value.data() + at, sizeof word);
-    escape |= below(word, 0x20) | (word & kHighs) | holds(word, 0x7F);
-    quotes |= holds(word, ',') | holds(word, '"');
-  }
-  FieldNeeds needs{escape != 0, quotes != 0};
-  for (const char c : value.substr(at)) {
+  auto escapes = [](char c) {
     const auto byte = static_cast<unsigned char>(c);
-    needs.escape = needs.escape || byte < 0x20 || byte >= 0x7F;
-    needs.quotes = needs.quotes || c == ',' || c == '"';
-  }
-  return needs;
+    return byte < 0x20 || byte >= 0x7F;
+  };
+  auto quotesInWord = [](Word word) {
+    return (byte_scan::Holds(word, ',') | byte_scan::Holds(word, '"')) != 0;
+  };
+  auto quotes = [](char c) { return c == ',' || c == '"'; };
+  return {byte_scan::AnyByte(value, escapeInWord, escapes),
+          byte_scan::AnyByte(value, quotesInWord, quotes)};
 }
 
 // Appends `value` as one field, escaped and quoted as it needs (a DN always has commas).

@@ -16,6 +16,7 @@ void WriteMembershipReport(Console& console, const GroupDetailsMap& groups,
   if (!console.quiet()) console.Out("Group Memberships:\n");
   // Written at once: a review writes millions of these lines.
   std::string lines;
+  lines.reserve(groups.size() * 128);
   for (const auto& [key, group] : groups.entries()) {
     lines += "  [";
     lines += GroupTypeLabel(group.groupType);
