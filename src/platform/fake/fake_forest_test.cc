@@ -179,6 +179,26 @@ TEST_F(FakeForestTest, SubtreeSearchesStayInTheirNamingContextAndKeepTheAddedOrd
       forest_.Search(dc1, Subtree("OU=Nowhere,DC=corp,DC=example,DC=com", "(objectClass=*)"));
   EXPECT_EQ(missing.code, platform::kLdapNoSuchObject);
   EXPECT_EQ(forest_.Search(dc1, Subtree(kRoot, "(cn=x")).code, -7);
+
+  // Lookups by name, as an account's lookup makes them: case ignored, an entry added after the
+  // first lookup found, a base below the domain with no entry of its own still there.
+  const std::string lookup = "(&(objectClass=group)(sAMAccountName=%))";
+  auto named = [&](std::string name) {
+    std::string filter = lookup;
+    return filter.replace(filter.find('%'), 1, name);
+  };
+  EXPECT_EQ(dns(kRoot, named("u-ROOT")), Values{kURoot});
+  EXPECT_EQ(dns(kRoot, named("nobody")), Values{});
+  const std::string later = "CN=Later,OU=Groups,DC=corp,DC=example,DC=com";
+  forest_.AddGroup(later, "Later", kGlobal, {});
+  EXPECT_EQ(dns(kRoot, named("later")), Values{later});
+  platform::SearchResult under =
+      forest_.Search(dc1, Subtree("OU=Groups,DC=corp,DC=example,DC=com", named("u-root")));
+  EXPECT_EQ(under.code, platform::kLdapSuccess);
+  EXPECT_TRUE(under.entries.empty());
+  EXPECT_EQ(forest_.Search(dc1, Subtree("OU=Nowhere,DC=corp,DC=example,DC=com", named("later")))
+                .code,
+            platform::kLdapNoSuchObject);
 }
 
 TEST_F(FakeForestTest, BuildersGiveObjectSidsOfTheirDomain) {

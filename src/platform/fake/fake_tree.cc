@@ -64,6 +64,7 @@ void FakeTree::AddDomain(const DomainSetup& domain) {
   }
   for (StoredEntry& entry : entries_) Derive(entry);
   backLinks_.clear();
+  byAccountName_.reset();
 
   std::vector<platform::Attribute> object{{"objectClass", {"top", "domain", "domainDNS"}},
                                           {"objectCategory", {"domainDNS"}}};
@@ -90,6 +91,7 @@ void FakeTree::PutEntry(const std::string& dn, std::vector<platform::Attribute> 
   entry.attributes = std::move(attributes);
   Derive(entry);
   backLinks_.clear();
+  byAccountName_.reset();
 }
 
 bool FakeTree::AppendValue(const std::string& dn, const std::string& attribute,
@@ -107,6 +109,7 @@ bool FakeTree::AppendValue(const std::string& dn, const std::string& attribute,
   }
   Derive(entry);
   backLinks_.clear();
+  byAccountName_.reset();
   return true;
 }
 
@@ -211,6 +214,18 @@ const FakeTree::BackLinkMap& FakeTree::BackLinks(const View& view) const {
   return place->second;
 }
 
+const std::multimap<std::string, std::size_t>& FakeTree::ByAccountName() const {
+  if (byAccountName_) return *byAccountName_;
+  byAccountName_.emplace();
+  for (std::size_t place = 0; place < entries_.size(); ++place) {
+    const platform::Entry entry{"", entries_[place].attributes};
+    if (const std::vector<std::string>* names = entry.Find("sAMAccountName")) {
+      for (const std::string& name : *names) byAccountName_->emplace(LowerCaseText(name), place);
+    }
+  }
+  return *byAccountName_;
+}
+
 platform::Entry FakeTree::Present(const View& view, const StoredEntry& stored) const {
   platform::Entry entry{stored.dn, stored.attributes};
   if (!HoldsMembersOf(view, stored)) RemoveAttribute(entry.attributes, "member");
@@ -237,6 +252,13 @@ std::vector<const Filter*> QuickConjuncts(const Filter& filter) {
     }
   }
   return quick;
+}
+
+// The equality on sAMAccountName among `quick`, or nullptr.
+const Filter* AccountNameEquality(const std::vector<const Filter*>& quick) {
+  auto name = std::ranges::find_if(
+      quick, [](const Filter* equality) { return SameText(equality->attribute, "sAMAccountName"); });
+  return name == quick.end() ? nullptr : *name;
 }
 
 bool StoredMatches(const Filter& equality, const std::string& dn,
@@ -269,17 +291,30 @@ FindResult FakeTree::Find(const View& view, const std::string& base, platform::S
   }
   bool baseExists = lowerBase == contexts_[static_cast<std::size_t>(baseContext)];
   const std::vector<const Filter*> quick = QuickConjuncts(filter);
-  for (const StoredEntry& stored : entries_) {
-    if (!IsLowerAtOrBelow(stored.lowerDn, lowerBase)) continue;
+  auto consider = [&](const StoredEntry& stored) {
+    if (!IsLowerAtOrBelow(stored.lowerDn, lowerBase)) return;
     baseExists = true;
-    if (stored.context != baseContext) continue;
+    if (stored.context != baseContext) return;
     if (!std::ranges::all_of(quick, [&](const Filter* equality) {
           return StoredMatches(*equality, stored.dn, stored.attributes);
         })) {
-      continue;
+      return;
     }
     platform::Entry entry = Present(view, stored);
     if (Matches(filter, entry)) result.entries.push_back(std::move(entry));
+  };
+  if (const Filter* name = AccountNameEquality(quick)) {
+    // Only the entries with that name can match; in the order stored, as a scan finds them.
+    std::vector<std::size_t> places;
+    auto [first, last] = ByAccountName().equal_range(LowerCaseText(name->value));
+    for (auto place = first; place != last; ++place) places.push_back(place->second);
+    std::ranges::sort(places);
+    for (const std::size_t place : places) consider(entries_[place]);
+    baseExists = baseExists || std::ranges::any_of(entries_, [&](const StoredEntry& stored) {
+                   return IsLowerAtOrBelow(stored.lowerDn, lowerBase);
+                 });
+  } else {
+    for (const StoredEntry& stored : entries_) consider(stored);
   }
   if (!baseExists) return FindResult{platform::kLdapNoSuchObject, {}};
   return result;

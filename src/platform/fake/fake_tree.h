@@ -4,6 +4,7 @@
 #define NESTWALK_PLATFORM_FAKE_FAKE_TREE_H_
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -101,6 +102,11 @@ class FakeTree {
   std::vector<std::size_t> forestRoots_;  // index into domains_ of each forest's root
   bool beginsForest_ = false;
   mutable std::map<std::pair<std::string, bool>, BackLinkMap> backLinks_;  // cleared on change
+  // Lower-cased sAMAccountName to the places in entries_ of the entries with it: an account
+  // lookup of a review of thousands would otherwise look at every entry. Built by the first
+  // lookup, cleared on change.
+  const std::multimap<std::string, std::size_t>& ByAccountName() const;
+  mutable std::optional<std::multimap<std::string, std::size_t>> byAccountName_;
 };
 
 // ASCII case ignored; whether `dn` is `suffix` or lies below it.
