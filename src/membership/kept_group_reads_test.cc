@@ -40,8 +40,8 @@ void PrintTo(const ReplayCase& c, std::ostream* os) { *os << c.name; }
 
 constexpr const char* kAccount = "CN=U,DC=x";
 
-GroupDetailsMap StartingMap(const ReplayCase& c) {
-  GroupDetailsMap groups;
+GroupDetailsMap StartingMap(const ReplayCase& c, GroupNodePool* pool = nullptr) {
+  GroupDetailsMap groups = pool != nullptr ? GroupDetailsMap(*pool) : GroupDetailsMap();
   for (const std::string& dn : c.direct) groups.AddGroupOf(kAccount, dn);
   for (const std::string& key : c.processedBefore) {
     groups.StoreDetails(key, {"Before", "2", ""});
@@ -58,7 +58,7 @@ const std::vector<ObjectRead>& ReadsOf(const ReplayCase& c, const std::string& k
 
 // What a map holds, field by field, in order.
 using Held = std::tuple<std::vector<std::tuple<std::string, std::string, bool, std::string,
-                                               std::string, std::string>>,
+                                               std::string, std::string, std::string>>,
                         std::vector<std::pair<std::string, std::string>>,
                         std::vector<std::tuple<std::string, std::string, bool>>>;
 
@@ -66,7 +66,7 @@ Held Contents(const GroupDetailsMap& groups) {
   Held held;
   for (const auto& [key, group] : groups.entries()) {
     std::get<0>(held).emplace_back(key, group.dn, group.processed, group.sAMAccountName,
-                                   group.groupType, group.objectSid);
+                                   group.groupType, group.objectSid, group.forest);
   }
   for (const ReadProblem& problem : groups.problems()) {
     std::get<1>(held).emplace_back(problem.subject, problem.reason);
@@ -96,7 +96,20 @@ TEST_P(KeptGroupReadsTest, ReplayTakesReadsInAsTheNestedPhaseDoes) {
 
   KeptGroupReads kept;
   for (const std::string& key : c.kept) kept.Keep(key, ReadsOf(c, key));
-  GroupDetailsMap replayed = StartingMap(c);
+  // Nodes of a map that is gone, every field of them set, for the replay to take over.
+  GroupNodePool pool;
+  {
+    GroupDetailsMap gone(pool);
+    for (int i = 0; i < 8; ++i) {
+      const std::string dn = "CN=Gone" + std::to_string(i) + ",DC=y";
+      gone.AddGroup(dn);
+      gone.StoreDetails(LowerCaseText(dn), {"Gone", "8", "SID"});
+      gone.SetForest(LowerCaseText(dn), "other.example");
+      gone.MarkProcessed(LowerCaseText(dn));
+    }
+  }
+  ASSERT_EQ(pool.size(), 8u);
+  GroupDetailsMap replayed = StartingMap(c, &pool);
   for (const std::string* key = replayed.FirstUnprocessedGroup(); key != nullptr;
        key = replayed.FirstUnprocessedGroup()) {
     if (kept.Has(*key)) {
