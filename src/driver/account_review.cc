@@ -125,6 +125,7 @@ class AccountReview {
     wave.requests = std::move(filling_);
     filling_.clear();
     StartWalks(wave);
+    // The wave before it had a wave's time for its lookups: its direct reads go out now.
     if (waves_.size() >= 2) LookUpWalks(waves_[waves_.size() - 2]);
     if (waves_.size() == kWavesUnderWay) {
       FinishWave(waves_.front());
