@@ -83,11 +83,7 @@ void AccountWalk::AddDomainLocalGroups() {
   nestwalk::AddDomainLocalGroups(session_, account_, groups_);
 }
 
-void AccountWalk::Release() {
-  // Dropped first, so that its nodes go to the session's pool.
-  { GroupDetailsMap dropped = std::move(groups_); }
-  groups_ = GroupDetailsMap(session_.groupNodes());
-}
+void AccountWalk::Release() { groups_ = GroupDetailsMap(session_.groupNodes()); }
 
 void AccountWalk::Rebuild() {
   std::ostream discarded(nullptr);

@@ -7,7 +7,32 @@
 
 namespace nestwalk {
 
-GroupDetailsMap::~GroupDetailsMap() {
+namespace {
+
+void StoreInto(data& group, const GroupDetails& details) {
+  group.sAMAccountName.assign(details.sAMAccountName);
+  group.groupType.assign(details.groupType);
+  group.objectSid.assign(details.objectSid);
+}
+
+}  // namespace
+
+GroupDetailsMap::~GroupDetailsMap() { GiveNodesBack(); }
+
+GroupDetailsMap& GroupDetailsMap::operator=(GroupDetailsMap&& other) {
+  if (this == &other) return *this;
+  GiveNodesBack();
+  pool_ = other.pool_;
+  entries_ = std::move(other.entries_);
+  memberKeys_ = std::move(other.memberKeys_);
+  pending_ = std::move(other.pending_);
+  problems_ = std::move(other.problems_);
+  problemsSeen_ = std::move(other.problemsSeen_);
+  links_ = std::move(other.links_);
+  return *this;
+}
+
+void GroupDetailsMap::GiveNodesBack() {
   if (pool_ == nullptr) return;
   // The views go before the keys they view.
   links_.clear();
@@ -66,9 +91,7 @@ const data* GroupDetailsMap::Find(std::string_view key) const {
 bool GroupDetailsMap::StoreDetails(std::string_view key, const GroupDetails& details) {
   auto it = entries_.find(key);
   if (it == entries_.end() || !it->second.sAMAccountName.empty()) return false;
-  it->second.sAMAccountName = details.sAMAccountName;
-  it->second.groupType = details.groupType;
-  it->second.objectSid = details.objectSid;
+  StoreInto(it->second, details);
   return true;
 }
 
@@ -107,11 +130,7 @@ void GroupDetailsMap::AddEntriesInKeyOrder(std::span<NewEntry> added) {
     data& group = it->second;
     group.processed = entry.processed;
     group.dn.assign(entry.dn);
-    const GroupDetails none;
-    const GroupDetails& details = entry.details != nullptr ? *entry.details : none;
-    group.sAMAccountName.assign(details.sAMAccountName);
-    group.groupType.assign(details.groupType);
-    group.objectSid.assign(details.objectSid);
+    StoreInto(group, entry.details != nullptr ? *entry.details : GroupDetails());
     group.forest.clear();
     if (!entry.processed) pending_.insert(it->first);
     entry.key = it->first;

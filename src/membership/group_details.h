@@ -80,7 +80,8 @@ class GroupDetailsMap {
   GroupDetailsMap(const GroupDetailsMap&) = delete;
   GroupDetailsMap& operator=(const GroupDetailsMap&) = delete;
   GroupDetailsMap(GroupDetailsMap&&) = default;
-  GroupDetailsMap& operator=(GroupDetailsMap&&) = default;
+  // Gives its own nodes to its pool first, as dropping it would.
+  GroupDetailsMap& operator=(GroupDetailsMap&& other);
 
   // Adds a pending entry for `dn` unless its key is already present. An empty DN names no group
   // and is never added. Returns true when an entry was added.
@@ -145,6 +146,8 @@ class GroupDetailsMap {
   std::pair<const std::string*, bool> AddKeyedGroup(std::string key, const std::string& dn);
   // The map's own copy of `key`: an entry's, else one kept for members that are not entries.
   std::string_view HeldKey(const std::string& key);
+  // Every node to the pool while it takes more; the views of the keys first.
+  void GiveNodesBack();
 
   GroupNodePool* pool_ = nullptr;  // not owned; nullptr: none
   Entries entries_;

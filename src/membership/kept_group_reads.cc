@@ -63,9 +63,7 @@ KeptGroupReads::Slot& KeptGroupReads::Fresh(Id id) {
 
 void KeptGroupReads::Replay(GroupDetailsMap& groups) {
   ++replay_;
-  walked_.added.clear();
-  walked_.heldProcessed.clear();
-  walked_.links.clear();
+  walked_.Clear();
   WalkKept(groups, TakeMapState(groups), walked_);
   TakeWalkedInto(groups, walked_);
 }
@@ -125,7 +123,6 @@ void KeptGroupReads::WalkKept(GroupDetailsMap& groups, const std::vector<Id>& pe
 void KeptGroupReads::TakeWalkedInto(GroupDetailsMap& groups, Walked& walked) {
   std::ranges::sort(walked.added, [this](Id a, Id b) { return ranks_[a] < ranks_[b]; });
   std::vector<GroupDetailsMap::NewEntry>& entries = walked.entries;
-  entries.clear();
   for (const Id id : walked.added) {
     const Slot& slot = slots_[id];
     entries.push_back({keys_[id], slot.dn, slot.details, slot.processed});
@@ -138,7 +135,6 @@ void KeptGroupReads::TakeWalkedInto(GroupDetailsMap& groups, Walked& walked) {
     groups.MarkProcessed(slot.heldKey);
   }
   std::vector<MembershipLink>& links = walked.heldLinks;
-  links.clear();
   for (const auto& [member, group] : walked.links) {
     links.push_back({slots_[member].heldKey, slots_[group].heldKey, false});
   }

@@ -77,6 +77,15 @@ class KeptGroupReads {
     std::vector<std::pair<Id, Id>> links;  // member, group
     std::vector<GroupDetailsMap::NewEntry> entries;  // `added` as the map takes them
     std::vector<MembershipLink> heldLinks;           // `links` as the map takes them
+
+    // Empty again, each buffer keeping its room.
+    void Clear() {
+      added.clear();
+      heldProcessed.clear();
+      links.clear();
+      entries.clear();
+      heldLinks.clear();
+    }
   };
 
   Id Intern(std::string_view key);

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "text/byte_scan.h"
 #include "text/utf8_escape.h"
 
 namespace nestwalk {
@@ -13,14 +12,7 @@ namespace {
 // control character other than a line end or a tab is written "\1B", never raw.
 template <typename Write>
 void WriteSafely(std::string_view text, Write write) {
-  auto controlInWord = [](byte_scan::Word word) {
-    return (byte_scan::Below(word, 0x20) | byte_scan::Holds(word, 0x7F)) != 0;
-  };
-  auto control = [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F;
-  };
-  const bool plain = !byte_scan::AnyByte(text, controlInWord, control);
+  const bool plain = !HoldsControlCharacters(text, /*keepLayout=*/true);
   if (plain) {
     write(text);
   } else {

@@ -2,9 +2,18 @@
 
 #include <cstddef>
 
+#include "text/byte_scan.h"
+
 namespace nestwalk {
 
 namespace {
+
+// A control character (0x00 to 0x1F, 0x7F) that is written escaped: line ends and tabs are
+// kept when `keepLayout`.
+bool IsEscapedControl(char c, bool keepLayout) {
+  const auto byte = static_cast<unsigned char>(c);
+  return (byte < 0x20 || byte == 0x7F) && !(keepLayout && (c == '\n' || c == '\t'));
+}
 
 // The length of the well-formed sequence at the start of `rest`, or 0.
 std::size_t SequenceLength(std::string_view rest) {
@@ -63,15 +72,22 @@ std::string EscapeControlCharacters(std::string_view text, bool keepLayout) {
   std::string escaped;
   escaped.reserve(text.size());
   for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool control = byte < 0x20 || byte == 0x7F;
-    if (control && !(keepLayout && (c == '\n' || c == '\t'))) {
-      AppendEscaped(escaped, byte);
+    if (IsEscapedControl(c, keepLayout)) {
+      AppendEscaped(escaped, static_cast<unsigned char>(c));
     } else {
       escaped += c;
     }
   }
   return escaped;
+}
+
+bool HoldsControlCharacters(std::string_view text, bool keepLayout) {
+  auto inWord = [](byte_scan::Word word) {
+    return (byte_scan::Below(word, 0x20) | byte_scan::Holds(word, 0x7F)) != 0;
+  };
+  return byte_scan::AnyByte(text, inWord, [keepLayout](char c) {
+    return IsEscapedControl(c, keepLayout);
+  });
 }
 
 }  // namespace nestwalk

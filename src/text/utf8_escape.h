@@ -17,6 +17,8 @@ std::string EscapeInvalidUtf8(std::string_view text);
 // `text` with every control character (bytes 0x00 to 0x1F and 0x7F) written the same way, "\1B",
 // except line ends and tabs when `keepLayout`. Every other byte passes unchanged.
 std::string EscapeControlCharacters(std::string_view text, bool keepLayout);
+// Whether EscapeControlCharacters would change `text`; eight bytes at a time.
+bool HoldsControlCharacters(std::string_view text, bool keepLayout);
 
 }  // namespace nestwalk
 
