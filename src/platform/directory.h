@@ -63,9 +63,12 @@ struct SearchRequest {
 };
 
 // code 0 is success; entries are in the order received (search references are not entries).
+// A referral is never followed with anything but the caller's own credentials: an implementation
+// that does not follow it answers kLdapReferral with the URLs the server named.
 struct SearchResult {
   int code = 0;
   std::vector<Entry> entries;
+  std::vector<std::string> referrals = {};  // with kLdapReferral: the URLs the server named
 };
 
 struct OpenResult {
@@ -101,6 +104,7 @@ struct SearchAnswer {
 
 // Result codes used by the program and its implementations (LDAP standard and libldap values).
 inline constexpr int kLdapSuccess = 0;
+inline constexpr int kLdapReferral = 10;
 inline constexpr int kLdapNoSuchObject = 32;
 inline constexpr int kLdapInvalidCredentials = 49;
 inline constexpr int kLdapServerDown = -1;

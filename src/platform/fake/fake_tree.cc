@@ -13,7 +13,6 @@ namespace nestwalk::fake {
 namespace {
 
 constexpr std::int64_t kUniversalGroupBit = 0x8;
-constexpr int kLdapReferral = 10;
 
 bool IsUniversal(const std::vector<platform::Attribute>& attributes) {
   std::optional<std::string> type = platform::Entry{"", attributes}.First("groupType");
@@ -278,7 +277,7 @@ FindResult FakeTree::Find(const View& view, const std::string& base, platform::S
   const int baseContext = ContextOf(lowerBase);
   if (!Shows(view, baseContext)) {
     // A DC refers searches of the forest's other domains to them, as AD does.
-    return FindResult{IsDomainContext(baseContext) ? kLdapReferral : platform::kLdapNoSuchObject,
+    return FindResult{IsDomainContext(baseContext) ? platform::kLdapReferral : platform::kLdapNoSuchObject,
                       {}};
   }
   FindResult result;
