@@ -28,7 +28,7 @@ std::string SlotKey(platform::LdapHandle connection, const platform::SearchReque
 }  // namespace
 
 ReadAheadDirectory::ReadAheadDirectory(FailFastDirectory& directory)
-    : DirectoryWrapper(directory), failFast_(directory) {}
+    : DirectoryWrapper(static_cast<platform::Directory&>(directory)), failFast_(directory) {}
 
 void ReadAheadDirectory::SetObserver(ReadAheadObserver* observer) { observer_ = observer; }
 

@@ -17,6 +17,10 @@ class DirectoryWrapper : public Directory {
  public:
   // `target` is not owned and must outlive the wrapper.
   explicit DirectoryWrapper(Directory& target) : target_(target) {}
+  // A wrapper of a wrapper must wrap it, not copy its target: without these, a derived wrapper
+  // passed as the target would pick the copy and skip the wrapper in between.
+  DirectoryWrapper(const DirectoryWrapper&) = delete;
+  DirectoryWrapper& operator=(const DirectoryWrapper&) = delete;
 
   Directory& target() const { return target_; }
 
