@@ -23,6 +23,7 @@
 #include "membership/account_walk.h"
 #include "membership/domain_local_groups.h"
 #include "membership/forest_session.h"
+#include "membership/read_shortfalls.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
 
@@ -105,13 +106,15 @@ class AccountReview {
 
   int Status() const {
     if (stopStatus_ != 0) return stopStatus_;
-    return unreported_ == 0 ? 0 : kSomeAccountsUnreported;
+    return unreported_ + incomplete_ == 0 ? 0 : kSomeAccountsUnreported;
   }
 
  private:
   struct Walking {
     const AccountRequest* request;
     std::unique_ptr<AccountWalk> walk;
+    std::size_t replacedAtStart = 0;  // the session's servers replaced when the walk began
+    bool restarted = false;
   };
   struct Wave {
     std::vector<AccountRequest> requests;
@@ -138,7 +141,7 @@ class AccountReview {
     HideProgress();
     for (const AccountRequest& request : wave.requests) {
       if (std::unique_ptr<AccountWalk> walk = StartWalk(request)) {
-        wave.walks.push_back({&request, std::move(walk)});
+        wave.walks.push_back({&request, std::move(walk), session_.serversReplaced()});
       } else {
         ++unreported_;
       }
@@ -151,21 +154,82 @@ class AccountReview {
     wave.lookedUp = true;
     HideProgress();
     for (Walking& walking : wave.walks) {
-      if (walking.request->found) {
-        walking.walk->Found(*walking.request->found);
-      } else if (!walking.walk->LookUp()) {
+      if (!walking.walk || stopped()) continue;
+      if (!Find(walking)) {
         walking.walk.reset();
         ++unreported_;
       }
     }
   }
 
+  // The account as a search of its domain found it, or as its lookup finds it: made again once
+  // where a server that stopped answering was replaced. False, after lines that name the
+  // account, when it was not found; false on an interrupt, which stops the run.
+  bool Find(Walking& walking) {
+    if (walking.request->found) {
+      walking.walk->Found(*walking.request->found);
+      return true;
+    }
+    if (walking.walk->LookUp()) return true;
+    if (!walking.walk->account().searchFailed) return false;  // its lines name it
+    if (Interrupted()) return false;
+    if (Restart(walking) && walking.walk->LookUp()) return true;
+    if (!Interrupted()) {
+      console_.Err("ERROR: Couldn't look up " + walking.request->principal.qualifiedName + "\n");
+    }
+    return false;
+  }
+
+  // The account's memberships through every depth of nesting. A walk that fell short while a
+  // server stopped answering is made again, once, on the servers that replaced it; the groups
+  // read whole come from what the session kept. False when the walk cannot go on: the account
+  // was lost on the way, or an interrupt came, which stops the run.
+  bool WalkWhole(Walking& walking) {
+    walking.walk->ReadDirectMemberships();
+    walking.walk->ExpandNested();
+    if (!FellShort(*walking.walk)) return true;
+    // A read that a signal cut reads like a server gone: nothing of this walk is reported.
+    if (Interrupted()) return false;
+    if (!Restart(walking)) return true;
+    if (!Find(walking)) {
+      ++unreported_;
+      return false;
+    }
+    walking.walk->ReadDirectMemberships();
+    walking.walk->ExpandNested();
+    return true;
+  }
+
+  // A walk begun anew on the servers of its domain now: only once, and only when a server the
+  // session gave up was replaced since the walk began. False when it is not begun anew.
+  bool Restart(Walking& walking) {
+    if (walking.restarted) return false;
+    session_.ReplaceGivenUpServers(LowerCaseText(walking.walk->domain().dn));
+    if (session_.serversReplaced() == walking.replacedAtStart) return false;
+    walking.restarted = true;
+    walking.walk = StartWalk(*walking.request);
+    if (walking.walk && !walking.request->found) walking.walk->ForeseeLookUp();
+    return walking.walk != nullptr;
+  }
+
+  static bool FellShort(const AccountWalk& walk) {
+    return !ShortfallSummary(walk.groups()).empty();
+  }
+
+  bool Interrupted() {
+    if (!control_.Interrupted()) return false;
+    stopStatus_ = kInterrupted;
+    return true;
+  }
+
   void FinishWave(Wave& wave) {
     for (Walking& walking : wave.walks) {
       if (!walking.walk || stopped()) continue;
       HideProgress();
-      walking.walk->ReadDirectMemberships();
-      walking.walk->ExpandNested();
+      if (!WalkWhole(walking)) {
+        walking.walk.reset();
+        continue;
+      }
       if (settings_.complete) {
         holders_.Add(walking.walk->account().dn, AccountSids(walking.walk->account()),
                      walking.walk->groups());
@@ -195,8 +259,18 @@ class AccountReview {
     const SecurityPrincipal& principal = request.principal;
     std::string domainDn = request.domainDn;
     if (domainDn.empty()) {
+      const bool knownMissing = session_.KnowsNoDomainNamed(principal.domain);
       std::optional<ForestDomain> domain = session_.DomainNamed(principal.domain);
-      if (!domain) return nullptr;
+      if (!domain) {
+        // The first account of a domain the forest lacks has its line already.
+        if (knownMissing) {
+          console_.Err("ERROR: No domain " + principal.domain + " in the forest for " +
+                       principal.qualifiedName + "\n");
+        } else if (!session_.KnowsNoDomainNamed(principal.domain)) {
+          console_.Err("ERROR: Couldn't look up the domain of " + principal.qualifiedName + "\n");
+        }
+        return nullptr;
+      }
       domainDn = domain->dn;
     }
     const platform::LdapHandle dc = session_.DomainController(LowerCaseText(domainDn));
@@ -221,6 +295,8 @@ class AccountReview {
       lines.Out(PrincipalLine(request.principal));
     }
     writer_.Write(lines, request.principal, walk.account(), walk.groups());
+    // An account whose reads fell short has its warning, and is not counted as reported.
+    if (FellShort(walk)) ++incomplete_;
     // The report's buffer goes back to its stream for the next account: it can be megabytes.
     std::string out = std::move(reportOut_).str();
     console_.Document(out);
@@ -278,6 +354,7 @@ class AccountReview {
   bool connected_ = false;
   std::size_t reported_ = 0;
   std::size_t unreported_ = 0;
+  std::size_t incomplete_ = 0;  // reported with their shortfall
   int stopStatus_ = 0;
   std::optional<std::size_t> total_;
   std::chrono::steady_clock::time_point start_;

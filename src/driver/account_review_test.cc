@@ -211,5 +211,153 @@ TEST(AccountReviewTest, AProgressLineOnATerminalIsClearedAtTheEnd) {
   }
 }
 
+// Each CSV row of `csv` by the account it starts with, the header left out.
+std::map<std::string, std::vector<std::string>> RowsByAccount(const std::string& csv) {
+  std::map<std::string, std::vector<std::string>> rows;
+  std::istringstream lines(csv);
+  std::string row;
+  std::getline(lines, row);
+  while (std::getline(lines, row)) rows[row.substr(0, row.find(','))].push_back(row);
+  return rows;
+}
+
+// How many searches a fault-free review of kList with `args` makes of `host`.
+int SearchesOf(const std::string& host, const std::vector<std::string>& args) {
+  fake::FakeForest forest;
+  Build(forest);
+  testing::RunNestwalk(forest, args, kList);
+  int searches = 0;
+  for (const fake::SearchRecord& search : forest.searches()) {
+    searches += forest.connection(search.handle).host == host ? 1 : 0;
+  }
+  return searches;
+}
+
+// A server whose connections are reset mid-review is reached again on a new connection, and the
+// accounts whose reads it cut are walked again: the review is the one a fault-free run writes.
+TEST(AccountReviewFaultTest, ALostConnectionIsMadeAgainAndNoAccountFallsShort) {
+  for (const char* host : {testing::kCorpDc1Host, Forest::kDc2}) {
+    for (const std::vector<std::string>& extra :
+         {std::vector<std::string>{"-q", "-csv"}, {"-q", "-fast", "-csv"}, {"-q", "-path"}}) {
+      std::vector<std::string> args = extra;
+      args.insert(args.end(), {"-in", "-"});
+      const int searches = SearchesOf(host, args);
+      for (const int answered : {3, searches / 2, searches - 2}) {
+        SCOPED_TRACE(std::string(host) + " after " + std::to_string(answered) + " of " +
+                     std::to_string(searches) + " " + extra[1]);
+        fake::FakeForest forest;
+        Build(forest);
+        forest.ResetConnections(host, answered);
+        const testing::RunOutcome review = testing::RunNestwalk(forest, args, kList);
+        EXPECT_EQ(review.out, ExpectedOutput(extra));
+        EXPECT_EQ(review.status, 0) << review.err;
+        EXPECT_NE(review.err.find("Can't contact LDAP server"), std::string::npos) << review.err;
+        EXPECT_EQ(forest.HandleMisuseCount(), 0);
+      }
+    }
+  }
+}
+
+// A GC that freezes mid-review cannot be replaced: every account it cut short carries one
+// INCOMPLETE row instead of rows that read as a whole answer, and the review ends with 8; the
+// accounts read before are those of their own runs, and none is left out.
+TEST(AccountReviewFaultTest, AnAccountWhoseReadsFellShortIsNoReportedAccount) {
+  const std::vector<std::string> args = {"-q", "-csv", "-in", "-"};
+  fake::FakeForest forest;
+  Build(forest);
+  forest.FreezeServer(testing::kCorpDc1Host, SearchesOf(testing::kCorpDc1Host, args) - 4);
+  const testing::RunOutcome review = testing::RunNestwalk(forest, args, kList);
+  EXPECT_EQ(review.status, kSomeAccountsUnreported);
+  const auto own = RowsByAccount(ExpectedOutput({"-csv"}));
+  int incomplete = 0;
+  for (const auto& [account, rows] : RowsByAccount(review.out)) {
+    if (rows.size() == 1 && rows[0].find(",,INCOMPLETE: ") != std::string::npos) {
+      ++incomplete;
+      EXPECT_TRUE(rows[0].ends_with(" could not be read in full,,\r") ||
+                  rows[0].ends_with(" fell short,,\r"))
+          << rows[0];
+      continue;
+    }
+    EXPECT_EQ(rows, own.at(account)) << account;
+  }
+  EXPECT_GT(incomplete, 0) << review.out;
+  EXPECT_LT(incomplete, static_cast<int>(own.size())) << review.out;
+  EXPECT_EQ(RowsByAccount(review.out).size(), own.size()) << "an account was left out";
+}
+
+// Without -fast an interrupt during a read makes libldap report the server gone: the account
+// being walked is not written, and the output ends after the last account read whole.
+TEST(AccountReviewFaultTest, AnInterruptDuringAReadLeavesTheAccountOut) {
+  for (const char* format : {"-csv", "-json", "-path"}) {
+    SCOPED_TRACE(format);
+    fake::FakeForest forest;
+    Build(forest);
+    // WS1's primary group, first read for the third account.
+    forest.InterruptDuringSearch(testing::kCorpDc1Host,
+                                 "CN=Domain Computers,CN=Users,DC=emea,DC=corp,DC=example,DC=com");
+    const testing::RunOutcome review =
+        testing::RunNestwalk(forest, {"-q", format, "-in", "-"}, kList);
+    EXPECT_EQ(review.status, kInterrupted);
+    fake::FakeForest firstTwo;
+    Build(firstTwo);
+    EXPECT_EQ(review.out, testing::RunNestwalk(firstTwo, {"-q", format, "-in", "-"},
+                                               "EMEA\\alice\nEMEA\\bob\n")
+                              .out);
+  }
+}
+
+// A referral is never followed: the read it answered falls short and says where it pointed.
+TEST(AccountReviewFaultTest, AReferralIsNamedAndCountsAsAReadThatFellShort) {
+  fake::FakeForest forest;
+  Build(forest);
+  forest.ReferSearch(testing::kCorpDc1Host, 3268, Forest::kAll,
+                     "ldap://rogue.example.net/CN=Domain%20Admins");
+  const testing::RunOutcome one = testing::RunNestwalk(forest, {"-q", "-u", "EMEA\\bob"});
+  EXPECT_NE(one.err.find("LDAP_SEARCH_S: 0xa\nLDAP_SEARCH_S: Referral\n"
+                         "   Referral to ldap://rogue.example.net/CN=Domain%20Admins not followed\n"),
+            std::string::npos)
+      << one.err;
+  EXPECT_NE(one.err.find("WARNING: 1 group could not be read in full"), std::string::npos);
+  EXPECT_EQ(one.status, 0);
+  for (const fake::ConnectionRecord& connection : forest.connections()) {
+    EXPECT_NE(connection.host, std::optional<std::string>("rogue.example.net"));
+  }
+  fake::FakeForest reviewed;
+  Build(reviewed);
+  reviewed.ReferSearch(testing::kCorpDc1Host, 3268, Forest::kAll, "ldap://rogue.example.net/");
+  const testing::RunOutcome review =
+      testing::RunNestwalk(reviewed, {"-q", "-json", "-in", "-"}, kList);
+  EXPECT_EQ(review.status, kSomeAccountsUnreported);
+  std::istringstream lines(review.out);
+  std::string line;
+  int incomplete = 0;
+  while (std::getline(lines, line)) incomplete += nlohmann::json::parse(line)["complete"] ? 0 : 1;
+  EXPECT_GT(incomplete, 0);
+}
+
+// Every account left out has a line that names it, also the second of a domain the forest
+// lacks and one whose domain could not be looked up.
+TEST(AccountReviewFaultTest, EveryAccountLeftOutIsNamed) {
+  fake::FakeForest forest;
+  Build(forest);
+  const testing::RunOutcome review = testing::RunNestwalk(
+      forest, {"-q", "-in", "-"}, "EMEA\\bob\nNOWHERE\\alice\nNOWHERE\\bob\n");
+  EXPECT_EQ(review.err,
+            "ERROR: No domain NOWHERE in the forest\n"
+            "ERROR: No domain NOWHERE in the forest for NOWHERE\\bob\n");
+  EXPECT_EQ(review.status, kSomeAccountsUnreported);
+
+  fake::FakeForest failing;
+  Build(failing);
+  failing.FailSearch(testing::kCorpDc1Host, 3268,
+                     "CN=Partitions,CN=Configuration,DC=corp,DC=example,DC=com", -2);
+  const testing::RunOutcome unsearched =
+      testing::RunNestwalk(failing, {"-q", "-in", "-"}, "EMEA\\bob\n");
+  EXPECT_NE(unsearched.err.find("ERROR: Couldn't look up the domain of EMEA\\bob\n"),
+            std::string::npos)
+      << unsearched.err;
+  EXPECT_EQ(unsearched.out, "");
+}
+
 }  // namespace
 }  // namespace nestwalk

@@ -36,8 +36,10 @@ void AppendAccountRows(std::string& rows, const RunSettings& settings,
                        const SecurityPrincipal& principal, const AccountObject& account,
                        const GroupDetailsMap& groups) {
   const CsvColumns columns{.chains = settings.path, .token = settings.token};
-  if (!columns.chains && !columns.token) {
-    AppendCsvRows(rows, {principal.qualifiedName, principal.samName, account.dn, std::nullopt},
+  const std::string shortfall = ShortfallSummary(groups);
+  if ((!columns.chains && !columns.token) || !shortfall.empty()) {
+    AppendCsvRows(rows,
+                  {principal.qualifiedName, principal.samName, account.dn, std::nullopt, shortfall},
                   groups, columns, {});
     return;
   }

@@ -13,9 +13,12 @@ BoundDomainController LocateAndBindDomainController(Console& console, platform::
       LocateDomainController(console, services.locator, initialServer, dnsName, false);
   const std::string name = platform::HostOfServerName(located.name);
   console.DebugErr("DC: " + name + "\n");
+  // No server located is no server to ask: an empty host would reach the library's default one.
   // The profile of the principal's DC connection.
-  const platform::LdapHandle connection = OpenWithCallerCredentials(
-      console, services.directory, name, kDefaultPortSelector, /*referrals=*/false);
+  const platform::LdapHandle connection =
+      name.empty() ? platform::LdapHandle()
+                   : OpenWithCallerCredentials(console, services.directory, name,
+                                               kDefaultPortSelector, /*referrals=*/false);
   return BoundDomainController{.serverName = name,
                                .siteName = located.site,
                                .isGlobalCatalog = located.isGlobalCatalog,

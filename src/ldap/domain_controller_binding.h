@@ -18,7 +18,7 @@ struct BoundDomainController {
 
 // Locates a DC of the domain `dnsName`, asked of `initialServer` (empty: this machine), and binds
 // to it with the caller's credentials, writing the locator's and the connection's lines (and
-// "DC: <name>" in debug mode). An empty located name lets the library pick its default server.
+// "DC: <name>" in debug mode). When the locator found none nothing is opened.
 // Changes no run state, so it may run on another thread with a console of its own; the caller
 // owns a valid returned connection.
 BoundDomainController LocateAndBindDomainController(Console& console, platform::Services& services,

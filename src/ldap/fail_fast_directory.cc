@@ -51,23 +51,25 @@ platform::OpenResult FailFastDirectory::Open(const std::optional<std::string>& h
   platform::OpenResult opened = DirectoryWrapper::Open(host, port, ssl);
   if (opened.handle.valid()) {
     const std::lock_guard lock(mutex_);
-    hosts_[opened.handle.id()] = LowerCaseText(host.value_or(""));
+    hosts_[opened.handle.id()] = Opened{LowerCaseText(host.value_or("")), ++opens_};
   }
   return opened;
 }
 
 std::optional<int> FailFastDirectory::LockedGivenUpCode(platform::LdapHandle connection) const {
-  auto host = hosts_.find(connection.id());
-  if (host == hosts_.end()) return std::nullopt;
-  auto found = givenUp_.find(host->second);
-  return found == givenUp_.end() ? std::nullopt : std::optional<int>(found->second);
+  auto opened = hosts_.find(connection.id());
+  if (opened == hosts_.end()) return std::nullopt;
+  auto found = givenUp_.find(opened->second.host);
+  if (found == givenUp_.end() || opened->second.order > found->second.upTo) return std::nullopt;
+  return found->second.code;
 }
 
 void FailFastDirectory::GiveUp(platform::LdapHandle connection, int code) {
-  auto host = hosts_.find(connection.id());
-  if (host == hosts_.end() || !givenUp_.emplace(host->second, code).second) return;
+  auto opened = hosts_.find(connection.id());
+  if (opened == hosts_.end() || LockedGivenUpCode(connection)) return;
+  givenUp_[opened->second.host] = GivenUp{code, opens_};
   for (auto it = sent_.begin(); it != sent_.end();) {
-    if (hosts_[it->second.connection.id()] != host->second) {
+    if (!LockedGivenUpCode(it->second.connection)) {
       ++it;
       continue;
     }

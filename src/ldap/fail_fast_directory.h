@@ -1,6 +1,6 @@
 // A directory that gives a server up once it has stopped answering: after one search or bind
 // timed out or found its server gone, every search still waiting on a connection to that host
-// and every later one fails at once with that code, where each would otherwise wait out the
+// and every later one of those connections fails at once with that code, where each would otherwise wait out the
 // response time limit again (a frozen server would hold a walk of hundreds of groups for hours).
 // Searches sent ahead do not give their server up by their answers: that happens when the run
 // takes such an answer (Note), so a run reads ahead or not with the same outcome.
@@ -38,6 +38,7 @@ class FailFastDirectory : public platform::DirectoryWrapper {
   void Note(platform::LdapHandle connection, int code);
 
   // Remembers the host of each connection, so that all of a server's connections go together.
+  // A failure to open does not give its host up.
   platform::OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;
   // A bind of a server given up fails at once; one that times out gives its server up.
   int SimpleBind(platform::LdapHandle connection, const std::optional<std::string>& dn,
@@ -67,8 +68,17 @@ class FailFastDirectory : public platform::DirectoryWrapper {
   void GiveUp(platform::LdapHandle connection, int code);
 
   mutable std::mutex mutex_;
-  std::map<std::uint64_t, std::string> hosts_;  // connection id to its host ("" the default)
-  std::map<std::string, int> givenUp_;          // host to the code that gave it up
+  struct Opened {
+    std::string host;       // "" the default
+    std::uint64_t order = 0;  // the how-manieth open of this directory
+  };
+  struct GivenUp {
+    int code = 0;
+    std::uint64_t upTo = 0;  // the connections opened up to this one are given up
+  };
+  std::map<std::uint64_t, Opened> hosts_;  // by connection id
+  std::map<std::string, GivenUp> givenUp_;  // by host
+  std::uint64_t opens_ = 0;
   std::map<int, Sent> sent_;                    // by this directory's id, until answered
   std::map<int, int> byTargetId_;               // this directory's id of each one sent on
   std::vector<platform::SearchAnswer> ready_;   // answered without the wrapped directory

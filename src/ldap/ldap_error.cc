@@ -31,9 +31,18 @@ void ReportLdapError(Console& console, platform::Directory& directory, std::stri
   if (extended) console.Err("Extended Error: (" + *extended + ")\n");
 }
 
-void ReportSearchFailure(Console& console, platform::Directory& directory, int code) {
-  console.Err("LDAP_SEARCH_S: 0x" + Hex(code) + "\nLDAP_SEARCH_S: " + directory.ErrorText(code) +
-              "\n\n");
+void ReportSearchFailure(Console& console, platform::Directory& directory,
+                         const platform::SearchResult& result) {
+  std::string lines = "LDAP_SEARCH_S: 0x" + Hex(result.code) +
+                      "\nLDAP_SEARCH_S: " + directory.ErrorText(result.code) + "\n";
+  if (result.code == platform::kLdapReferral) {
+    // A referral is never followed without the caller's credentials: its answer could come
+    // from any host.
+    for (const std::string& url : result.referrals) {
+      lines += "   Referral to " + url + " not followed\n";
+    }
+  }
+  console.Err(lines + "\n");
 }
 
 }  // namespace nestwalk

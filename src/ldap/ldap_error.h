@@ -14,8 +14,10 @@ namespace nestwalk {
 void ReportLdapError(Console& console, platform::Directory& directory, std::string_view label,
                      std::string_view server, int code, platform::LdapHandle connection);
 
-// "LDAP_SEARCH_S: 0x<hex>\nLDAP_SEARCH_S: <library text>\n\n" on standard error.
-void ReportSearchFailure(Console& console, platform::Directory& directory, int code);
+// "LDAP_SEARCH_S: 0x<hex>\nLDAP_SEARCH_S: <library text>\n\n" on standard error; for a
+// referral, "   Referral to <url> not followed\n" for each URL before the blank line.
+void ReportSearchFailure(Console& console, platform::Directory& directory,
+                         const platform::SearchResult& result);
 
 }  // namespace nestwalk
 

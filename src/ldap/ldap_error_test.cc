@@ -96,18 +96,23 @@ TEST(ReportLdapErrorTest, WritesTheErrorLineAndTheServerText) {
   }
 }
 
-TEST(ReportSearchFailureTest, WritesTwoLinesAndAnEmptyLine) {
-  const std::pair<int, std::string> cases[] = {
-      {32, "LDAP_SEARCH_S: 0x20\nLDAP_SEARCH_S: text of 32\n\n"},
-      {-1, "LDAP_SEARCH_S: 0xffffffff\nLDAP_SEARCH_S: text of -1\n\n"},
-      {0x5e, "LDAP_SEARCH_S: 0x5e\nLDAP_SEARCH_S: text of 94\n\n"},
+TEST(ReportSearchFailureTest, WritesTwoLinesTheReferralsAndAnEmptyLine) {
+  const std::pair<platform::SearchResult, std::string> cases[] = {
+      {{32, {}}, "LDAP_SEARCH_S: 0x20\nLDAP_SEARCH_S: text of 32\n\n"},
+      {{-1, {}}, "LDAP_SEARCH_S: 0xffffffff\nLDAP_SEARCH_S: text of -1\n\n"},
+      {{0x5e, {}}, "LDAP_SEARCH_S: 0x5e\nLDAP_SEARCH_S: text of 94\n\n"},
+      // A referral names where it pointed, so that nobody takes it for an empty answer.
+      {{10, {}, {"ldap://evil.test/CN=x", "ldap://other.test/"}},
+       "LDAP_SEARCH_S: 0xa\nLDAP_SEARCH_S: text of 10\n"
+       "   Referral to ldap://evil.test/CN=x not followed\n"
+       "   Referral to ldap://other.test/ not followed\n\n"},
   };
-  for (const auto& [code, expected] : cases) {
+  for (const auto& [result, expected] : cases) {
     TextOnlyDirectory directory;
     std::ostringstream out;
     std::ostringstream err;
     Console console(out, err, true, true);
-    ReportSearchFailure(console, directory, code);
+    ReportSearchFailure(console, directory, result);
     EXPECT_EQ(err.str(), expected);
     EXPECT_EQ(out.str(), "");
   }

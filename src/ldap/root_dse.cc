@@ -57,7 +57,7 @@ CRootDSE::CRootDSE(Console& console, platform::Directory& directory,
                    platform::LdapHandle connection) {
   platform::SearchResult result = directory.Search(connection, RootDseRequest());
   if (result.code != platform::kLdapSuccess) {
-    ReportSearchFailure(console, directory, result.code);
+    ReportSearchFailure(console, directory, result);
     directory.Unbind(connection);
     return;
   }

@@ -35,7 +35,11 @@ AccountObject GetUserDN(Console& console, platform::Directory& directory,
   console.DebugErr("SAMName: " + samName + "\n");
   std::optional<std::vector<platform::Entry>> entries = CountedSearch(
       console, directory, connection, AccountLookupRequest(base, samName, kind, extras));
-  if (!entries) return {};
+  if (!entries) {
+    AccountObject failed;
+    failed.searchFailed = true;
+    return failed;
+  }
   if (entries->empty()) {
     console.Err("ERROR: Couldn't find SAMName " + samName + " in " + base + "\n");
     return {};
@@ -48,7 +52,8 @@ AccountObject GetUserDN(Console& console, platform::Directory& directory,
   AccountObject account{.dn = entry.dn,
                         .primaryGroupID = entry.First("primaryGroupID").value_or(""),
                         .objectSid = entry.First("objectSid").value_or(""),
-                        .sIDHistory = {}};
+                        .sIDHistory = {},
+                        .searchFailed = false};
   if (const std::vector<std::string>* history = entry.Find("sIDHistory")) {
     account.sIDHistory = *history;
   }

@@ -16,6 +16,7 @@ struct AccountObject {
   std::string primaryGroupID;  // decimal text; empty when the object has none (a group)
   std::string objectSid;       // binary; empty unless asked for
   std::vector<std::string> sIDHistory;  // binary SIDs; empty unless asked for
+  bool searchFailed = false;  // no DN because the search failed: the account may well exist
 };
 
 // Attributes the lookup reads beyond primaryGroupID; without them its request is the classic one.
@@ -34,7 +35,8 @@ platform::SearchRequest AccountLookupRequest(const std::string& base, const std:
 
 // Searches the subtree `base` over `connection` for exactly one object of `kind` named
 // `samName`, reading `extras` in the same search. On a failed search, no match or several
-// matches it writes why on standard error and returns an empty DN.
+// matches it writes why on standard error and returns an empty DN (with searchFailed set for
+// the first).
 AccountObject GetUserDN(Console& console, platform::Directory& directory,
                         platform::LdapHandle connection, const std::string& base,
                         const std::string& samName, PrincipalKind kind, AccountExtras extras = {});

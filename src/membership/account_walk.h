@@ -57,6 +57,7 @@ class AccountWalk {
   void Release();
   void Rebuild();
 
+  const AccountDomain& domain() const { return domain_; }
   const AccountObject& account() const { return account_; }
   const GroupDetailsMap& groups() const { return groups_; }
   GroupDetailsMap& groups() { return groups_; }

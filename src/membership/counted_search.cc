@@ -13,7 +13,7 @@ std::optional<std::vector<platform::Entry>> CountedSearch(Console& console,
                                                           const platform::SearchRequest& request) {
   platform::SearchResult result = directory.Search(connection, request);
   if (result.code != platform::kLdapSuccess) {
-    ReportSearchFailure(console, directory, result.code);
+    ReportSearchFailure(console, directory, result);
     return std::nullopt;
   }
   console.DebugErr(std::to_string(result.entries.size()) + " entries returned\n");

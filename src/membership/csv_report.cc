@@ -94,6 +94,10 @@ void AppendCsvRows(std::string& rows, const CsvAccount& account, const GroupDeta
     rows += tokenBytes;
     rows += "\r\n";
   };
+  if (!account.shortfall.empty()) {
+    row("", "INCOMPLETE: " + account.shortfall, "", "", "", "");
+    return;
+  }
   if (groups.empty()) row("", "", "", "", "", "");
   for (const auto& [key, group] : groups.entries()) {
     std::pair<std::size_t, std::string> chain;

@@ -29,13 +29,17 @@ struct CsvAccount {
   std::string samName;  // how a chain starts
   std::string dn;
   std::optional<TokenEstimate> token;  // nullopt: a group, which has no token
+  // What of its reads fell short (ShortfallSummary); empty when nothing did.
+  std::string shortfall = {};
 };
 
 // The chain to the group of `key` as -path shows it: its length and its text.
 using CsvChainOf = std::function<std::pair<std::size_t, std::string>(const std::string& key)>;
 
 // Appends to `rows` a row for each group of `groups`, in key order; an account without groups
-// gets one row with the group's fields empty, so that every account reported is there.
+// gets one row with the group's fields empty, so that every account reported is there. An
+// account whose reads fell short gets instead one row with an empty groupDn and the groupName
+// "INCOMPLETE: <shortfall>": rows of a partial answer would read as a whole one.
 // `chainOf` is asked only when `columns` has the chains.
 void AppendCsvRows(std::string& rows, const CsvAccount& account, const GroupDetailsMap& groups,
                    CsvColumns columns, const CsvChainOf& chainOf);

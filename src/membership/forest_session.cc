@@ -16,6 +16,11 @@ namespace nestwalk {
 
 namespace {
 
+// The partition search's condition for a domain's flat name.
+std::string NetbiosCondition(const std::string& flatName) {
+  return "(nETBIOSName=" + platform::EscapeFilterValue(flatName) + ")";
+}
+
 // A locator that pings candidates together goes with reading ahead.
 platform::Services PlatformServices(platform::Platform& platform, WalkPace pace) {
   return platform.services(pace == WalkPace::kReadAhead
@@ -85,35 +90,61 @@ void ForestSession::ReplaceGivenUpServers(const std::string& domainKey) {
   const std::string dnsName = DnToDomainName(domainKey);
   console_.DebugErr(dc->second.serverName + " stopped answering; locating another DC of " +
                     dnsName + "\n");
-  const LocatedServer located =
-      LocateDomainController(console_, services().locator, initialServer_, dnsName, false);
-  const std::string host = platform::HostOfServerName(located.name);
-  if (host.empty() || host == dc->second.serverName) {
+  const std::optional<LocatedServer> located =
+      Replacement(dc->second, failFast_.GivenUpCode(dc->second.connection), dnsName, false);
+  if (!located) {
     console_.DebugErr("No other DC of " + dnsName + " answers: its reads are given up\n");
     return;
   }
   const platform::LdapHandle connection = OpenWithCallerCredentials(
-      console_, services().directory, host, kDefaultPortSelector, /*referrals=*/false);
-  TakeDomainController(domainKey, {host, located.site, located.isGlobalCatalog, connection});
+      console_, services().directory, located->name, kDefaultPortSelector, /*referrals=*/false);
+  if (connection.valid()) ++serversReplaced_;
+  TakeDomainController(domainKey,
+                       {located->name, located->site, located->isGlobalCatalog, connection});
+}
+
+std::optional<LocatedServer> ForestSession::Replacement(const ldapsrvdata& lost,
+                                                        std::optional<int> givenUpCode,
+                                                        const std::string& dnsName,
+                                                        bool globalCatalog) {
+  LocatedServer located =
+      LocateDomainController(console_, services().locator, initialServer_, dnsName, globalCatalog);
+  located.name = platform::HostOfServerName(located.name);
+  if (!located.name.empty() && located.name != lost.serverName) return located;
+  // A server whose connections were lost (reset, restarted) may answer a new one; one that
+  // timed out is not asked again.
+  if (!givenUpCode || *givenUpCode == platform::kLdapTimeout) return std::nullopt;
+  if (located.name.empty()) {
+    located.site = lost.siteName;
+    located.isGlobalCatalog = globalCatalog;
+  }
+  located.name = lost.serverName;
+  return located;
 }
 
 void ForestSession::ReplaceForestGc() {
   const std::string forest = DnToDomainName(servers_->dcRootDse.rootDomainNamingContext);
   console_.DebugErr(servers_->gcName + " stopped answering; locating another GC of " + forest +
                     "\n");
-  const LocatedServer located =
-      LocateDomainController(console_, services().locator, initialServer_, forest, true);
-  const std::string host = platform::HostOfServerName(located.name);
-  if (host.empty() || host == servers_->gcName) {
+  const std::optional<LocatedServer> located =
+      Replacement({.serverName = servers_->gcName, .siteName = "", .connection = {}},
+                  failFast_.GivenUpCode(servers_->gcConnection), forest, true);
+  if (!located) {
     console_.DebugErr("No other GC of " + forest + " answers: its reads are given up\n");
     return;
   }
   const platform::LdapHandle connection =
-      OpenGlobalCatalogPort(console_, services().directory, host);
+      OpenGlobalCatalogPort(console_, services().directory, located->name);
   if (!connection.valid()) return;
   connections_.Append(connection);
   servers_->gcConnection = connection;
-  servers_->gcName = host;
+  servers_->gcName = located->name;
+  ++serversReplaced_;
+}
+
+bool ForestSession::AnyGivenUp(const GroupReadServers& servers) const {
+  return failFast_.IsGivenUp(servers.domainGc) || failFast_.IsGivenUp(servers.forestGc) ||
+         failFast_.IsGivenUp(servers.dc);
 }
 
 platform::LdapHandle ForestSession::BindDomainController(const std::string& domainKey) {
@@ -134,38 +165,50 @@ void ForestSession::TakeDomainController(const std::string& domainKey,
 }
 
 std::optional<ForestDomain> ForestSession::DomainNamed(const std::string& flatName) {
-  return Partition("(nETBIOSName=" + platform::EscapeFilterValue(flatName) + ")", flatName);
+  return Partition(NetbiosCondition(flatName), flatName);
 }
 
 std::optional<ForestDomain> ForestSession::DomainAt(const std::string& domainDn) {
   return Partition("(nCName=" + platform::EscapeFilterValue(domainDn) + ")", domainDn);
 }
 
+bool ForestSession::KnowsNoDomainNamed(const std::string& flatName) const {
+  auto known = partitions_.find(LowerCaseText(NetbiosCondition(flatName)));
+  return known != partitions_.end() && !known->second;
+}
+
 std::optional<ForestDomain> ForestSession::Partition(const std::string& condition,
                                                      const std::string& name) {
-  const std::string filter = "(&(objectClass=crossRef)" + condition + ")";
-  if (auto known = partitions_.find(LowerCaseText(filter)); known != partitions_.end()) {
-    return known->second;
-  }
+  const std::string filter = LowerCaseText(condition);
+  if (auto known = partitions_.find(filter); known != partitions_.end()) return known->second;
+  ReplaceGivenUpServers("");
   const platform::SearchRequest request{
       .base = "CN=Partitions," + servers_->dcRootDse.configurationNamingContext,
       .scope = platform::SearchScope::kSubtree,
-      .filter = filter,
+      .filter = "(&(objectClass=crossRef)" + condition + ")",
       .attributes = {"nCName", "nETBIOSName"},
       .attributesOnly = false,
   };
   std::optional<ForestDomain> domain;
+  const std::size_t replaced = serversReplaced_;
   std::optional<std::vector<platform::Entry>> entries =
       CountedSearch(console_, services().directory, servers_->gcConnection, request);
+  if (!entries) {
+    // A GC whose connection was lost on this search is asked again on a new one.
+    ReplaceGivenUpServers("");
+    if (serversReplaced_ != replaced) {
+      entries = CountedSearch(console_, services().directory, servers_->gcConnection, request);
+    }
+  }
   if (entries && entries->size() == 1) {
     domain = ForestDomain{entries->front().First("nCName").value_or(""),
                           entries->front().First("nETBIOSName").value_or("")};
   }
-  if (!domain || domain->dn.empty()) {
-    if (entries) console_.Err("ERROR: No domain " + name + " in the forest\n");
-    domain.reset();
-  }
-  partitions_[LowerCaseText(filter)] = domain;
+  if (!domain || domain->dn.empty()) domain.reset();
+  // A search that failed is made again for the next account that names the domain.
+  if (!entries) return domain;
+  if (!domain) console_.Err("ERROR: No domain " + name + " in the forest\n");
+  partitions_[filter] = domain;
   return domain;
 }
 
@@ -179,6 +222,8 @@ std::string ForestSession::PrimaryGroupOf(platform::LdapHandle dc, const std::st
   const std::pair key{LowerCaseText(domainDn), primaryGroupID};
   if (auto known = primaryGroups_.find(key); known != primaryGroups_.end()) return known->second;
   std::string dn = GetPrimaryGroupDN(console_, services().directory, dc, domainDn, primaryGroupID);
+  // A server that stopped answering is no answer: the next account asks again.
+  if (dn.empty() && failFast_.IsGivenUp(dc)) return dn;
   return primaryGroups_[key] = std::move(dn);
 }
 

@@ -16,6 +16,7 @@
 #include "ldap/fail_fast_directory.h"
 #include "ldap/server_maps.h"
 #include "ldap/server_selection.h"
+#include "locate/dc_locator.h"
 #include "membership/kept_group_reads.h"
 #include "membership/read_needs.h"
 #include "membership/walk_strategy.h"
@@ -69,10 +70,15 @@ class ForestSession {
   // the read-ahead alike ask here, so both read a group at the same place.
   GroupReadServers ReadServersOf(const std::string& domainKey) const;
   // A server the session gave up (it stopped answering: FailFastDirectory) is replaced, once, by
-  // a fresh one when the locator names another: the forest's GC, and a DC of `domainKey` (whose
+  // a fresh one when the locator names another, or by a new connection to it when its
+  // connections were lost rather than timed out: the forest's GC, and a DC of `domainKey` (whose
   // groups, when its GC was given up, are read at the forest's GC and the DC from then on). Says
   // so in debug mode. A server that cannot be replaced stays: its reads fail at once.
   void ReplaceGivenUpServers(const std::string& domainKey);
+  // How many servers were replaced so far.
+  std::size_t serversReplaced() const { return serversReplaced_; }
+  // Whether any of `servers` has been given up.
+  bool AnyGivenUp(const GroupReadServers& servers) const;
   // Locates and binds a DC of `domainKey` through the strategy and takes it into the session;
   // an invalid handle, after the bind's lines, when none came about (a later call tries again).
   platform::LdapHandle BindDomainController(const std::string& domainKey);
@@ -86,15 +92,17 @@ class ForestSession {
 
   // The domain of the forest whose flat name is `flatName`, or whose naming context is
   // `domainDn` (ASCII case ignored either way), from the forest's partitions over the GC; each
-  // name is looked up once. nullopt after an error line when the forest has no such domain or
-  // its partitions cannot be read.
+  // name is looked up once it was answered. nullopt when the forest has no such domain (an error
+  // line the first time) or its partitions cannot be read (the search's lines, every time).
   std::optional<ForestDomain> DomainNamed(const std::string& flatName);
   std::optional<ForestDomain> DomainAt(const std::string& domainDn);
+  // Whether a lookup of `flatName` found that the forest has no such domain.
+  bool KnowsNoDomainNamed(const std::string& flatName) const;
   // A DC of `domainKey`: the one the session holds, else one bound now (BindDomainController).
   platform::LdapHandle DomainController(const std::string& domainKey);
   // The primary group of an account of `domainDn` whose primaryGroupID is `primaryGroupID`
   // (GetPrimaryGroupDN over `dc`), read once per domain and ID; empty when it could not be
-  // resolved (its lines are written the first time only).
+  // resolved (its lines are written the first time only, unless its server stopped answering).
   std::string PrimaryGroupOf(platform::LdapHandle dc, const std::string& domainDn,
                              const std::string& primaryGroupID);
 
@@ -111,6 +119,11 @@ class ForestSession {
 
  private:
   void ReplaceForestGc();
+  // The server that replaces `lost`, given up with `givenUpCode`: another the locator names for
+  // `dnsName` (its host name alone), else `lost` itself when its connections were lost rather
+  // than timed out; nullopt when there is none.
+  std::optional<LocatedServer> Replacement(const ldapsrvdata& lost, std::optional<int> givenUpCode,
+                                           const std::string& dnsName, bool globalCatalog);
   // The crossRef of the forest's partitions that `condition` names; `name` is what the error
   // line says.
   std::optional<ForestDomain> Partition(const std::string& condition, const std::string& name);
@@ -128,7 +141,8 @@ class ForestSession {
   GroupNodePool groupNodes_;
   bool forestGcReplaced_ = false;
   std::set<std::string> replacedDcs_;  // domain keys
-  // Partition lookups by their filter, the domains found (nullopt: none).
+  std::size_t serversReplaced_ = 0;
+  // Answered partition lookups by their lower-cased condition, the domains found (nullopt: none).
   std::map<std::string, std::optional<ForestDomain>> partitions_;
   std::map<std::pair<std::string, std::string>, std::string> primaryGroups_;  // by domain, ID
 };

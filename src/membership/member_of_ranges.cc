@@ -98,7 +98,7 @@ MemberOfValues CollectMemberOf(Console& console, platform::Directory& directory,
     const long long next = *last + 1;
     platform::SearchResult result = directory.Search(connection, RangeRequest(read, next));
     if (result.code != platform::kLdapSuccess) {
-      ReportSearchFailure(console, directory, result.code);
+      ReportSearchFailure(console, directory, result);
       return ReportIncomplete(console, read.base, std::move(values));
     }
     std::optional<RangedValues> following;

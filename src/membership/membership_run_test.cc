@@ -239,7 +239,7 @@ TEST(ThreeDomainRunTest, EveryGroupOfADomainWhoseDcCannotBeBoundSaysSo) {
   report.erase(report.find(dlOther), dlOther.size());  // only dc3 lists it
   const std::string bindFailure =
       "LDAP_BIND: [dc3.other.test] Error 0x31 (49) - Invalid credentials\n"
-      "ERROR: Can't locate DC for other.test";
+      "ERROR: Can't locate DC for other.test\n";
   ExpectRun(forest, {"-u", "EMEA\\alice"},
             {report,
              kBanner + bindFailure + bindFailure +

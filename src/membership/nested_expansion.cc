@@ -1,5 +1,8 @@
 #include "membership/nested_expansion.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "text/dn_names.h"
 
 namespace nestwalk {
@@ -35,7 +38,10 @@ void NestedExpansion::Expand(GroupDetailsMap& groups) {
     if (kept.Has(*key)) {
       kept.Replay(groups);
     } else {
-      kept.Keep(*key, ReadGroup(*key, groups));
+      std::vector<ObjectRead> reads = ReadGroup(*key, groups);
+      // A read cut short by a server that stopped answering is not kept: the next account that
+      // reaches the group reads it again, on the server that replaced it.
+      if (!FellShortOnAServerGivenUp(*key, reads)) kept.Keep(*key, std::move(reads));
       groups.MarkProcessed(*key);
     }
   }
@@ -69,8 +75,7 @@ std::vector<ObjectRead> NestedExpansion::ReadGroup(const std::string& key,
     dc = session_.BindDomainController(domainKey);
     if (!dc.valid()) {
       const std::string dnsName = DnToDomainName(domainKey);
-      // No line end: the failures of one domain's groups run together on one line.
-      console_.Err("ERROR: Can't locate DC for " + dnsName);
+      console_.Err("ERROR: Can't locate DC for " + dnsName + "\n");
       reads.push_back(FailedRead("no DC of " + dnsName + " could be bound"));
       TakeObjectRead(console_, key, reads.back(), groups, false);
       return reads;
@@ -79,6 +84,13 @@ std::vector<ObjectRead> NestedExpansion::ReadGroup(const std::string& key,
   console_.DebugErr("Get DC Data\n");
   reads.push_back(Read(dc, key, groups));
   return reads;
+}
+
+bool NestedExpansion::FellShortOnAServerGivenUp(const std::string& key,
+                                                const std::vector<ObjectRead>& reads) const {
+  const bool fellShort =
+      std::ranges::any_of(reads, [](const ObjectRead& read) { return !read.problem.empty(); });
+  return fellShort && session_.AnyGivenUp(session_.ReadServersOf(DomainOfDn(key)));
 }
 
 ObjectRead NestedExpansion::Read(platform::LdapHandle connection, const std::string& key,

@@ -39,6 +39,9 @@ class NestedExpansion {
   // Reads the group where the session says its domain's groups are read; returns every read.
   std::vector<ObjectRead> ReadGroup(const std::string& key, GroupDetailsMap& groups);
   ObjectRead Read(platform::LdapHandle connection, const std::string& key, GroupDetailsMap& groups);
+  // Whether a read of the group `key` fell short and a server of its domain has been given up.
+  bool FellShortOnAServerGivenUp(const std::string& key,
+                                 const std::vector<ObjectRead>& reads) const;
 
   ForestSession& session_;
   Console& console_;

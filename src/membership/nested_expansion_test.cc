@@ -141,7 +141,7 @@ TEST_F(NestedExpansionTest, AnUnreachableDomainIsTriedAgainForEachOfItsGroups) {
   std::erase(expected, "cn=dl-other,dc=other,dc=test");  // only dc3 knows it
   EXPECT_EQ(Keys(), expected);
   const std::string err = captured_.err.str();
-  const std::string failure = "ERROR: Can't locate DC for other.test";
+  const std::string failure = "ERROR: Can't locate DC for other.test\n";
   std::size_t first = err.find(failure);
   ASSERT_NE(first, std::string::npos) << err;
   std::size_t second = err.find(failure, first + failure.size());

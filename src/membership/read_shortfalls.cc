@@ -27,15 +27,15 @@ std::vector<ReadProblem> ReadShortfalls(const GroupDetailsMap& groups) {
   return shortfalls;
 }
 
-void WriteIncompleteWarning(Console& console, const GroupDetailsMap& groups) {
+std::string ShortfallSummary(const GroupDetailsMap& groups) {
   std::set<std::string, std::less<>> groupKeys;
   std::set<std::string, std::less<>> others;
   for (const ReadProblem& shortfall : ReadShortfalls(groups)) {
     std::string key = LowerCaseText(shortfall.subject);
     (groups.Find(key) != nullptr ? groupKeys : others).insert(std::move(key));
   }
-  if (groupKeys.empty() && others.empty()) return;
-  std::string line = "WARNING: ";
+  std::string line;
+  if (groupKeys.empty() && others.empty()) return line;
   if (groupKeys.empty()) {
     line += Counted(others.size(), "read", "reads") + " fell short";
   } else {
@@ -44,7 +44,12 @@ void WriteIncompleteWarning(Console& console, const GroupDetailsMap& groups) {
       line += " and " + Counted(others.size(), "other read", "other reads") + " fell short";
     }
   }
-  console.Err(line + "; the list may be incomplete\n");
+  return line;
+}
+
+void WriteIncompleteWarning(Console& console, const GroupDetailsMap& groups) {
+  const std::string summary = ShortfallSummary(groups);
+  if (!summary.empty()) console.Err("WARNING: " + summary + "; the list may be incomplete\n");
 }
 
 }  // namespace nestwalk

@@ -2,6 +2,7 @@
 #ifndef NESTWALK_MEMBERSHIP_READ_SHORTFALLS_H_
 #define NESTWALK_MEMBERSHIP_READ_SHORTFALLS_H_
 
+#include <string>
 #include <vector>
 
 #include "membership/group_details.h"
@@ -13,9 +14,13 @@ namespace nestwalk {
 // problem names, with the reason "its entry was never read".
 std::vector<ReadProblem> ReadShortfalls(const GroupDetailsMap& groups);
 
-// When anything fell short, writes on standard error "WARNING: <n> groups could not be read in
-// full" (counting each group once), then " and <m> other reads fell short" for subjects that are
-// no group (the account, a domain), then "; the list may be incomplete\n". Nothing otherwise.
+// What fell short in a few words: "<n> groups could not be read in full" (counting each group
+// once), then " and <m> other reads fell short" for subjects that are no group (the account, a
+// domain), or "<m> reads fell short" alone. Empty when nothing fell short.
+std::string ShortfallSummary(const GroupDetailsMap& groups);
+
+// When anything fell short, writes on standard error "WARNING: <summary>; the list may be
+// incomplete\n". Nothing otherwise.
 void WriteIncompleteWarning(Console& console, const GroupDetailsMap& groups);
 
 }  // namespace nestwalk

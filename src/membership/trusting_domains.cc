@@ -40,7 +40,7 @@ std::optional<std::vector<Trust>> TrustsOf(Console& console, platform::Directory
   // A domain without the container has no trusts either.
   if (result.code == platform::kLdapNoSuchObject) return std::vector<Trust>{};
   if (result.code != platform::kLdapSuccess) {
-    ReportSearchFailure(console, directory, result.code);
+    ReportSearchFailure(console, directory, result);
     console.Err("ERROR: Couldn't read the trusts of " + dnsName + "\n");
     return std::nullopt;
   }

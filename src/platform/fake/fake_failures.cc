@@ -1,5 +1,7 @@
 #include "platform/fake/fake_failures.h"
 
+#include <utility>
+
 #include "platform/fake/fake_tree.h"
 #include "text/case_folding.h"
 
@@ -22,8 +24,9 @@ void FakeFailures::AddOption(const std::string& host, platform::LdapOption optio
 void FakeFailures::AddBind(BindFailure failure) { binds_.push_back(std::move(failure)); }
 
 void FakeFailures::AddSearch(const std::string& host, std::optional<int> port,
-                             const std::string& base, int code) {
-  searches_.push_back({host, port, base, code});
+                             const std::string& base, int code,
+                             std::vector<std::string> referrals) {
+  searches_.push_back({host, port, base, code, std::move(referrals)});
 }
 
 std::optional<int> FakeFailures::OpenFailure(const std::string& host) const {
@@ -47,12 +50,13 @@ const BindFailure* FakeFailures::BindFailureFor(const std::string& host, int por
   return nullptr;
 }
 
-std::optional<int> FakeFailures::SearchFailure(const std::string& host, int port,
-                                               const std::string& base) const {
+std::optional<platform::SearchResult> FakeFailures::SearchFailure(const std::string& host,
+                                                                  int port,
+                                                                  const std::string& base) const {
   for (const SearchCase& failure : searches_) {
     if (SameText(failure.host, host) && PortMatches(failure.port, port) &&
         SameText(failure.base, base)) {
-      return failure.code;
+      return platform::SearchResult{failure.code, {}, failure.referrals};
     }
   }
   return std::nullopt;

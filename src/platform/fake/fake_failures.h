@@ -25,14 +25,16 @@ class FakeFailures {
   void AddOpen(const std::string& host, int error);
   void AddOption(const std::string& host, platform::LdapOption option, int code);
   void AddBind(BindFailure failure);
+  // `referrals` go with code 10: the URLs the server names.
   void AddSearch(const std::string& host, std::optional<int> port, const std::string& base,
-                 int code);
+                 int code, std::vector<std::string> referrals = {});
 
   std::optional<int> OpenFailure(const std::string& host) const;
   std::optional<int> OptionFailure(const std::string& host, platform::LdapOption option) const;
   const BindFailure* BindFailureFor(const std::string& host, int port) const;
-  std::optional<int> SearchFailure(const std::string& host, int port,
-                                   const std::string& base) const;
+  // The answer of a search that fails here, without entries.
+  std::optional<platform::SearchResult> SearchFailure(const std::string& host, int port,
+                                                      const std::string& base) const;
 
  private:
   struct OptionCase {
@@ -45,6 +47,7 @@ class FakeFailures {
     std::optional<int> port;
     std::string base;
     int code;
+    std::vector<std::string> referrals;
   };
 
   std::map<std::string, int> open_;  // lower-cased host

@@ -72,6 +72,17 @@ struct FakeForest::State {
     int waits = 0;
   };
   std::map<std::string, Freeze> frozen;
+  // A server whose connections are lost: after `answered` of its searches every connection to
+  // it open at that moment (index below `lostBelow`) fails; later ones work (by lower-cased host).
+  struct Reset {
+    int answered = 0;
+    int seen = 0;
+    std::optional<std::size_t> lostBelow;
+  };
+  std::map<std::string, Reset> resets;
+  // A search whose base this is, on this host, is cut by an interrupt (lower-cased host, base).
+  std::optional<std::pair<std::string, std::string>> interruptingSearch;
+  FakeRunControl* control = nullptr;
   std::optional<PageFailure> pageFailure;
   bool failPagedStart = false;
 
@@ -137,6 +148,28 @@ struct FakeForest::State {
     return true;
   }
 
+  // Whether connection `index` was lost; a search of its host counts towards the reset.
+  bool Lost(std::size_t index, bool counts = true) {
+    auto reset = resets.find(LowerCaseText(connections.reachedHost(index)));
+    if (reset == resets.end()) return false;
+    Reset& state = reset->second;
+    if (!state.lostBelow && counts && state.seen++ >= state.answered) {
+      state.lostBelow = connections.records().size();
+    }
+    return state.lostBelow && index < *state.lostBelow;
+  }
+
+  // A read cut by a signal: libldap reports its server as gone.
+  bool InterruptsHere(std::size_t index, const std::string& base) {
+    if (!interruptingSearch ||
+        interruptingSearch->first != LowerCaseText(connections.reachedHost(index)) ||
+        interruptingSearch->second != LowerCaseText(base)) {
+      return false;
+    }
+    control->Interrupt();
+    return true;
+  }
+
   int Bind(platform::LdapHandle handle) {
     if (int code = connections.CheckUsable(handle); code != 0) return code;
     std::size_t index = *connections.IndexOf(handle);
@@ -145,6 +178,7 @@ struct FakeForest::State {
     record.bound = false;
     connections.serverError(index).reset();
     if (Silent(index, /*counts=*/false)) return platform::kLdapTimeout;
+    if (Lost(index, /*counts=*/false)) return platform::kLdapServerDown;
     if (const BindFailure* failure =
             failures.BindFailureFor(connections.reachedHost(index), record.port)) {
       connections.serverError(index) = failure->serverErrorText;
@@ -170,9 +204,13 @@ struct FakeForest::State {
   platform::SearchResult Search(std::size_t index, const platform::SearchRequest& request) {
     const ConnectionRecord& record = connections.record(index);
     if (Silent(index, /*counts=*/true)) return platform::SearchResult{platform::kLdapTimeout, {}};
-    if (std::optional<int> code =
+    if (Lost(index)) return platform::SearchResult{platform::kLdapServerDown, {}};
+    if (InterruptsHere(index, request.base)) {
+      return platform::SearchResult{platform::kLdapServerDown, {}};
+    }
+    if (std::optional<platform::SearchResult> failed =
             failures.SearchFailure(connections.reachedHost(index), record.port, request.base)) {
-      return platform::SearchResult{*code, {}};
+      return *failed;
     }
     std::optional<View> view = ViewOf(index);
     if (!view) return platform::SearchResult{platform::kLdapServerDown, {}};
@@ -196,7 +234,7 @@ struct FakeForest::State {
   }
 };
 
-FakeForest::FakeForest() : state_(std::make_unique<State>()) {}
+FakeForest::FakeForest() : state_(std::make_unique<State>()) { state_->control = &control_; }
 FakeForest::~FakeForest() = default;
 
 // ---- building the forest ----------------------------------------------------------------------
@@ -324,6 +362,21 @@ void FakeForest::FailPagedSearchAfter(int pages, int code) {
 void FakeForest::FreezeServer(const std::string& host, int answeredSearches) {
   std::lock_guard lock(state_->mutex);
   state_->frozen[LowerCaseText(host)] = State::Freeze{answeredSearches, 0, 0};
+}
+
+void FakeForest::ResetConnections(const std::string& host, int answeredSearches) {
+  std::lock_guard lock(state_->mutex);
+  state_->resets[LowerCaseText(host)] = State::Reset{answeredSearches, 0, std::nullopt};
+}
+
+void FakeForest::ReferSearch(const std::string& host, std::optional<int> port,
+                             const std::string& base, const std::string& url) {
+  state_->failures.AddSearch(host, port, base, platform::kLdapReferral, {url});
+}
+
+void FakeForest::InterruptDuringSearch(const std::string& host, const std::string& base) {
+  std::lock_guard lock(state_->mutex);
+  state_->interruptingSearch = {LowerCaseText(host), LowerCaseText(base)};
 }
 
 int FakeForest::SilentWaits(const std::string& host) const {

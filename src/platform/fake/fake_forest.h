@@ -177,6 +177,18 @@ class FakeForest : public platform::Directory,
   // as one does after waiting out its time limit; from then on the locator no longer names it,
   // as it answers no ping.
   void FreezeServer(const std::string& host, int answeredSearches);
+  // The connections to `host` are lost after its first `answeredSearches` searches (on every
+  // connection to it, in the order made), as when a firewall or a restart resets them: every
+  // later search and bind of a connection open at that moment fails with -1 ("Can't contact
+  // LDAP server"); a connection opened afterwards works.
+  void ResetConnections(const std::string& host, int answeredSearches);
+  // Searches of `host` with this base (ASCII case ignored) are answered with a referral (10)
+  // to `url`, as a server in the middle might send.
+  void ReferSearch(const std::string& host, std::optional<int> port, const std::string& base,
+                   const std::string& url);
+  // A search of `host` with this base is cut by an interrupt: the run control is interrupted
+  // from then on, and the search fails with -1, as libldap reports a read a signal cut.
+  void InterruptDuringSearch(const std::string& host, const std::string& base);
   // The searches and binds that have waited out their time limit on a frozen `host`: each stands
   // for a wait of the response time limit in a real run.
   int SilentWaits(const std::string& host) const;

@@ -17,6 +17,8 @@ class FakeRunControl : public platform::RunControl {
   void SetErrorIsTerminal(bool terminal) { terminal_ = terminal; }
   // Interrupted answers true from its `checks`-th call on (1: the first).
   void InterruptAt(int checks) { interruptAt_ = checks; }
+  // Interrupted answers true from now on.
+  void Interrupt() { interrupted_ = true; }
   bool catchesInterrupts() const { return catches_; }
 
   std::chrono::steady_clock::time_point Now() override {
@@ -25,7 +27,9 @@ class FakeRunControl : public platform::RunControl {
   }
   bool ErrorIsTerminal() override { return terminal_; }
   void CatchInterrupts() override { catches_ = true; }
-  bool Interrupted() override { return interruptAt_ && ++checks_ >= *interruptAt_; }
+  bool Interrupted() override {
+    return interrupted_ || (interruptAt_ && ++checks_ >= *interruptAt_);
+  }
 
  private:
   std::chrono::steady_clock::time_point now_{};
@@ -33,6 +37,7 @@ class FakeRunControl : public platform::RunControl {
   bool catches_ = false;
   std::optional<int> interruptAt_;
   int checks_ = 0;
+  bool interrupted_ = false;
 };
 
 }  // namespace nestwalk::fake
