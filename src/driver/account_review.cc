@@ -299,11 +299,22 @@ std::variant<NoAccount, SecurityPrincipal, BadAccountLine> ParseListLine(const L
   return ParseAccountLine(line.text);
 }
 
+// The review connects on its first account's domain; from then on the run writes reports, so
+// a CSV gets its header there, whether or not an account is reported after it. False when no
+// server of the domain could be connected to.
+bool ConnectReview(Console& console, const RunSettings& settings, AccountReview& review,
+                   const std::string& domain) {
+  if (review.connected()) return true;
+  if (!review.Connect(domain)) return false;
+  WriteCsvHeader(console, settings);
+  return true;
+}
+
 // The accounts a list names, in its order; a line that names none is skipped, one that cannot
 // be read gets an error line with its number. False when the run must end: the first account's
 // domain could not be connected to, or a read of the list failed.
-bool ReadAccountList(Console& console, AccountListLines& lines, const std::string& listName,
-                     AccountReview& review) {
+bool ReadAccountList(Console& console, const RunSettings& settings, AccountListLines& lines,
+                     const std::string& listName, AccountReview& review) {
   ListLine line;
   while (!review.stopped() && lines.Next(line)) {
     auto parsed = ParseListLine(line);
@@ -312,7 +323,7 @@ bool ReadAccountList(Console& console, AccountListLines& lines, const std::strin
                   bad->reason + "\n");
       review.CountUnreported();
     } else if (auto* principal = std::get_if<SecurityPrincipal>(&parsed)) {
-      if (!review.connected() && !review.Connect(principal->domain)) return false;
+      if (!ConnectReview(console, settings, review, principal->domain)) return false;
       review.Add({std::move(*principal), std::nullopt, ""});
     }
   }
@@ -335,9 +346,10 @@ platform::SearchRequest UnderRequest(const std::string& underDn, const ReadNeeds
 
 // Every user and computer under `underDn`, as a paged subtree search of a DC of its domain
 // finds them. False when the run must end: no server of the DN's domain could be connected to.
-bool ReadAccountsUnder(Console& console, const std::string& underDn, AccountReview& review) {
+bool ReadAccountsUnder(Console& console, const RunSettings& settings, AccountReview& review) {
+  const std::string& underDn = settings.underDn;
   const std::string domainKey = DomainOfDn(underDn);
-  if (!review.connected() && !review.Connect(DnToDomainName(domainKey))) return false;
+  if (!ConnectReview(console, settings, review, DnToDomainName(domainKey))) return false;
   ForestSession& session = review.session();
   std::optional<ForestDomain> domain = session.DomainAt(domainKey);
   const platform::LdapHandle dc =
@@ -448,11 +460,13 @@ int RunAccountReview(Console& console, std::istream& in, platform::Platform& pla
       lines && settings.underDn.empty() ? CountListed(settings.inputFile) : std::nullopt;
   platform.control().CatchInterrupts();
   AccountReview review(console, platform, settings, total);
-  if (lines && !ReadAccountList(console, *lines, listName, review)) return -1;
+  if (lines && !ReadAccountList(console, settings, *lines, listName, review)) return -1;
   if (!settings.underDn.empty() && !review.stopped() &&
-      !ReadAccountsUnder(console, settings.underDn, review)) {
+      !ReadAccountsUnder(console, settings, review)) {
     return -1;
   }
+  // A list that named no account never connected: its CSV is the header alone.
+  if (!review.connected()) WriteCsvHeader(console, settings);
   review.Finish();
   if (review.connected()) review.session().Close();
   return review.Status();

@@ -1,9 +1,12 @@
 // Whole -csv reviews against a fake forest: a cell a spreadsheet would run as a formula is made
-// text.
+// text, and the header row is there whenever the review gets as far as its reports.
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "membership/membership_fixture.h"
 #include "support/corp_forest.h"
 #include "support/run_harness.h"
 
@@ -56,6 +59,62 @@ TEST(AccountReviewCsvTest, CellsThatASpreadsheetWouldRunAreWrittenAsText) {
             std::string::npos)
       << json;
 }
+
+struct HeaderCase {
+  const char* name;
+  std::vector<std::string> args;
+  std::string input;
+  std::string out;
+  std::string err;
+  int status;
+};
+
+void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
+
+class ReviewCsvHeaderTest : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(ReviewCsvHeaderTest, TheHeaderIsWrittenWhenTheReviewGetsToItsReports) {
+  const HeaderCase& c = GetParam();
+  fake::FakeForest forest;
+  testing::ThreeDomainForest::Build(forest, /*otherIsGc=*/false);
+  const testing::RunOutcome review = testing::RunNestwalk(forest, c.args, c.input);
+  EXPECT_EQ(review.out, c.out);
+  EXPECT_EQ(review.err, c.err);
+  EXPECT_EQ(review.status, c.status);
+}
+
+const std::string kHeader = "account,accountDn,groupDn,groupName,scope,kind\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReviewCsvHeaderTest,
+    ::testing::Values(
+        HeaderCase{"an OU that holds no account",
+                   {"-q", "-csv", "-under", "OU=Groups,DC=emea,DC=corp,DC=example,DC=com"},
+                   "",
+                   kHeader,
+                   "",
+                   0},
+        HeaderCase{"an OU that holds no account, with the columns of -path and -token",
+                   {"-q", "-csv", "-path", "-token", "-under",
+                    "OU=Groups,DC=emea,DC=corp,DC=example,DC=com"},
+                   "",
+                   "account,accountDn,groupDn,groupName,scope,kind,depth,via,tokenBytes\r\n",
+                   "",
+                   0},
+        HeaderCase{"a list whose only account is not found",
+                   {"-q", "-csv", "-in", "-"},
+                   "EMEA\\nobody\n",
+                   kHeader,
+                   "ERROR: Couldn't find SAMName nobody in DC=emea,DC=corp,DC=example,DC=com\n",
+                   8},
+        HeaderCase{"a list that names no account", {"-q", "-csv", "-in", "-"}, "# none\n",
+                   kHeader, "", 0},
+        HeaderCase{"a review that cannot start writes no header",
+                   {"-q", "-csv", "-in", "-"},
+                   "NOWHERE\\alice\n",
+                   "",
+                   "DSGetDCName: No such domain - 1355\n",
+                   -1}));
 
 }  // namespace
 }  // namespace nestwalk
