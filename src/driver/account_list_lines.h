@@ -17,10 +17,10 @@ inline constexpr std::size_t kMaxListLineBytes = 4096;
 
 // What the start of a list says of its text.
 enum class ListEncoding {
-  kUtf8,                // (ASCII too); a UTF-8 byte order mark before it is dropped
-  kUtf16LittleEndian,   // byte order mark FF FE, or NUL bytes at odd offsets only (ASCII)
-  kUtf16BigEndian,      // FE FF, or NUL bytes at even offsets only
-  kNulBytes,            // a quarter or more NUL bytes, both ways: no text (/dev/zero, binary)
+  kUtf8,               // (ASCII too); a UTF-8 byte order mark before it is dropped
+  kUtf16LittleEndian,  // byte order mark FF FE, or NUL bytes at odd offsets only (ASCII)
+  kUtf16BigEndian,     // FE FF, or NUL bytes at even offsets only
+  kNulBytes,           // a quarter or more NUL bytes, both ways: no text (/dev/zero, binary)
 };
 
 // The encoding that the first line of a list (its first kMaxListLineBytes bytes at most) shows.

@@ -33,7 +33,10 @@ struct ListRunCase {
 void PrintTo(const ListRunCase& c, std::ostream* os) { *os << c.name; }
 
 const std::string kAlice = "EMEA\\alice\n";
-const std::string kUtf16LittleEndian("\xFF\xFE" "E\0M\0E\0A\0\\\0a\0l\0i\0c\0e\0\r\0\n\0", 26);
+const std::string kUtf16LittleEndian(
+    "\xFF\xFE"
+    "E\0M\0E\0A\0\\\0a\0l\0i\0c\0e\0\r\0\n\0",
+    26);
 const std::string kUtf16BigEndian("\0E\0M\0E\0A\0\\\0a\0l\0i\0c\0e\0\r\0\n", 24);
 const std::string kSaveAsUtf8 =
     ": save it as UTF-8 (in PowerShell: Out-File -Encoding utf8, in Notepad: Save As, Encoding "
@@ -96,8 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, AccountListRunTest,
     ::testing::Values(
         ListRunCase{"a regular file", Source::kFile, kAlice, "", true, 0},
-        ListRunCase{"a pipe, as <(...) gives it, is read once", Source::kPipe, kAlice, "", true,
-                    0},
+        ListRunCase{"a pipe, as <(...) gives it, is read once", Source::kPipe, kAlice, "", true, 0},
         ListRunCase{"a FIFO is read once", Source::kFifo, kAlice, "", true, 0},
         ListRunCase{"a directory", Source::kDirectory, "",
                     "Error: Couldn't read <list>: it is a directory\n", false, -1},
@@ -105,12 +107,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "Error: <list> holds NUL bytes, as no UTF-8 text does" + kSaveAsUtf8, false,
                     -1},
         ListRunCase{"a UTF-8 byte order mark and CR LF", Source::kFile,
-                    "\xEF\xBB\xBF" "EMEA\\alice\r\n", "", true, 0},
+                    "\xEF\xBB\xBF"
+                    "EMEA\\alice\r\n",
+                    "", true, 0},
         ListRunCase{"a UTF-8 byte order mark on standard input", Source::kStandardInput,
-                    "\xEF\xBB\xBF" "EMEA\\alice\n", "", true, 0},
+                    "\xEF\xBB\xBF"
+                    "EMEA\\alice\n",
+                    "", true, 0},
         ListRunCase{"UTF-16 with a byte order mark", Source::kFile, kUtf16LittleEndian,
-                    "Error: <list> is UTF-16 text (little endian), not UTF-8" + kSaveAsUtf8,
-                    false, -1},
+                    "Error: <list> is UTF-16 text (little endian), not UTF-8" + kSaveAsUtf8, false,
+                    -1},
         ListRunCase{"UTF-16 without one, through a pipe", Source::kPipe, kUtf16BigEndian,
                     "Error: <list> is UTF-16 text (big endian), not UTF-8" + kSaveAsUtf8, false,
                     -1},

@@ -48,11 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"a CR LF line end", "EMEA\\alice\r", "alice", ""},
         LineCase{"256 characters", "EMEA\\" + std::string(256, 'a'), std::string(256, 'a'), ""},
         LineCase{"257 characters", "EMEA\\" + std::string(257, 'a'), "", kTooLong},
-        LineCase{"characters, not bytes, are counted", "EMEA\\" + Umlauts(256), Umlauts(256),
-                 ""},
+        LineCase{"characters, not bytes, are counted", "EMEA\\" + Umlauts(256), Umlauts(256), ""},
         LineCase{"257 characters of two bytes", "EMEA\\" + Umlauts(257), "", kTooLong},
-        LineCase{"a computer's $ counts", "computer EMEA\\" + std::string(256, 'a'), "",
-                 kTooLong},
+        LineCase{"a computer's $ counts", "computer EMEA\\" + std::string(256, 'a'), "", kTooLong},
         LineCase{"a NUL byte in the name", std::string("EMEA\\al\0ice", 11), "", kNul},
         LineCase{"a NUL byte after the name", std::string("EMEA\\alice \0", 12), "", kNul},
         LineCase{"a NUL byte in a comment", std::string("# \0", 3), "", kNul}));

@@ -22,8 +22,7 @@ void BuildFormulaForest(fake::FakeForest& forest) {
   forest.AddGroup("CN=Domain Users,CN=Users,DC=corp,DC=example,DC=com", "Domain Users",
                   "-2147483646", {}, 513);
   forest.AddUser(kAlice, "alice", "513");
-  forest.AddGroup("CN=Sum,CN=Users,DC=corp,DC=example,DC=com", "@SUM(9)", "-2147483646",
-                  {kAlice});
+  forest.AddGroup("CN=Sum,CN=Users,DC=corp,DC=example,DC=com", "@SUM(9)", "-2147483646", {kAlice});
   forest.AddUser(kMallory, "-mallory", "513");
   forest.AddGroup("CN=Link,CN=Users,DC=corp,DC=example,DC=com",
                   "-HYPERLINK(\"http://evil.test\",\"x\")", "-2147483646", {kMallory});
@@ -34,19 +33,20 @@ TEST(AccountReviewCsvTest, CellsThatASpreadsheetWouldRunAreWrittenAsText) {
   BuildFormulaForest(forest);
   const testing::RunOutcome review = testing::RunNestwalk(
       forest, {"-q", "-csv", "-path", "-in", "-"}, "CORP\\alice\nCORP\\-mallory\n");
-  EXPECT_EQ(review.out,
-            "account,accountDn,groupDn,groupName,scope,kind,depth,via\r\n"
-            "CORP\\alice,\"CN=alice,CN=Users,DC=corp,DC=example,DC=com\",\"CN=Domain "
-            "Users,CN=Users,DC=corp,DC=example,DC=com\",Domain Users,Global,Security,1,alice "
-            "=primary=> Domain Users\r\n"
-            "CORP\\alice,\"CN=alice,CN=Users,DC=corp,DC=example,DC=com\",\"CN=Sum,CN=Users,DC="
-            "corp,DC=example,DC=com\",'@SUM(9),Global,Security,1,alice -> @SUM(9)\r\n"
-            "CORP\\-mallory,\"CN=Mallory,CN=Users,DC=corp,DC=example,DC=com\",\"CN=Domain "
-            "Users,CN=Users,DC=corp,DC=example,DC=com\",Domain Users,Global,Security,1,'-mallory "
-            "=primary=> Domain Users\r\n"
-            "CORP\\-mallory,\"CN=Mallory,CN=Users,DC=corp,DC=example,DC=com\",\"CN=Link,CN=Users,"
-            "DC=corp,DC=example,DC=com\",\"'-HYPERLINK(\"\"http://evil.test\"\",\"\"x\"\")\","
-            "Global,Security,1,\"'-mallory -> -HYPERLINK(\"\"http://evil.test\"\",\"\"x\"\")\"\r\n");
+  EXPECT_EQ(
+      review.out,
+      "account,accountDn,groupDn,groupName,scope,kind,depth,via\r\n"
+      "CORP\\alice,\"CN=alice,CN=Users,DC=corp,DC=example,DC=com\",\"CN=Domain "
+      "Users,CN=Users,DC=corp,DC=example,DC=com\",Domain Users,Global,Security,1,alice "
+      "=primary=> Domain Users\r\n"
+      "CORP\\alice,\"CN=alice,CN=Users,DC=corp,DC=example,DC=com\",\"CN=Sum,CN=Users,DC="
+      "corp,DC=example,DC=com\",'@SUM(9),Global,Security,1,alice -> @SUM(9)\r\n"
+      "CORP\\-mallory,\"CN=Mallory,CN=Users,DC=corp,DC=example,DC=com\",\"CN=Domain "
+      "Users,CN=Users,DC=corp,DC=example,DC=com\",Domain Users,Global,Security,1,'-mallory "
+      "=primary=> Domain Users\r\n"
+      "CORP\\-mallory,\"CN=Mallory,CN=Users,DC=corp,DC=example,DC=com\",\"CN=Link,CN=Users,"
+      "DC=corp,DC=example,DC=com\",\"'-HYPERLINK(\"\"http://evil.test\"\",\"\"x\"\")\","
+      "Global,Security,1,\"'-mallory -> -HYPERLINK(\"\"http://evil.test\"\",\"\"x\"\")\"\r\n");
   EXPECT_EQ(review.err, "");
   EXPECT_EQ(review.status, 0);
 
@@ -107,8 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
                    kHeader,
                    "ERROR: Couldn't find SAMName nobody in DC=emea,DC=corp,DC=example,DC=com\n",
                    8},
-        HeaderCase{"a list that names no account", {"-q", "-csv", "-in", "-"}, "# none\n",
-                   kHeader, "", 0},
+        HeaderCase{
+            "a list that names no account", {"-q", "-csv", "-in", "-"}, "# none\n", kHeader, "", 0},
         HeaderCase{"a review that cannot start writes no header",
                    {"-q", "-csv", "-in", "-"},
                    "NOWHERE\\alice\n",
