@@ -1,6 +1,8 @@
 #include "driver/account_list.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <utility>
 
@@ -18,9 +20,18 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
 }
 
+// UTF-8 characters: every byte but the continuation bytes (10xxxxxx) starts one.
+std::size_t CharacterCount(std::string_view text) {
+  return static_cast<std::size_t>(std::ranges::count_if(
+      text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 }  // namespace
 
 std::variant<NoAccount, SecurityPrincipal, BadAccountLine> ParseAccountLine(std::string_view line) {
+  if (line.find('\0') != std::string_view::npos) {
+    return BadAccountLine{"the line holds a NUL byte"};
+  }
   std::string_view text = Trimmed(line);
   if (text.empty() || text.front() == '#') return NoAccount{};
   PrincipalKind kind = PrincipalKind::kUser;
@@ -42,6 +53,10 @@ std::variant<NoAccount, SecurityPrincipal, BadAccountLine> ParseAccountLine(std:
       principal->domain.find_first_of(kSpace) != std::string::npos ||
       Trimmed(principal->samName).empty() || principal->samName == "$") {
     return BadAccountLine{"expected domain\\name, or user, computer or group and domain\\name"};
+  }
+  if (CharacterCount(principal->samName) > kMaxAccountNameCharacters) {
+    return BadAccountLine{"the name is longer than " + std::to_string(kMaxAccountNameCharacters) +
+                          " characters, the most AD allows"};
   }
   return *std::move(principal);
 }

@@ -4,17 +4,21 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <utility>
 #include <variant>
 #include <vector>
 
 #include "driver/account_list.h"
+#include "driver/account_list_lines.h"
 #include "driver/read_needs.h"
 #include "driver/run_report.h"
 #include "driver/security_principal.h"
@@ -363,22 +367,47 @@ class AccountReview {
   bool progressShown_ = false;
 };
 
+// What a line of a list names; a line too long to be held names no account AD allows.
+std::variant<NoAccount, SecurityPrincipal, BadAccountLine> ParseListLine(const ListLine& line) {
+  if (line.tooLong) {
+    return BadAccountLine{"the line is longer than " + std::to_string(kMaxListLineBytes) +
+                          " bytes"};
+  }
+  return ParseAccountLine(line.text);
+}
+
+// The review connects on its first account's domain; from then on the run writes reports, so
+// a CSV gets its header there, whether or not an account is reported after it. False when no
+// server of the domain could be connected to.
+bool ConnectReview(Console& console, const RunSettings& settings, AccountReview& review,
+                   const std::string& domain) {
+  if (review.connected()) return true;
+  if (!review.Connect(domain)) return false;
+  WriteCsvHeader(console, settings);
+  return true;
+}
+
 // The accounts a list names, in its order; a line that names none is skipped, one that cannot
 // be read gets an error line with its number. False when the run must end: the first account's
-// domain could not be connected to.
-bool ReadAccountList(Console& console, std::istream& list, const std::string& listName,
-                     AccountReview& review) {
-  std::string line;
-  for (std::size_t number = 1; !review.stopped() && std::getline(list, line); ++number) {
-    auto parsed = ParseAccountLine(line);
+// domain could not be connected to, or a read of the list failed.
+bool ReadAccountList(Console& console, const RunSettings& settings, AccountListLines& lines,
+                     const std::string& listName, AccountReview& review) {
+  ListLine line;
+  while (!review.stopped() && lines.Next(line)) {
+    auto parsed = ParseListLine(line);
     if (const auto* bad = std::get_if<BadAccountLine>(&parsed)) {
-      console.Err("Error: " + listName + " line " + std::to_string(number) + ": " + bad->reason +
-                  "\n");
+      console.Err("Error: " + listName + " line " + std::to_string(line.number) + ": " +
+                  bad->reason + "\n");
       review.CountUnreported();
     } else if (auto* principal = std::get_if<SecurityPrincipal>(&parsed)) {
-      if (!review.connected() && !review.Connect(principal->domain)) return false;
+      if (!ConnectReview(console, settings, review, principal->domain)) return false;
       review.Add({std::move(*principal), std::nullopt, ""});
     }
+  }
+  if (lines.failed()) {
+    console.Err("Error: Couldn't read " + listName + " past line " + std::to_string(line.number) +
+                "\n");
+    return false;
   }
   return true;
 }
@@ -394,9 +423,10 @@ platform::SearchRequest UnderRequest(const std::string& underDn, const ReadNeeds
 
 // Every user and computer under `underDn`, as a paged subtree search of a DC of its domain
 // finds them. False when the run must end: no server of the DN's domain could be connected to.
-bool ReadAccountsUnder(Console& console, const std::string& underDn, AccountReview& review) {
+bool ReadAccountsUnder(Console& console, const RunSettings& settings, AccountReview& review) {
+  const std::string& underDn = settings.underDn;
   const std::string domainKey = DomainOfDn(underDn);
-  if (!review.connected() && !review.Connect(DnToDomainName(domainKey))) return false;
+  if (!ConnectReview(console, settings, review, DnToDomainName(domainKey))) return false;
   ForestSession& session = review.session();
   std::optional<ForestDomain> domain = session.DomainAt(domainKey);
   const platform::LdapHandle dc =
@@ -433,14 +463,49 @@ bool ReadAccountsUnder(Console& console, const std::string& underDn, AccountRevi
   return true;
 }
 
-// The accounts a list file names, for the progress line; nullopt for standard input.
+// What the encoding of a list that is no UTF-8 text makes it, for its error line.
+std::string_view NotUtf8(ListEncoding encoding) {
+  switch (encoding) {
+    case ListEncoding::kUtf16LittleEndian:
+      return " is UTF-16 text (little endian), not UTF-8";
+    case ListEncoding::kUtf16BigEndian:
+      return " is UTF-16 text (big endian), not UTF-8";
+    case ListEncoding::kNulBytes:
+    case ListEncoding::kUtf8:
+      break;
+  }
+  return " holds NUL bytes, as no UTF-8 text does";
+}
+
+// Whether the list can be read as UTF-8 text, judged on its first line before any server is
+// asked about it; false after its error line.
+bool ReadableAsUtf8(Console& console, AccountListLines& lines, const std::string& listName) {
+  const ListEncoding encoding = lines.Encoding();
+  if (lines.failed()) {
+    console.Err("Error: Couldn't read " + listName + "\n");
+    return false;
+  }
+  if (encoding == ListEncoding::kUtf8) return true;
+  // PowerShell 5 writes UTF-16 with ">" and Out-File unless told otherwise.
+  console.Err("Error: " + listName + std::string(NotUtf8(encoding)) +
+              ": save it as UTF-8 (in PowerShell: Out-File -Encoding utf8, in Notepad: Save As, "
+              "Encoding UTF-8)\n");
+  return false;
+}
+
+// The accounts of a list file, for the progress line: counted only where the file can be read
+// a second time, a regular file; nullopt for standard input, a pipe or a FIFO, whose accounts
+// would be gone.
 std::optional<std::size_t> CountListed(const std::string& inputFile) {
-  if (inputFile.empty() || inputFile == "-") return std::nullopt;
-  std::ifstream list(inputFile);
+  std::error_code error;
+  if (inputFile == "-" || !std::filesystem::is_regular_file(inputFile, error)) return std::nullopt;
+  std::ifstream list(inputFile, std::ios::binary);
+  AccountListLines lines(list);
+  if (lines.Encoding() != ListEncoding::kUtf8) return std::nullopt;
   std::size_t count = 0;
-  std::string line;
-  while (std::getline(list, line)) {
-    if (std::holds_alternative<SecurityPrincipal>(ParseAccountLine(line))) ++count;
+  ListLine line;
+  while (lines.Next(line)) {
+    if (std::holds_alternative<SecurityPrincipal>(ParseListLine(line))) ++count;
   }
   return count;
 }
@@ -450,27 +515,35 @@ std::optional<std::size_t> CountListed(const std::string& inputFile) {
 int RunAccountReview(Console& console, std::istream& in, platform::Platform& platform,
                      const RunSettings& settings) {
   std::ifstream file;
-  std::istream* list = nullptr;
+  std::optional<AccountListLines> lines;
+  const std::string listName = settings.inputFile == "-" ? "standard input" : settings.inputFile;
   if (settings.inputFile == "-") {
-    list = &in;
+    lines.emplace(in);
   } else if (!settings.inputFile.empty()) {
-    file.open(settings.inputFile);
+    std::error_code error;
+    if (std::filesystem::is_directory(settings.inputFile, error)) {
+      console.Err("Error: Couldn't read " + settings.inputFile + ": it is a directory\n");
+      return -1;
+    }
+    file.open(settings.inputFile, std::ios::binary);
     if (!file) {
       console.Err("Error: Couldn't read " + settings.inputFile + "\n");
       return -1;
     }
-    list = &file;
+    lines.emplace(file);
   }
+  if (lines && !ReadableAsUtf8(console, *lines, listName)) return -1;
   const std::optional<std::size_t> total =
-      settings.underDn.empty() ? CountListed(settings.inputFile) : std::nullopt;
+      lines && settings.underDn.empty() ? CountListed(settings.inputFile) : std::nullopt;
   platform.control().CatchInterrupts();
   AccountReview review(console, platform, settings, total);
-  const std::string listName = settings.inputFile == "-" ? "standard input" : settings.inputFile;
-  if (list != nullptr && !ReadAccountList(console, *list, listName, review)) return -1;
+  if (lines && !ReadAccountList(console, settings, *lines, listName, review)) return -1;
   if (!settings.underDn.empty() && !review.stopped() &&
-      !ReadAccountsUnder(console, settings.underDn, review)) {
+      !ReadAccountsUnder(console, settings, review)) {
     return -1;
   }
+  // A list that named no account never connected: its CSV is the header alone.
+  if (!review.connected()) WriteCsvHeader(console, settings);
   review.Finish();
   if (review.connected()) review.session().Close();
   return review.Status();

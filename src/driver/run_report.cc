@@ -79,13 +79,14 @@ void WriteTextReport(Console& console, const RunSettings& settings,
 
 }  // namespace
 
+void WriteCsvHeader(Console& console, const RunSettings& settings) {
+  if (settings.csv) console.Document(CsvHeader({.chains = settings.path, .token = settings.token}));
+}
+
 void ReportWriter::Write(Console& console, const SecurityPrincipal& principal,
                          const AccountObject& account, const GroupDetailsMap& groups) {
   if (settings_.csv) {
-    if (!csvHeaderWritten_) {
-      console.Document(CsvHeader({.chains = settings_.path, .token = settings_.token}));
-      csvHeaderWritten_ = true;
-    }
+    if (!settings_.reviewsAccounts()) WriteCsvHeader(console, settings_);
     // One buffer for every account's rows: a review writes thousands of them.
     csvRows_.clear();
     AppendAccountRows(csvRows_, settings_, principal, account, groups);

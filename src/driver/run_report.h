@@ -14,20 +14,25 @@
 
 namespace nestwalk {
 
+// With -csv, the header row of the columns the settings ask for; nothing without it. A review
+// of many accounts writes it once it has started, so that a review that reports no account
+// still has it; a run of one account's ReportWriter before its rows.
+void WriteCsvHeader(Console& console, const RunSettings& settings);
+
 class ReportWriter {
  public:
   // `settings` must outlive the writer.
   explicit ReportWriter(const RunSettings& settings) : settings_(settings) {}
 
   // Writes one account's report: a JSON document is indented, or on one line of its own when
-  // the run reviews many accounts (JSON Lines); the CSV header comes before the first rows.
+  // the run reviews many accounts (JSON Lines); the CSV header comes before the rows of a run
+  // of one account.
   // Writes nothing but output; closes no connection.
   void Write(Console& console, const SecurityPrincipal& principal, const AccountObject& account,
              const GroupDetailsMap& groups);
 
  private:
   const RunSettings& settings_;
-  bool csvHeaderWritten_ = false;
   std::string csvRows_;
 };
 

@@ -33,13 +33,24 @@ FieldNeeds NeedsOf(std::string_view value) {
           byte_scan::AnyByte(value, quotesInWord, quotes)};
 }
 
-// Appends `value` as one field, escaped and quoted as it needs (a DN always has commas).
+// What begins a cell that spreadsheets run as a formula, as OWASP lists it.
+constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+
+// Appends `value` as one field, escaped and quoted as it needs (a DN always has commas); a
+// value a spreadsheet would run gets a single quote before it, which makes it text there.
 void AppendField(std::string& rows, std::string_view value) {
   FieldNeeds needs = NeedsOf(value);
-  std::string escaped;
-  if (needs.escape) {
-    escaped = EscapeControlCharacters(EscapeInvalidUtf8(value), /*keepLayout=*/false);
-    value = escaped;
+  const bool formula =
+      !value.empty() && kFormulaStarts.find(value.front()) != std::string_view::npos;
+  std::string rewritten;
+  if (needs.escape || formula) {
+    if (formula) rewritten += '\'';
+    if (needs.escape) {
+      rewritten += EscapeControlCharacters(EscapeInvalidUtf8(value), /*keepLayout=*/false);
+    } else {
+      rewritten += value;
+    }
+    value = rewritten;
     needs = NeedsOf(value);
   }
   if (!needs.quotes) {

@@ -1,6 +1,8 @@
 // The report as CSV rows (-csv), one per account and group: RFC 4180 (every line ended "\r\n", a
 // field holding a comma or a quote quoted, its quotes doubled), UTF-8 throughout: a byte that is
 // no UTF-8, or a control character, is written "\XX" (in a DN the DN's own escape of that byte).
+// A field that begins with "=", "+", "-", "@", a tab or a CR, which a spreadsheet would run as a
+// formula, begins with a single quote "'" before it instead (the -json report keeps the value).
 #ifndef NESTWALK_MEMBERSHIP_CSV_REPORT_H_
 #define NESTWALK_MEMBERSHIP_CSV_REPORT_H_
 

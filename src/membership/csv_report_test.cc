@@ -60,6 +60,21 @@ INSTANTIATE_TEST_SUITE_P(
         RowCase{"an account without groups has one row with the group's fields empty",
                 "CORP\\alice", "", "", {.chains = true, .token = true},
                 "CORP\\alice,\"CN=Alice,DC=corp\",,,,,,,1256\r\n"},
+        RowCase{"a name that begins with = + - or @ gets a quote before it, not inside it",
+                "=cmd|' /C calc'!A0", "CN=G,DC=corp", "@SUM(9)", {},
+                "'=cmd|' /C calc'!A0,\"CN=Alice,DC=corp\",\"CN=G,DC=corp\",'@SUM(9),Global,"
+                "Security\r\n"},
+        RowCase{"the quote goes inside the quoted field", "+1", "CN=G,DC=corp",
+                "-HYPERLINK(\"http://evil.test\",\"x\")", {},
+                "'+1,\"CN=Alice,DC=corp\",\"CN=G,DC=corp\",\"'-HYPERLINK(\"\"http://evil.test\"\","
+                "\"\"x\"\")\",Global,Security\r\n"},
+        RowCase{"a leading tab or CR gets it before its escape", "\tCORP\\alice", "CN=G,DC=corp",
+                "\r=1", {},
+                "'\\09CORP\\alice,\"CN=Alice,DC=corp\",\"CN=G,DC=corp\",'\\0D=1,Global,"
+                "Security\r\n"},
+        RowCase{"those characters past the first stay as they are", "CORP\\a-b", "CN=G,DC=corp",
+                "a=b+c@d", {},
+                "CORP\\a-b,\"CN=Alice,DC=corp\",\"CN=G,DC=corp\",a=b+c@d,Global,Security\r\n"},
         RowCase{"the chain and token columns follow the six", "CORP\\alice", "CN=G,DC=corp", "G",
                 {.chains = true, .token = true},
                 "CORP\\alice,\"CN=Alice,DC=corp\",\"CN=G,DC=corp\",G,Global,Security,2,a > G,"
