@@ -26,6 +26,7 @@ struct RunSettings {
   PrincipalKind principalKind = PrincipalKind::kUser;
   std::string principalText;  // domain\name as typed; empty: the current user or machine
   std::string initialServer;  // the machine whose locator is asked; empty: this one
+  int pingWaitSeconds = 0;    // -pingwait: the locator's wait for a ping; 0: its own
 
   bool reviewsAccounts() const { return !inputFile.empty() || !underDn.empty(); }
 

@@ -1,5 +1,7 @@
 #include "cmdline/run_settings_reader.h"
 
+#include <algorithm>
+
 #include "text/dn_names.h"
 
 namespace nestwalk {
@@ -59,6 +61,21 @@ std::string ReadAccountListSwitches(const CCmdLine& commandLine, RunSettings& se
   if (!settings.underDn.empty() && DomainOfDn(settings.underDn).empty()) {
     return "Error: -under needs a DN that ends in DC= parts: " + settings.underDn + "\n";
   }
+  return {};
+}
+
+std::string ReadPingWaitSwitch(const CCmdLine& commandLine, RunSettings& settings) {
+  constexpr int kLongestWait = 60;
+  if (!commandLine.HasSwitch("pingwait")) return {};
+  const std::string text = commandLine.GetArgument("pingwait");
+  int seconds = 0;
+  const bool digits = !text.empty() && text.size() <= 2 &&
+                      std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; });
+  if (digits) seconds = std::stoi(text);
+  if (seconds < 1 || seconds > kLongestWait) {
+    return "Error: -pingwait takes a whole number of seconds from 1 to 60.\n";
+  }
+  settings.pingWaitSeconds = seconds;
   return {};
 }
 

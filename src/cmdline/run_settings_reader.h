@@ -32,6 +32,10 @@ void ReadAdditionSwitches(const CCmdLine& commandLine, RunSettings& settings);
 [[nodiscard]] std::string ReadAccountListSwitches(const CCmdLine& commandLine,
                                                   RunSettings& settings);
 
+// -pingwait SECONDS: how long the locator waits for a DC's LDAP ping, a whole number of seconds
+// from 1 to 60. Returns the error line when it has no such number; empty otherwise.
+[[nodiscard]] std::string ReadPingWaitSwitch(const CCmdLine& commandLine, RunSettings& settings);
+
 // -s: `initialServer`, empty when absent or without a value.
 void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings);
 

@@ -1,5 +1,6 @@
 #include "driver/program.h"
 
+#include <chrono>
 #include <ostream>
 #include <string_view>
 #include <variant>
@@ -42,6 +43,13 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
   if (const std::string error = ReadAccountListSwitches(commandLine, settings); !error.empty()) {
     console.Err(error);
     return -1;
+  }
+  if (const std::string error = ReadPingWaitSwitch(commandLine, settings); !error.empty()) {
+    console.Err(error);
+    return -1;
+  }
+  if (settings.pingWaitSeconds > 0) {
+    platform.SetPingWait(std::chrono::seconds(settings.pingWaitSeconds));
   }
   if (settings.csv && settings.json) {
     console.Err("Error: -csv and -json cannot be combined.\n");

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/fake/fake_forest.h"
@@ -59,6 +62,7 @@ const std::string kUsage =
     "   -in FILE            Accounts to look up, one a line, - for standard input\n"
     "   -under DN           Every user and computer under that DN\n"
     "   -csv                With -in or -under: one CSV row per account and group\n"
+    "   -pingwait SECONDS   Wait this long for a DC's LDAP ping (default 2.5 s)\n"
     "\n"
     "Nestwalk lists the groups an account belongs to, directly or through nesting, in every\n"
     "domain of the forest. It needs a Kerberos ticket of the caller (kinit).\n"
@@ -69,6 +73,7 @@ const std::string kNoDomain =
     "Must specify Domain in userid/computer/group parameter\n   Format: flatdomain\\SAMName\n \n"
     "Program Terminated\n\n";
 const std::string kNoGroupName = "Error: Must specify group name with -group option.\n";
+const std::string kBadPingWait = "Error: -pingwait takes a whole number of seconds from 1 to 60.\n";
 
 // A host that runs as CORP\alice on PC1, joined to CORP; no directory behind it.
 void SetUpHost(fake::FakeForest& forest) {
@@ -131,6 +136,10 @@ TEST(RunProgramTest, UsageAndSwitchErrorsInReadingOrder) {
        "Error: -under needs a DN that ends in DC= parts: not a dn\n", -1},
       {{"-q", "-csv", "-json", "-u", "CORP\\alice"},
        "Error: -csv and -json cannot be combined.\n", -1},
+      {{"-q", "-pingwait", "0", "-u", "CORP\\alice"}, kBadPingWait, -1},
+      {{"-q", "-pingwait", "61", "-u", "CORP\\alice"}, kBadPingWait, -1},
+      {{"-q", "-pingwait", "2.5", "-u", "CORP\\alice"}, kBadPingWait, -1},
+      {{"-q", "-pingwait", "-u", "CORP\\alice"}, kBadPingWait, -1},
   };
   for (const FixedRun& run : cases) ExpectFixedRun(run);
 }
@@ -219,6 +228,20 @@ TEST(ExitCodeForStatusTest, KeepsEightBitsAndNeverTurnsAFailureIntoSuccess) {
   };
   for (const auto& [status, code] : cases) {
     EXPECT_EQ(ExitCodeForStatus(status), code) << status;
+  }
+}
+
+// A DC slower than the locator's default ping wait can be waited for.
+TEST(RunProgramTest, PingWaitReachesThePlatformBeforeAnyQuery) {
+  for (const auto& [words, wait] :
+       {std::pair<Words, std::optional<std::chrono::milliseconds>>{{"-u", "CORP\\alice"},
+                                                                  std::nullopt},
+        {{"-pingwait", "10", "-u", "CORP\\alice"}, std::chrono::seconds(10)},
+        {{"-pingwait", "60", "-in", "-"}, std::chrono::seconds(60)}}) {
+    fake::FakeForest forest;
+    SetUpHost(forest);
+    testing::RunNestwalk(forest, words);
+    EXPECT_EQ(forest.pingWait(), wait) << words[1];
   }
 }
 

@@ -3,6 +3,8 @@
 #ifndef NESTWALK_PLATFORM_PLATFORM_H_
 #define NESTWALK_PLATFORM_PLATFORM_H_
 
+#include <chrono>
+
 #include "platform/host_queries.h"
 #include "platform/run_control.h"
 #include "platform/services.h"
@@ -25,6 +27,10 @@ class Platform {
   // The services of a run whose locator pings as `pings` says. The directory and the host are
   // the same whatever `pings`; everything is valid as long as the platform lives.
   virtual Services services(CandidatePings pings) = 0;
+  // How long the locator waits for a DC to accept its LDAP ping, and again for the answer, from
+  // now on; before the first query. A platform whose locator is the system's own has no such
+  // wait to set, and ignores it.
+  virtual void SetPingWait(std::chrono::milliseconds /*wait*/) {}
 };
 
 }  // namespace nestwalk::platform

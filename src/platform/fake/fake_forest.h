@@ -217,6 +217,9 @@ class FakeForest : public platform::Directory,
   platform::Services services(platform::CandidatePings pings) override;
   // Whether the last services asked for were those of a locator that pings candidates together.
   bool pingsCandidatesTogether() const;
+  // Recorded only: the fake locator answers at once.
+  void SetPingWait(std::chrono::milliseconds wait) override { pingWait_ = wait; }
+  std::optional<std::chrono::milliseconds> pingWait() const { return pingWait_; }
 
   // ---- platform::Directory -----------------------------------------------------------------
   platform::OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;
@@ -254,6 +257,7 @@ class FakeForest : public platform::Directory,
   struct State;
   std::unique_ptr<State> state_;
   FakeRunControl control_;
+  std::optional<std::chrono::milliseconds> pingWait_;
 };
 
 }  // namespace nestwalk::fake

@@ -44,13 +44,14 @@ std::string SecondsText(std::chrono::milliseconds duration) {
 }
 
 // Empty for the outcomes that say nothing failed: an answer, or one for another domain.
-std::string PingFailureText(const std::string& host, int port, PingOutcome outcome) {
+std::string PingFailureText(const std::string& host, int port, PingOutcome outcome,
+                            std::chrono::milliseconds wait) {
   const std::string server = "LDAP ping: " + host + ":" + std::to_string(port);
   switch (outcome) {
     case PingOutcome::kUnreachable:
       return server + " could not be reached";
     case PingOutcome::kTimedOut:
-      return server + " gave no answer within " + SecondsText(kPingTimeout);
+      return server + " gave no answer within " + SecondsText(wait);
     case PingOutcome::kBadAnswer:
       return server + " sent an answer that could not be read";
     case PingOutcome::kAnswered:
@@ -143,7 +144,8 @@ class Search {
       ++pinged;
       PingResult result = network_.Ping(record.target, record.port, PingDomain(request_), {});
       if (Suitable(result)) return Take(record.target, std::move(*result.response));
-      trouble_.Note(PingFailureText(record.target, record.port, result.outcome));
+      trouble_.Note(
+          PingFailureText(record.target, record.port, result.outcome, network_.PingWait()));
     }
     return std::nullopt;
   }
@@ -161,7 +163,8 @@ class Search {
         [this, &candidates](std::size_t index, const PingResult& result) {
           if (Suitable(result)) return true;
           const PingCandidate& candidate = candidates[index];
-          trouble_.Note(PingFailureText(candidate.host, candidate.port, result.outcome));
+          trouble_.Note(PingFailureText(candidate.host, candidate.port, result.outcome,
+                                        network_.PingWait()));
           return false;
         });
     if (!winner) return std::nullopt;

@@ -3,6 +3,7 @@
 #ifndef NESTWALK_PLATFORM_LINUX_DC_DISCOVERY_H_
 #define NESTWALK_PLATFORM_LINUX_DC_DISCOVERY_H_
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <stop_token>
@@ -28,6 +29,8 @@ class DiscoveryNetwork {
   virtual std::vector<std::string> KnownDomains() = 0;
   // The DNS name of the domain this machine belongs to, if any.
   virtual std::optional<std::string> JoinedDomain() = 0;
+  // How long a ping waits to connect, and again for its answer.
+  virtual std::chrono::milliseconds PingWait() const { return kPingTimeout; }
 };
 
 // The DNS names of the partners of the trusts named `flatName` (lower-case) that the domain

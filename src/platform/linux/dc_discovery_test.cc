@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <set>
 #include <string>
@@ -44,6 +45,9 @@ class ScriptedNetwork : public DiscoveryNetwork {
   std::vector<std::string> pinged;      // "host:port domain"
   std::vector<std::string> trustAsked;  // "dcHost flatName"
   std::set<std::string> silentSrv;      // names that no DNS server answers
+  std::chrono::milliseconds pingWait = kPingTimeout;
+
+  std::chrono::milliseconds PingWait() const override { return pingWait; }
 
   SrvAnswer LookupSrv(const std::string& name) override {
     srvAsked.push_back(name);
@@ -216,6 +220,11 @@ TEST_F(DcDiscoveryTest, NoSuchDomainSaysWhatFailedOnTheWay) {
   net.srv[dcList] = {Rec("dead.corp.test", 0), Rec("slow.corp.test", 1)};
   EXPECT_EQ(Locate("", "corp.test", kDcQuery).reason,
             "LDAP ping: dead.corp.test:389 could not be reached");
+  // With -pingwait the line says the wait the run had.
+  net.srv[dcList] = {Rec("slow.corp.test")};
+  net.pingWait = std::chrono::seconds(10);
+  EXPECT_EQ(Locate("", "corp.test", kDcQuery).reason,
+            "LDAP ping: slow.corp.test:389 gave no answer within 10 s");
 }
 
 // A resolver that answers nothing costs one lookup per call, however many names were left.

@@ -16,6 +16,7 @@
 #ifndef NESTWALK_PLATFORM_LINUX_LINUX_HOST_QUERIES_H_
 #define NESTWALK_PLATFORM_LINUX_LINUX_HOST_QUERIES_H_
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,6 +56,8 @@ class LinuxHostQueries : public HostQueries {
   ComputerNameAnswer GetComputerName() override;
   JoinAnswer GetJoinInformation() override;
   LoggedOnUserAnswer GetLoggedOnUser() override;
+  // Before the first query.
+  void SetPingWait(std::chrono::milliseconds wait) { network_.SetPingWait(wait); }
 
  private:
   DomainPing Ping();

@@ -5,12 +5,15 @@
 
 namespace nestwalk::platform {
 
-LinuxLocator::LinuxLocator(Directory& directory, CandidatePings pings)
+LinuxLocator::LinuxLocator(Directory& directory, CandidatePings pings,
+                           std::chrono::milliseconds pingWait)
     : directory_(directory),
       trustPartners_([&directory](const std::string& dcHost, const std::string& flatName) {
         return LookUpTrustPartners(directory, dcHost, flatName);
       }),
-      pings_(pings) {}
+      pings_(pings) {
+  network_.SetPingWait(pingWait);
+}
 
 template <typename Lookup>
 auto LinuxLocator::WithSite(Lookup lookup) {

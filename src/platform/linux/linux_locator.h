@@ -27,8 +27,10 @@ namespace nestwalk::platform {
 class LinuxLocator : public Locator {
  public:
   // `directory` is used for the forest's domains and the trusts and must outlive this object.
-  // `pings` says how the candidates of one SRV list are tried.
-  LinuxLocator(Directory& directory, CandidatePings pings);
+  // `pings` says how the candidates of one SRV list are tried, `pingWait` how long each ping
+  // waits to connect and again for its answer.
+  LinuxLocator(Directory& directory, CandidatePings pings,
+               std::chrono::milliseconds pingWait = kPingTimeout);
 
   LocatorAnswer GetDcName(const std::string& computerName, const std::string& domainName,
                           unsigned flags) override;

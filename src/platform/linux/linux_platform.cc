@@ -17,6 +17,7 @@ struct LinuxPlatform::Parts {
   LinuxRunControl control;
   std::optional<LinuxLocator> oneAfterAnother;
   std::optional<LinuxLocator> together;
+  std::chrono::milliseconds pingWait = kPingTimeout;
 };
 
 // The environment is settled before any part exists: their threads and libraries read it.
@@ -34,8 +35,13 @@ RunControl& LinuxPlatform::control() { return parts_->control; }
 Services LinuxPlatform::services(CandidatePings pings) {
   std::optional<LinuxLocator>& locator =
       pings == CandidatePings::kTogether ? parts_->together : parts_->oneAfterAnother;
-  if (!locator) locator.emplace(parts_->directory, pings);
+  if (!locator) locator.emplace(parts_->directory, pings, parts_->pingWait);
   return Services{parts_->directory, *locator, parts_->host};
+}
+
+void LinuxPlatform::SetPingWait(std::chrono::milliseconds wait) {
+  parts_->pingWait = wait;
+  parts_->host.SetPingWait(wait);
 }
 
 }  // namespace nestwalk::platform

@@ -21,6 +21,7 @@ class LinuxPlatform : public Platform {
   RunControl& control() override;
   // Each kind of locator is made the first time it is asked for.
   Services services(CandidatePings pings) override;
+  void SetPingWait(std::chrono::milliseconds wait) override;
 
  private:
   struct Parts;

@@ -13,7 +13,7 @@ SrvAnswer SystemDiscoveryNetwork::LookupSrv(const std::string& name) {
 
 PingResult SystemDiscoveryNetwork::Ping(const std::string& host, int port,
                                         const std::string& dnsDomain, std::stop_token stop) {
-  return PingServer(host, port, dnsDomain, kPingTimeout, std::move(stop));
+  return PingServer(host, port, dnsDomain, pingWait_, std::move(stop));
 }
 
 std::vector<std::string> SystemDiscoveryNetwork::KnownDomains() {

@@ -7,7 +7,7 @@
 
 namespace nestwalk::platform {
 
-// Holds no state, so every call may come from several threads at once: each SRV lookup has a
+// Holds no state but its ping wait, so every call may come from several threads at once: each SRV lookup has a
 // resolver state of its own, each ping its own connection, each Kerberos query its own context.
 class SystemDiscoveryNetwork : public DiscoveryNetwork {
  public:
@@ -17,6 +17,12 @@ class SystemDiscoveryNetwork : public DiscoveryNetwork {
   // The host's domain first, then the Kerberos default realm, then the resolver's search list.
   std::vector<std::string> KnownDomains() override;
   std::optional<std::string> JoinedDomain() override;
+  std::chrono::milliseconds PingWait() const override { return pingWait_; }
+  // Before the first ping.
+  void SetPingWait(std::chrono::milliseconds wait) { pingWait_ = wait; }
+
+ private:
+  std::chrono::milliseconds pingWait_ = kPingTimeout;
 };
 
 }  // namespace nestwalk::platform
