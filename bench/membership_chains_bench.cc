@@ -6,9 +6,9 @@
 #include <string>
 
 #include "membership/group_details.h"
-#include "membership/membership_chains.h"
-#include "membership/membership_graph.h"
-#include "membership/token_estimate.h"
+#include "report/membership_chains.h"
+#include "report/membership_graph.h"
+#include "report/token_estimate.h"
 #include "text/case_folding.h"
 
 namespace nestwalk {

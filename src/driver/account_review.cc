@@ -27,7 +27,7 @@
 #include "membership/account_walk.h"
 #include "membership/domain_local_groups.h"
 #include "membership/forest_session.h"
-#include "membership/read_shortfalls.h"
+#include "report/read_shortfalls.h"
 #include "text/case_folding.h"
 #include "text/dn_names.h"
 

@@ -3,13 +3,13 @@
 #include <optional>
 #include <string>
 
-#include "membership/csv_report.h"
-#include "membership/json_report.h"
-#include "membership/membership_chains.h"
-#include "membership/membership_graph.h"
-#include "membership/membership_report.h"
-#include "membership/read_shortfalls.h"
-#include "membership/token_estimate.h"
+#include "report/csv_report.h"
+#include "report/json_report.h"
+#include "report/membership_chains.h"
+#include "report/membership_graph.h"
+#include "report/membership_report.h"
+#include "report/read_shortfalls.h"
+#include "report/token_estimate.h"
 
 namespace nestwalk {
 

@@ -1,13 +1,13 @@
 // The Kerberos token size estimate of a user or computer: 1200 + 40 d + 8 s bytes, from the
 // groups that reach its token.
-#ifndef NESTWALK_MEMBERSHIP_TOKEN_ESTIMATE_H_
-#define NESTWALK_MEMBERSHIP_TOKEN_ESTIMATE_H_
+#ifndef NESTWALK_REPORT_TOKEN_ESTIMATE_H_
+#define NESTWALK_REPORT_TOKEN_ESTIMATE_H_
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "membership/membership_graph.h"
+#include "report/membership_graph.h"
 #include "platform/console.h"
 
 namespace nestwalk {
@@ -39,4 +39,4 @@ void WriteNoTokenForGroup(Console& console);
 
 }  // namespace nestwalk
 
-#endif  // NESTWALK_MEMBERSHIP_TOKEN_ESTIMATE_H_
+#endif  // NESTWALK_REPORT_TOKEN_ESTIMATE_H_

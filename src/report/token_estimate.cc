@@ -1,4 +1,4 @@
-#include "membership/token_estimate.h"
+#include "report/token_estimate.h"
 
 #include "membership/group_type.h"
 #include "text/dn_names.h"

@@ -1,7 +1,7 @@
 // The memberships a run read, as a graph over the account and the groups of a GroupDetailsMap:
 // the questions asked after the walk (shortest chains, the groups of a token) run over it.
-#ifndef NESTWALK_MEMBERSHIP_MEMBERSHIP_GRAPH_H_
-#define NESTWALK_MEMBERSHIP_MEMBERSHIP_GRAPH_H_
+#ifndef NESTWALK_REPORT_MEMBERSHIP_GRAPH_H_
+#define NESTWALK_REPORT_MEMBERSHIP_GRAPH_H_
 
 #include <cstddef>
 #include <functional>
@@ -56,4 +56,4 @@ class MembershipGraph {
 
 }  // namespace nestwalk
 
-#endif  // NESTWALK_MEMBERSHIP_MEMBERSHIP_GRAPH_H_
+#endif  // NESTWALK_REPORT_MEMBERSHIP_GRAPH_H_

@@ -1,9 +1,9 @@
-#include "membership/json_report.h"
+#include "report/json_report.h"
 
 #include <nlohmann/json.hpp>
 
 #include "membership/group_type.h"
-#include "membership/read_shortfalls.h"
+#include "report/read_shortfalls.h"
 #include "platform/sid.h"
 #include "text/utf8_escape.h"
 

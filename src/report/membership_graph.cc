@@ -1,4 +1,4 @@
-#include "membership/membership_graph.h"
+#include "report/membership_graph.h"
 
 #include <deque>
 

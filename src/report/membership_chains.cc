@@ -1,4 +1,4 @@
-#include "membership/membership_chains.h"
+#include "report/membership_chains.h"
 
 #include <algorithm>
 

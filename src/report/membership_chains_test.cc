@@ -1,11 +1,11 @@
-#include "membership/membership_chains.h"
+#include "report/membership_chains.h"
 
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "membership/group_details.h"
-#include "membership/membership_graph.h"
+#include "report/membership_graph.h"
 
 namespace nestwalk {
 namespace {

@@ -1,4 +1,4 @@
-#include "membership/membership_report.h"
+#include "report/membership_report.h"
 
 #include <sstream>
 

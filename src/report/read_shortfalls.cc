@@ -1,4 +1,4 @@
-#include "membership/read_shortfalls.h"
+#include "report/read_shortfalls.h"
 
 #include <set>
 #include <string>

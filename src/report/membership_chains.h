@@ -1,12 +1,12 @@
 // The shortest chain of memberships from the account to each group, worked out after the walk
 // from what it read: -path shows it after each report line, the JSON report lists it.
-#ifndef NESTWALK_MEMBERSHIP_MEMBERSHIP_CHAINS_H_
-#define NESTWALK_MEMBERSHIP_MEMBERSHIP_CHAINS_H_
+#ifndef NESTWALK_REPORT_MEMBERSHIP_CHAINS_H_
+#define NESTWALK_REPORT_MEMBERSHIP_CHAINS_H_
 
 #include <string>
 #include <vector>
 
-#include "membership/membership_graph.h"
+#include "report/membership_graph.h"
 
 namespace nestwalk {
 
@@ -48,4 +48,4 @@ std::string ChainLine(const MembershipGraph& graph, const MembershipChains& chai
 
 }  // namespace nestwalk
 
-#endif  // NESTWALK_MEMBERSHIP_MEMBERSHIP_CHAINS_H_
+#endif  // NESTWALK_REPORT_MEMBERSHIP_CHAINS_H_

@@ -1,6 +1,6 @@
 // What of the answer could not be read, and the one warning line that says so after the report.
-#ifndef NESTWALK_MEMBERSHIP_READ_SHORTFALLS_H_
-#define NESTWALK_MEMBERSHIP_READ_SHORTFALLS_H_
+#ifndef NESTWALK_REPORT_READ_SHORTFALLS_H_
+#define NESTWALK_REPORT_READ_SHORTFALLS_H_
 
 #include <string>
 #include <vector>
@@ -25,4 +25,4 @@ void WriteIncompleteWarning(Console& console, const GroupDetailsMap& groups);
 
 }  // namespace nestwalk
 
-#endif  // NESTWALK_MEMBERSHIP_READ_SHORTFALLS_H_
+#endif  // NESTWALK_REPORT_READ_SHORTFALLS_H_

@@ -3,8 +3,8 @@
 // no UTF-8, or a control character, is written "\XX" (in a DN the DN's own escape of that byte).
 // A field that begins with "=", "+", "-", "@", a tab or a CR, which a spreadsheet would run as a
 // formula, begins with a single quote "'" before it instead (the -json report keeps the value).
-#ifndef NESTWALK_MEMBERSHIP_CSV_REPORT_H_
-#define NESTWALK_MEMBERSHIP_CSV_REPORT_H_
+#ifndef NESTWALK_REPORT_CSV_REPORT_H_
+#define NESTWALK_REPORT_CSV_REPORT_H_
 
 #include <cstddef>
 #include <functional>
@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "membership/group_details.h"
-#include "membership/token_estimate.h"
+#include "report/token_estimate.h"
 
 namespace nestwalk {
 
@@ -48,4 +48,4 @@ void AppendCsvRows(std::string& rows, const CsvAccount& account, const GroupDeta
 
 }  // namespace nestwalk
 
-#endif  // NESTWALK_MEMBERSHIP_CSV_REPORT_H_
+#endif  // NESTWALK_REPORT_CSV_REPORT_H_

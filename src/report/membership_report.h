@@ -1,6 +1,6 @@
 // The membership report: every group found, sorted by lower-cased DN, with its scope and kind.
-#ifndef NESTWALK_MEMBERSHIP_MEMBERSHIP_REPORT_H_
-#define NESTWALK_MEMBERSHIP_MEMBERSHIP_REPORT_H_
+#ifndef NESTWALK_REPORT_MEMBERSHIP_REPORT_H_
+#define NESTWALK_REPORT_MEMBERSHIP_REPORT_H_
 
 #include <functional>
 #include <string>
@@ -25,4 +25,4 @@ void WriteMembershipReport(
 
 }  // namespace nestwalk
 
-#endif  // NESTWALK_MEMBERSHIP_MEMBERSHIP_REPORT_H_
+#endif  // NESTWALK_REPORT_MEMBERSHIP_REPORT_H_

@@ -1,14 +1,14 @@
 // The report as one JSON document (-json), laid out as doc/nestwalk-report.schema.json says.
-#ifndef NESTWALK_MEMBERSHIP_JSON_REPORT_H_
-#define NESTWALK_MEMBERSHIP_JSON_REPORT_H_
+#ifndef NESTWALK_REPORT_JSON_REPORT_H_
+#define NESTWALK_REPORT_JSON_REPORT_H_
 
 #include <optional>
 #include <string>
 
 #include "membership/group_details.h"
-#include "membership/membership_chains.h"
-#include "membership/membership_graph.h"
-#include "membership/token_estimate.h"
+#include "report/membership_chains.h"
+#include "report/membership_graph.h"
+#include "report/token_estimate.h"
 
 namespace nestwalk {
 
@@ -28,4 +28,4 @@ std::string JsonReport(const ReportedAccount& account, const GroupDetailsMap& gr
 
 }  // namespace nestwalk
 
-#endif  // NESTWALK_MEMBERSHIP_JSON_REPORT_H_
+#endif  // NESTWALK_REPORT_JSON_REPORT_H_

@@ -1,4 +1,4 @@
-#include "membership/csv_report.h"
+#include "report/csv_report.h"
 
 #include <ostream>
 #include <string>
