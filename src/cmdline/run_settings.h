@@ -23,6 +23,7 @@ struct RunSettings {
   std::string inputFile;
   std::string underDn;
   bool csv = false;  // one CSV row per account and group
+  std::string membersOf;  // -members: the group whose members are listed, domain\name or its DN
   PrincipalKind principalKind = PrincipalKind::kUser;
   std::string principalText;  // domain\name as typed; empty: the current user or machine
   std::string initialServer;  // the machine whose locator is asked; empty: this one

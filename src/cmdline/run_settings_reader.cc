@@ -79,6 +79,14 @@ std::string ReadPingWaitSwitch(const CCmdLine& commandLine, RunSettings& setting
   return {};
 }
 
+std::string ReadMembersSwitch(const CCmdLine& commandLine, RunSettings& settings) {
+  if (!commandLine.HasSwitch("members")) return {};
+  settings.membersOf = commandLine.GetArgument("members");
+  if (settings.membersOf.empty()) return "Error: Must specify a group with -members option.\n";
+  if (settings.reviewsAccounts()) return "Error: -members cannot be combined with -in or -under.\n";
+  return {};
+}
+
 void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings) {
   settings.initialServer = commandLine.GetArgument("s");
 }

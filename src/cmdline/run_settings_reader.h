@@ -36,6 +36,10 @@ void ReadAdditionSwitches(const CCmdLine& commandLine, RunSettings& settings);
 // from 1 to 60. Returns the error line when it has no such number; empty otherwise.
 [[nodiscard]] std::string ReadPingWaitSwitch(const CCmdLine& commandLine, RunSettings& settings);
 
+// -members: `membersOf`. Returns the error line when it has no value or comes with -in or
+// -under; empty otherwise.
+[[nodiscard]] std::string ReadMembersSwitch(const CCmdLine& commandLine, RunSettings& settings);
+
 // -s: `initialServer`, empty when absent or without a value.
 void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings);
 

@@ -10,6 +10,7 @@
 #include "cmdline/run_settings_reader.h"
 #include "cmdline/usage.h"
 #include "driver/account_review.h"
+#include "driver/members_run.h"
 #include "driver/run_phases.h"
 #include "driver/security_principal.h"
 #include "platform/console.h"
@@ -44,6 +45,10 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
     console.Err(error);
     return -1;
   }
+  if (const std::string error = ReadMembersSwitch(commandLine, settings); !error.empty()) {
+    console.Err(error);
+    return -1;
+  }
   if (const std::string error = ReadPingWaitSwitch(commandLine, settings); !error.empty()) {
     console.Err(error);
     return -1;
@@ -62,6 +67,10 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
   if (settings.reviewsAccounts()) {
     ReadServerSwitch(commandLine, settings);
     return RunAccountReview(runConsole, in, platform, settings);
+  }
+  if (!settings.membersOf.empty()) {
+    ReadServerSwitch(commandLine, settings);
+    return RunMembersOf(runConsole, platform, settings);
   }
 
   // The principal line goes nowhere when standard output carries the report alone.

@@ -62,6 +62,7 @@ const std::string kUsage =
     "   -in FILE            Accounts to look up, one a line, - for standard input\n"
     "   -under DN           Every user and computer under that DN\n"
     "   -csv                With -in or -under: one CSV row per account and group\n"
+    "   -members GROUP      Every member of the group, through nesting (domain\\name or DN)\n"
     "   -pingwait SECONDS   Wait this long for a DC's LDAP ping (default 2.5 s)\n"
     "\n"
     "Nestwalk lists the groups an account belongs to, directly or through nesting, in every\n"

@@ -25,25 +25,30 @@ struct RangedValues {
   const std::vector<std::string>* values = nullptr;
 };
 
-std::optional<RangedValues> FindRangedMemberOf(const platform::Entry& entry) {
+std::optional<RangedValues> FindRanged(const platform::Entry& entry, std::string_view type) {
   for (const platform::Attribute& attribute : entry.attributes) {
-    if (std::optional<ValueRange> range = ParseValueRange(attribute.name, kMemberOf)) {
+    if (std::optional<ValueRange> range = ParseValueRange(attribute.name, type)) {
       return RangedValues{*range, &attribute.values};
     }
   }
   return std::nullopt;
 }
 
-// The request for the piece that starts at value position `first`.
-platform::SearchRequest RangeRequest(const platform::SearchRequest& read, long long first) {
+std::optional<RangedValues> FindRangedMemberOf(const platform::Entry& entry) {
+  return FindRanged(entry, kMemberOf);
+}
+
+// The request for the piece of `type` that starts at value position `first`.
+platform::SearchRequest RangeRequest(const platform::SearchRequest& read, long long first,
+                                     std::string_view type) {
   platform::SearchRequest request = read;
-  request.attributes = {std::string(kMemberOf) + ";range=" + std::to_string(first) + "-*"};
+  request.attributes = {std::string(type) + ";range=" + std::to_string(first) + "-*"};
   return request;
 }
 
 MemberOfValues ReportIncomplete(Console& console, const std::string& dn,
-                                std::vector<std::string> values) {
-  console.Err("ERROR: Couldn't read all memberOf values of " + dn + "\n");
+                                std::vector<std::string> values, std::string_view type) {
+  console.Err("ERROR: Couldn't read all " + std::string(type) + " values of " + dn + "\n");
   return {std::move(values), false};
 }
 
@@ -78,14 +83,21 @@ std::optional<platform::SearchRequest> FollowingRangeRequest(const platform::Sea
       *piece->range.last == std::numeric_limits<long long>::max()) {
     return std::nullopt;
   }
-  return RangeRequest(read, *piece->range.last + 1);
+  return RangeRequest(read, *piece->range.last + 1, kMemberOf);
 }
 
 MemberOfValues CollectMemberOf(Console& console, platform::Directory& directory,
                                platform::LdapHandle connection, const platform::SearchRequest& read,
                                const platform::Entry& entry) {
-  if (const std::vector<std::string>* plain = entry.Find(kMemberOf)) return {*plain};
-  std::optional<RangedValues> piece = FindRangedMemberOf(entry);
+  return CollectRangedValues(console, directory, connection, read, entry, kMemberOf);
+}
+
+MemberOfValues CollectRangedValues(Console& console, platform::Directory& directory,
+                                   platform::LdapHandle connection,
+                                   const platform::SearchRequest& read,
+                                   const platform::Entry& entry, std::string_view type) {
+  if (const std::vector<std::string>* plain = entry.Find(type)) return {*plain};
+  std::optional<RangedValues> piece = FindRanged(entry, type);
   if (!piece) return {};
 
   std::vector<std::string> values = *piece->values;
@@ -93,21 +105,21 @@ MemberOfValues CollectMemberOf(Console& console, platform::Directory& directory,
   while (last) {
     // The bounds come from the server: one at the top of the range has no next piece to ask for.
     if (*last == std::numeric_limits<long long>::max()) {
-      return ReportIncomplete(console, read.base, std::move(values));
+      return ReportIncomplete(console, read.base, std::move(values), type);
     }
     const long long next = *last + 1;
-    platform::SearchResult result = directory.Search(connection, RangeRequest(read, next));
+    platform::SearchResult result = directory.Search(connection, RangeRequest(read, next, type));
     if (result.code != platform::kLdapSuccess) {
       ReportSearchFailure(console, directory, result);
-      return ReportIncomplete(console, read.base, std::move(values));
+      return ReportIncomplete(console, read.base, std::move(values), type);
     }
     std::optional<RangedValues> following;
-    if (result.entries.size() == 1) following = FindRangedMemberOf(result.entries.front());
+    if (result.entries.size() == 1) following = FindRanged(result.entries.front(), type);
     // A piece must start where the last one ended and, unless final, bring values: so every
     // request advances and a misbehaving server cannot keep the loop going.
     if (!following || following->range.first != next ||
         (following->range.last && following->values->empty())) {
-      return ReportIncomplete(console, read.base, std::move(values));
+      return ReportIncomplete(console, read.base, std::move(values), type);
     }
     values.insert(values.end(), following->values->begin(), following->values->end());
     last = following->range.last;

@@ -47,6 +47,11 @@ std::optional<platform::SearchRequest> FollowingRangeRequest(const platform::Sea
 MemberOfValues CollectMemberOf(Console& console, platform::Directory& directory,
                                platform::LdapHandle connection, const platform::SearchRequest& read,
                                const platform::Entry& entry);
+// The same for the values of the attribute `type` ("member"); its error line names the type.
+MemberOfValues CollectRangedValues(Console& console, platform::Directory& directory,
+                                   platform::LdapHandle connection,
+                                   const platform::SearchRequest& read,
+                                   const platform::Entry& entry, std::string_view type);
 
 }  // namespace nestwalk
 

@@ -70,6 +70,8 @@ void AppendField(std::string& rows, std::string_view value) {
 
 }  // namespace
 
+void AppendCsvField(std::string& rows, std::string_view value) { AppendField(rows, value); }
+
 std::string CsvHeader(CsvColumns columns) {
   std::string header = "account,accountDn,groupDn,groupName,scope,kind";
   if (columns.chains) header += ",depth,via";

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "membership/group_details.h"
@@ -22,6 +23,9 @@ struct CsvColumns {
   bool chains = false;
   bool token = false;
 };
+
+// Appends `value` as one field: escaped, its formula lead neutralised and quoted as it needs.
+void AppendCsvField(std::string& rows, std::string_view value);
 
 // "account,accountDn,groupDn,groupName,scope,kind", then the columns asked for.
 std::string CsvHeader(CsvColumns columns);

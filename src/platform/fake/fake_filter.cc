@@ -228,6 +228,10 @@ bool Matches(const Filter& filter, const platform::Entry& entry) {
       return values != nullptr && !values->empty();
     }
     default: {
+      // Every entry has its DN as an attribute, as on AD.
+      if (LowerCaseText(filter.attribute) == "distinguishedname") {
+        return MatchesValue(filter, entry.dn);
+      }
       const std::vector<std::string>* values = entry.Find(filter.attribute);
       if (values == nullptr) return false;
       for (const std::string& value : *values) {

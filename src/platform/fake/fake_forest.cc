@@ -25,6 +25,7 @@ namespace {
 
 constexpr int kOperationsError = 1;
 constexpr int kBadSearchFilter = -7;
+constexpr int kSizeLimitExceeded = 4;
 constexpr char kBindRequiredText[] =
     "000004DC: LdapErr: DSID-0C090A71, comment: In order to perform this operation a successful "
     "bind must be completed on the connection., data 0, v4563";
@@ -53,6 +54,7 @@ struct FakeForest::State {
   std::map<std::string, std::vector<platform::Attribute>> rootDseOverrides;  // lower-cased host
   int maxValueRange = 0;
   int maxPageSize = 0;
+  int sizeLimit = 0;
   std::string defaultServer;
 
   std::map<std::tuple<std::string, std::string, bool>, platform::LocatorAnswer> locatorAnswers;
@@ -200,8 +202,9 @@ struct FakeForest::State {
                                               request.attributesOnly, maxValueRange)}}};
   }
 
-  // A search on a usable connection, after it was recorded.
-  platform::SearchResult Search(std::size_t index, const platform::SearchRequest& request) {
+  // A search on a usable connection, after it was recorded; a paged one knows no size limit.
+  platform::SearchResult Search(std::size_t index, const platform::SearchRequest& request,
+                                bool paged = false) {
     const ConnectionRecord& record = connections.record(index);
     if (Silent(index, /*counts=*/true)) return platform::SearchResult{platform::kLdapTimeout, {}};
     if (Lost(index)) return platform::SearchResult{platform::kLdapServerDown, {}};
@@ -224,6 +227,10 @@ struct FakeForest::State {
     std::optional<Filter> filter = ParseFilter(request.filter);
     if (!filter) return platform::SearchResult{kBadSearchFilter, {}};
     FindResult found = tree.Find(*view, request.base, request.scope, *filter);
+    if (!paged && sizeLimit > 0 && found.entries.size() > static_cast<std::size_t>(sizeLimit)) {
+      found.entries.resize(static_cast<std::size_t>(sizeLimit));
+      found.code = kSizeLimitExceeded;
+    }
     platform::SearchResult result{found.code, {}};
     for (platform::Entry& entry : found.entries) {
       entry.attributes = SelectAttributes(entry.attributes, request.attributes,
@@ -354,6 +361,8 @@ void FakeForest::FailSearch(const std::string& host, std::optional<int> port,
                             const std::string& base, int code) {
   state_->failures.AddSearch(host, port, base, code);
 }
+
+void FakeForest::SetSizeLimit(int sizeLimit) { state_->sizeLimit = sizeLimit; }
 
 void FakeForest::FailPagedSearchAfter(int pages, int code) {
   state_->pageFailure = PageFailure{pages, code};
@@ -517,7 +526,8 @@ std::unique_ptr<platform::PagedSearch> FakeForest::StartPagedSearch(
   }
   State* state = state_.get();
   return std::make_unique<FakePagedSearch>(
-      state->Search(*state->connections.IndexOf(connection), request), granted, state->pageFailure,
+      state->Search(*state->connections.IndexOf(connection), request, /*paged=*/true), granted,
+      state->pageFailure,
       [state, connection] { return state->PageRequest(connection); });
 }
 

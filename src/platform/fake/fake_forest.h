@@ -137,6 +137,9 @@ class FakeForest : public platform::Directory,
   void SetMaxValueRange(int maxValues);
   // The server's largest page for paged searches; 0 (the default) grants what is asked.
   void SetMaxPageSize(int maxPageSize);
+  // A search that is not paged and finds more entries than this gives the first ones and code 4
+  // ("Size limit exceeded"), as AD's MaxPageSize has it; 0 (the default): no limit.
+  void SetSizeLimit(int sizeLimit);
   // The host that Open(nullopt, ...) reaches.
   void SetDefaultServer(const std::string& host);
 

@@ -1,0 +1,201 @@
+// Whole runs of the reverse question (-members) against fake forests: nesting across domains,
+// a cycle, primary-group members, ranged member values, a size limit that turns a search into a
+// paged one, foreign principals of a trusted forest, a well-known and an unresolved SID, a
+// domain that cannot be bound, and the group that is not there or is no group.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+#include "membership/membership_fixture.h"
+#include "platform/sid.h"
+#include "support/run_harness.h"
+
+namespace nestwalk {
+namespace {
+
+using Forest = testing::ThreeDomainForest;
+
+constexpr char kAlpha[] = "DC=alpha,DC=test";
+constexpr char kBeta[] = "DC=beta,DC=test";
+constexpr char kAlphaSid[] = "S-1-5-21-10-10-10";
+constexpr char kGlobal[] = "-2147483646";
+constexpr char kDomainLocal[] = "-2147483644";
+
+// The three-domain forest with foreign principals in DL-Other: Authenticated Users, and a SID
+// that no trust claims.
+void BuildThreeDomains(fake::FakeForest& forest) {
+  Forest::Build(forest, /*otherIsGc=*/true);
+  for (const char* principal :
+       {"CN=S-1-5-11,CN=ForeignSecurityPrincipals,DC=other,DC=test",
+        "CN=S-1-5-21-99-99-99-1105,CN=ForeignSecurityPrincipals,DC=other,DC=test"}) {
+    forest.AddEntry(principal, {{"objectClass", {"top", "foreignSecurityPrincipal"}}});
+    forest.AddValue(Forest::kDlOther, "member", principal);
+  }
+}
+
+const std::string kDlOtherMembers =
+    "Members of [Local Security] OTHER\\DL-Other CN=DL-Other,DC=other,DC=test\n"
+    "  [USER] EMEA\\alice CN=Alice,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
+    "      via: alice -> Staff -> U-Other -> DL-Other\n"
+    "  [GROUP] [Global Security] EMEA\\All CN=All,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
+    "      via: All -> Staff -> U-Other -> DL-Other\n"
+    "  [FOREIGN] NT AUTHORITY\\Authenticated Users "
+    "CN=S-1-5-11,CN=ForeignSecurityPrincipals,DC=other,DC=test\n"
+    "      via: NT AUTHORITY\\Authenticated Users -> DL-Other\n"
+    "  [FOREIGN] S-1-5-21-99-99-99-1105 "
+    "CN=S-1-5-21-99-99-99-1105,CN=ForeignSecurityPrincipals,DC=other,DC=test\n"
+    "      via: S-1-5-21-99-99-99-1105 -> DL-Other\n"
+    "  [GROUP] [Global Security] EMEA\\Staff CN=Staff,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
+    "      via: Staff -> U-Other -> DL-Other\n"
+    "  [GROUP] [Universal Security] OTHER\\U-Other CN=U-Other,DC=other,DC=test\n"
+    "      via: U-Other -> DL-Other\n"
+    "Members: 6 (users 1, computers 0, groups 3, foreign 2, other 0)\n";
+
+TEST(MembersRunTest, NestingAcrossDomainsACycleAndForeignPrincipals) {
+  for (const char* pace : {"-d", "-fast"}) {
+    SCOPED_TRACE(pace);
+    fake::FakeForest forest;
+    BuildThreeDomains(forest);
+    const testing::RunOutcome run = testing::RunNestwalk(
+        forest, {"-q", pace, "-path", "-members", "OTHER\\DL-Other"});
+    EXPECT_EQ(run.out.substr(run.out.find("Members of")), kDlOtherMembers);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(forest.HandleMisuseCount(), 0);
+  }
+}
+
+// Primary-group members are in no member value; a size limit makes the search paged; a group
+// named by its DN is found the same.
+TEST(MembersRunTest, PrimaryGroupMembersAndAPagedSearch) {
+  for (const char* named : {"EMEA\\Domain Users", Forest::kDomainUsers}) {
+    fake::FakeForest forest;
+    Forest::Build(forest, /*otherIsGc=*/false);
+    for (int i = 0; i < 5; ++i) {
+      forest.AddUser("CN=u" + std::to_string(i) + ",OU=Staff,DC=emea,DC=corp,DC=example,DC=com",
+                     "u" + std::to_string(i), "513");
+    }
+    forest.SetSizeLimit(2);
+    const testing::RunOutcome run =
+        testing::RunNestwalk(forest, {"-q", "-path", "-members", named});
+    EXPECT_EQ(run.out,
+              "Members of [Global Security] EMEA\\Domain Users "
+              "CN=Domain Users,CN=Users,DC=emea,DC=corp,DC=example,DC=com\n"
+              "  [USER] EMEA\\alice CN=Alice,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
+              "      via: alice =primary=> Domain Users\n"
+              "  [USER] EMEA\\u0 CN=u0,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
+              "      via: u0 =primary=> Domain Users\n"
+              "  [USER] EMEA\\u1 CN=u1,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
+              "      via: u1 =primary=> Domain Users\n"
+              "  [USER] EMEA\\u2 CN=u2,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
+              "      via: u2 =primary=> Domain Users\n"
+              "  [USER] EMEA\\u3 CN=u3,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
+              "      via: u3 =primary=> Domain Users\n"
+              "  [USER] EMEA\\u4 CN=u4,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
+              "      via: u4 =primary=> Domain Users\n"
+              "Members: 6 (users 6, computers 0, groups 0, foreign 0, other 0)\n")
+        << named;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+  }
+}
+
+// ALPHA, and BETA, which trusts it: Beta Outer holds Beta Readers, which holds alice of ALPHA
+// and Alpha Staff through their foreign security principals.
+void BuildTrustingForests(fake::FakeForest& forest) {
+  forest.AddDomain({.dn = kAlpha, .flatName = "ALPHA", .sid = kAlphaSid});
+  forest.AddServer({.host = "dc1.alpha.test", .domainDn = kAlpha, .site = "Default",
+                    .globalCatalog = true});
+  forest.AddUser("CN=alice,CN=Users,DC=alpha,DC=test", "alice", "513", 1101);
+  forest.AddGroup("CN=Alpha Staff,CN=Users,DC=alpha,DC=test", "Alpha Staff", kGlobal,
+                  {"CN=alice,CN=Users,DC=alpha,DC=test"}, 1102);
+  forest.BeginForest();
+  forest.AddDomain({.dn = kBeta, .flatName = "BETA", .sid = "S-1-5-21-20-20-20"});
+  forest.AddServer({.host = "dc1.beta.test", .domainDn = kBeta, .site = "Default",
+                    .globalCatalog = true});
+  forest.AddEntry("CN=alpha.test,CN=System,DC=beta,DC=test",
+                  {{"objectClass", {"top", "leaf", "trustedDomain"}},
+                   {"flatName", {"ALPHA"}},
+                   {"trustPartner", {"alpha.test"}},
+                   {"trustDirection", {"3"}},
+                   {"trustType", {"2"}},
+                   {"securityIdentifier", {*platform::SidFromText(kAlphaSid)}}});
+  std::vector<std::string> principals;
+  for (const char* rid : {"-1101", "-1102"}) {
+    principals.push_back("CN=" + std::string(kAlphaSid) + rid +
+                         ",CN=ForeignSecurityPrincipals,DC=beta,DC=test");
+    forest.AddEntry(principals.back(), {{"objectClass", {"top", "foreignSecurityPrincipal"}}});
+  }
+  forest.AddGroup("CN=Beta Readers,CN=Users,DC=beta,DC=test", "Beta Readers", kDomainLocal,
+                  principals);
+  forest.AddGroup("CN=Beta Outer,CN=Users,DC=beta,DC=test", "Beta Outer", kDomainLocal,
+                  {"CN=Beta Readers,CN=Users,DC=beta,DC=test"});
+}
+
+TEST(MembersRunTest, ForeignPrincipalsOfATrustedForestAreTheirAccountsThere) {
+  fake::FakeForest forest;
+  BuildTrustingForests(forest);
+  const testing::RunOutcome run =
+      testing::RunNestwalk(forest, {"-q", "-path", "-members", "BETA\\Beta Outer"});
+  EXPECT_EQ(run.out,
+            "Members of [Local Security] BETA\\Beta Outer CN=Beta Outer,CN=Users,DC=beta,DC=test\n"
+            "  [USER] ALPHA\\alice CN=alice,CN=Users,DC=alpha,DC=test\n"
+            "      via: alice =foreign=> Beta Readers -> Beta Outer\n"
+            "  [GROUP] [Global Security] ALPHA\\Alpha Staff CN=Alpha Staff,CN=Users,DC=alpha,DC=test\n"
+            "      via: Alpha Staff =foreign=> Beta Readers -> Beta Outer\n"
+            "  [GROUP] [Local Security] BETA\\Beta Readers CN=Beta Readers,CN=Users,DC=beta,DC=test\n"
+            "      via: Beta Readers -> Beta Outer\n"
+            "Members: 3 (users 1, computers 0, groups 2, foreign 0, other 0)\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.status, 0);
+
+  fake::FakeForest json;
+  BuildTrustingForests(json);
+  const nlohmann::json document = nlohmann::json::parse(
+      testing::RunNestwalk(json, {"-q", "-json", "-members", "BETA\\Beta Outer"}).out);
+  EXPECT_EQ(document["count"], 3);
+  EXPECT_EQ(document["complete"], true);
+  EXPECT_EQ(document["members"][0]["forest"], "alpha.test");
+  EXPECT_EQ(document["members"][0]["hops"], nlohmann::json({"=foreign=>", "->"}));
+}
+
+TEST(MembersRunTest, ADomainThatCannotBeBoundIsNamedAndCounted) {
+  fake::FakeForest forest;
+  BuildThreeDomains(forest);
+  forest.FailBind(Forest::kDc2, std::nullopt, platform::kLdapInvalidCredentials);
+  const testing::RunOutcome run =
+      testing::RunNestwalk(forest, {"-q", "-csv", "-members", "OTHER\\DL-Other"});
+  EXPECT_EQ(run.out,
+            "group,groupDn,member,memberDn,memberKind,scope,kind\r\n"
+            "OTHER\\DL-Other,\"CN=DL-Other,DC=other,DC=test\",NT AUTHORITY\\Authenticated Users,"
+            "\"CN=S-1-5-11,CN=ForeignSecurityPrincipals,DC=other,DC=test\",foreign,,\r\n"
+            "OTHER\\DL-Other,\"CN=DL-Other,DC=other,DC=test\",S-1-5-21-99-99-99-1105,"
+            "\"CN=S-1-5-21-99-99-99-1105,CN=ForeignSecurityPrincipals,DC=other,DC=test\","
+            "foreign,,\r\n"
+            "OTHER\\DL-Other,\"CN=DL-Other,DC=other,DC=test\",OTHER\\U-Other,"
+            "\"CN=U-Other,DC=other,DC=test\",group,Universal,Security\r\n");
+  EXPECT_NE(run.err.find("WARNING: 1 read fell short; the list of members may be incomplete\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.status, 0);
+}
+
+TEST(MembersRunTest, AGroupThatIsNotThereOrNoGroupEndsWith255) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"EMEA\\Nobody", "ERROR: Couldn't find group EMEA\\Nobody\n"},
+      {Forest::kAlice, "ERROR: CN=Alice,OU=Staff,DC=emea,DC=corp,DC=example,DC=com is not a group\n"},
+      {"Staff", "Error: -members needs domain\\group or a group's DN: Staff\n"},
+  };
+  for (const auto& [named, error] : cases) {
+    fake::FakeForest forest;
+    Forest::Build(forest, /*otherIsGc=*/true);
+    const testing::RunOutcome run = testing::RunNestwalk(forest, {"-q", "-members", named});
+    EXPECT_EQ(run.err, error);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.status, -1);
+  }
+}
+
+}  // namespace
+}  // namespace nestwalk
