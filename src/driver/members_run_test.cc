@@ -23,12 +23,14 @@ constexpr char kAlphaSid[] = "S-1-5-21-10-10-10";
 constexpr char kGlobal[] = "-2147483646";
 constexpr char kDomainLocal[] = "-2147483644";
 
-// The three-domain forest with foreign principals in DL-Other: Authenticated Users, and a SID
+// The three-domain forest with foreign principals in DL-Other: three well-known ones, and a SID
 // that no trust claims.
 void BuildThreeDomains(fake::FakeForest& forest) {
   Forest::Build(forest, /*otherIsGc=*/true);
   for (const char* principal :
-       {"CN=S-1-5-11,CN=ForeignSecurityPrincipals,DC=other,DC=test",
+       {"CN=S-1-1-0,CN=ForeignSecurityPrincipals,DC=other,DC=test",
+        "CN=S-1-5-4,CN=ForeignSecurityPrincipals,DC=other,DC=test",
+        "CN=S-1-5-11,CN=ForeignSecurityPrincipals,DC=other,DC=test",
         "CN=S-1-5-21-99-99-99-1105,CN=ForeignSecurityPrincipals,DC=other,DC=test"}) {
     forest.AddEntry(principal, {{"objectClass", {"top", "foreignSecurityPrincipal"}}});
     forest.AddValue(Forest::kDlOther, "member", principal);
@@ -41,25 +43,32 @@ const std::string kDlOtherMembers =
     "      via: alice -> Staff -> U-Other -> DL-Other\n"
     "  [GROUP] [Global Security] EMEA\\All CN=All,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
     "      via: All -> Staff -> U-Other -> DL-Other\n"
+    "  [FOREIGN] Everyone CN=S-1-1-0,CN=ForeignSecurityPrincipals,DC=other,DC=test\n"
+    "      via: Everyone -> DL-Other\n"
     "  [FOREIGN] NT AUTHORITY\\Authenticated Users "
     "CN=S-1-5-11,CN=ForeignSecurityPrincipals,DC=other,DC=test\n"
     "      via: NT AUTHORITY\\Authenticated Users -> DL-Other\n"
     "  [FOREIGN] S-1-5-21-99-99-99-1105 "
     "CN=S-1-5-21-99-99-99-1105,CN=ForeignSecurityPrincipals,DC=other,DC=test\n"
     "      via: S-1-5-21-99-99-99-1105 -> DL-Other\n"
+    "  [FOREIGN] NT AUTHORITY\\INTERACTIVE CN=S-1-5-4,CN=ForeignSecurityPrincipals,DC=other,DC=test\n"
+    "      via: NT AUTHORITY\\INTERACTIVE -> DL-Other\n"
     "  [GROUP] [Global Security] EMEA\\Staff CN=Staff,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
     "      via: Staff -> U-Other -> DL-Other\n"
     "  [GROUP] [Universal Security] OTHER\\U-Other CN=U-Other,DC=other,DC=test\n"
     "      via: U-Other -> DL-Other\n"
-    "Members: 6 (users 1, computers 0, groups 3, foreign 2, other 0)\n";
+    "Members: 8 (users 1, computers 0, groups 3, foreign 4, other 0)\n";
 
+// Read one at a time or ahead (-fast), member values whole or four a piece (ranged).
 TEST(MembersRunTest, NestingAcrossDomainsACycleAndForeignPrincipals) {
-  for (const char* pace : {"-d", "-fast"}) {
-    SCOPED_TRACE(pace);
+  for (const auto& [pace, range] : {std::pair{"-d", 0}, std::pair{"-fast", 0}, std::pair{"-d", 4}}) {
+    SCOPED_TRACE(std::string(pace) + " " + std::to_string(range));
     fake::FakeForest forest;
     BuildThreeDomains(forest);
+    forest.SetMaxValueRange(range);
     const testing::RunOutcome run = testing::RunNestwalk(
         forest, {"-q", pace, "-path", "-members", "OTHER\\DL-Other"});
+    ASSERT_NE(run.out.find("Members of"), std::string::npos) << run.err;
     EXPECT_EQ(run.out.substr(run.out.find("Members of")), kDlOtherMembers);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(forest.HandleMisuseCount(), 0);
@@ -168,11 +177,15 @@ TEST(MembersRunTest, ADomainThatCannotBeBoundIsNamedAndCounted) {
       testing::RunNestwalk(forest, {"-q", "-csv", "-members", "OTHER\\DL-Other"});
   EXPECT_EQ(run.out,
             "group,groupDn,member,memberDn,memberKind,scope,kind\r\n"
+            "OTHER\\DL-Other,\"CN=DL-Other,DC=other,DC=test\",Everyone,"
+            "\"CN=S-1-1-0,CN=ForeignSecurityPrincipals,DC=other,DC=test\",foreign,,\r\n"
             "OTHER\\DL-Other,\"CN=DL-Other,DC=other,DC=test\",NT AUTHORITY\\Authenticated Users,"
             "\"CN=S-1-5-11,CN=ForeignSecurityPrincipals,DC=other,DC=test\",foreign,,\r\n"
             "OTHER\\DL-Other,\"CN=DL-Other,DC=other,DC=test\",S-1-5-21-99-99-99-1105,"
             "\"CN=S-1-5-21-99-99-99-1105,CN=ForeignSecurityPrincipals,DC=other,DC=test\","
             "foreign,,\r\n"
+            "OTHER\\DL-Other,\"CN=DL-Other,DC=other,DC=test\",NT AUTHORITY\\INTERACTIVE,"
+            "\"CN=S-1-5-4,CN=ForeignSecurityPrincipals,DC=other,DC=test\",foreign,,\r\n"
             "OTHER\\DL-Other,\"CN=DL-Other,DC=other,DC=test\",OTHER\\U-Other,"
             "\"CN=U-Other,DC=other,DC=test\",group,Universal,Security\r\n");
   EXPECT_NE(run.err.find("WARNING: 1 read fell short; the list of members may be incomplete\n"),

@@ -64,6 +64,7 @@ void FakeTree::AddDomain(const DomainSetup& domain) {
   for (StoredEntry& entry : entries_) Derive(entry);
   backLinks_.clear();
   byAccountName_.reset();
+  withOwnMemberOf_.reset();
 
   std::vector<platform::Attribute> object{{"objectClass", {"top", "domain", "domainDNS"}},
                                           {"objectCategory", {"domainDNS"}}};
@@ -91,6 +92,7 @@ void FakeTree::PutEntry(const std::string& dn, std::vector<platform::Attribute> 
   Derive(entry);
   backLinks_.clear();
   byAccountName_.reset();
+  withOwnMemberOf_.reset();
 }
 
 bool FakeTree::AppendValue(const std::string& dn, const std::string& attribute,
@@ -109,6 +111,7 @@ bool FakeTree::AppendValue(const std::string& dn, const std::string& attribute,
   Derive(entry);
   backLinks_.clear();
   byAccountName_.reset();
+  withOwnMemberOf_.reset();
   return true;
 }
 
@@ -225,6 +228,37 @@ const std::multimap<std::string, std::size_t>& FakeTree::ByAccountName() const {
   return *byAccountName_;
 }
 
+const std::vector<std::size_t>& FakeTree::WithOwnMemberOf() const {
+  if (withOwnMemberOf_) return *withOwnMemberOf_;
+  withOwnMemberOf_.emplace();
+  for (std::size_t place = 0; place < entries_.size(); ++place) {
+    if (platform::Entry{"", entries_[place].attributes}.Find("memberOf") != nullptr) {
+      withOwnMemberOf_->push_back(place);
+    }
+  }
+  return *withOwnMemberOf_;
+}
+
+std::vector<std::size_t> FakeTree::MemberOfCandidates(const View& view,
+                                                      const std::string& groupDn) const {
+  std::vector<std::size_t> places = WithOwnMemberOf();
+  auto group = entryIndex_.find(LowerCaseText(groupDn));
+  if (group != entryIndex_.end() && Shows(view, entries_[group->second].context) &&
+      HoldsMembersOf(view, entries_[group->second])) {
+    const platform::Entry stored{"", entries_[group->second].attributes};
+    if (const std::vector<std::string>* members = stored.Find("member")) {
+      for (const std::string& member : *members) {
+        if (auto place = entryIndex_.find(LowerCaseText(member)); place != entryIndex_.end()) {
+          places.push_back(place->second);
+        }
+      }
+    }
+  }
+  std::ranges::sort(places);
+  places.erase(std::unique(places.begin(), places.end()), places.end());
+  return places;
+}
+
 platform::Entry FakeTree::Present(const View& view, const StoredEntry& stored) const {
   platform::Entry entry{stored.dn, stored.attributes};
   if (!HoldsMembersOf(view, stored)) RemoveAttribute(entry.attributes, "member");
@@ -251,6 +285,20 @@ std::vector<const Filter*> QuickConjuncts(const Filter& filter) {
     }
   }
   return quick;
+}
+
+// The equality on memberOf that the filter's top level requires, or nullptr.
+const Filter* MemberOfEquality(const Filter& filter) {
+  if (filter.kind == Filter::Kind::kEquality && SameText(filter.attribute, "memberOf")) {
+    return &filter;
+  }
+  if (filter.kind != Filter::Kind::kAnd) return nullptr;
+  for (const Filter& child : filter.children) {
+    if (child.kind == Filter::Kind::kEquality && SameText(child.attribute, "memberOf")) {
+      return &child;
+    }
+  }
+  return nullptr;
 }
 
 // The equality on sAMAccountName among `quick`, or nullptr.
@@ -309,6 +357,14 @@ FindResult FakeTree::Find(const View& view, const std::string& base, platform::S
     for (auto place = first; place != last; ++place) places.push_back(place->second);
     std::ranges::sort(places);
     for (const std::size_t place : places) consider(entries_[place]);
+    baseExists = baseExists || std::ranges::any_of(entries_, [&](const StoredEntry& stored) {
+                   return IsLowerAtOrBelow(stored.lowerDn, lowerBase);
+                 });
+  } else if (const Filter* memberOf = MemberOfEquality(filter)) {
+    // Only the group's members, and entries that carry memberOf values of their own, can match.
+    for (const std::size_t place : MemberOfCandidates(view, memberOf->value)) {
+      consider(entries_[place]);
+    }
     baseExists = baseExists || std::ranges::any_of(entries_, [&](const StoredEntry& stored) {
                    return IsLowerAtOrBelow(stored.lowerDn, lowerBase);
                  });

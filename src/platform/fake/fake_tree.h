@@ -94,6 +94,11 @@ class FakeTree {
   std::vector<FakeDomain> domains_;
   std::vector<ServerSetup> servers_;
   std::vector<StoredEntry> entries_;
+  // The places of the entries that were given memberOf values of their own, and of those that
+  // can match a memberOf equality on `groupDn` in `view`: in the order stored.
+  const std::vector<std::size_t>& WithOwnMemberOf() const;
+  std::vector<std::size_t> MemberOfCandidates(const View& view, const std::string& groupDn) const;
+  mutable std::optional<std::vector<std::size_t>> withOwnMemberOf_;
   std::map<std::string, std::size_t> entryIndex_;  // lower-cased DN to its place in entries_
   // Lower-cased DNs of the naming contexts: the domains in order, then the configuration and
   // schema of each forest; with the forest of each.
