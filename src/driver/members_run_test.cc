@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -167,6 +169,12 @@ TEST(MembersRunTest, ForeignPrincipalsOfATrustedForestAreTheirAccountsThere) {
   EXPECT_EQ(document["complete"], true);
   EXPECT_EQ(document["members"][0]["forest"], "alpha.test");
   EXPECT_EQ(document["members"][0]["hops"], nlohmann::json({"=foreign=>", "->"}));
+  const std::string path = ::testing::TempDir() + "/members.json";
+  std::ofstream(path, std::ios::binary) << document.dump();
+  EXPECT_EQ(std::system((std::string("python3 ") + NESTWALK_SCHEMA_CHECK + " " +
+                         NESTWALK_MEMBERS_SCHEMA + " " + path)
+                            .c_str()),
+            0);
 }
 
 TEST(MembersRunTest, ADomainThatCannotBeBoundIsNamedAndCounted) {
