@@ -218,5 +218,25 @@ TEST(MembersRunTest, AGroupThatIsNotThereOrNoGroupEndsWith255) {
   }
 }
 
+// A cycle back to the group makes it a member of itself, as the directory's in-chain rule says.
+TEST(MembersRunTest, ACycleBackToTheGroupListsItOnce) {
+  fake::FakeForest forest;
+  Forest::Build(forest, /*otherIsGc=*/true);
+  const testing::RunOutcome run =
+      testing::RunNestwalk(forest, {"-q", "-path", "-members", "EMEA\\Staff"});
+  EXPECT_EQ(run.out,
+            "Members of [Global Security] EMEA\\Staff "
+            "CN=Staff,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
+            "  [USER] EMEA\\alice CN=Alice,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
+            "      via: alice -> Staff\n"
+            "  [GROUP] [Global Security] EMEA\\All CN=All,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
+            "      via: All -> Staff\n"
+            "  [GROUP] [Global Security] EMEA\\Staff "
+            "CN=Staff,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
+            "      via: Staff -> All -> Staff\n"
+            "Members: 3 (users 1, computers 0, groups 2, foreign 0, other 0)\n");
+  EXPECT_EQ(run.status, 0);
+}
+
 }  // namespace
 }  // namespace nestwalk

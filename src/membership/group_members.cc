@@ -149,8 +149,7 @@ void GroupMembersWalk::ReadGroup(const std::string& groupKey, MembersAnswer& ans
   for (const std::string& value : values.values) {
     const std::string key = LowerCaseText(value);
     const std::string memberDomain = DomainOfDn(key);
-    if (memberDomain == domainKey || memberDomain.empty() || key == groupKey_ ||
-        answer.members.contains(key)) {
+    if (memberDomain == domainKey || memberDomain.empty() || answer.members.contains(key)) {
       continue;
     }
     elsewhere[memberDomain].push_back({value, groupKey});
@@ -261,7 +260,10 @@ void GroupMembersWalk::Take(const platform::Entry& entry, const std::string& par
                             MemberHop hop, const std::string& forest, MembersAnswer& answer,
                             std::vector<std::string>& next) {
   std::string key = LowerCaseText(entry.dn);
-  if (key == groupKey_ || answer.members.contains(key)) return;
+  if (answer.members.contains(key)) return;
+  // A cycle that leads back to the group makes it a member of itself, as the directory's own
+  // in-chain rule has it; it was read already.
+  const bool itself = key == groupKey_;
   GroupMember member{.dn = entry.dn,
                      .kind = KindOfEntry(entry),
                      .name = "",
@@ -281,7 +283,7 @@ void GroupMembersWalk::Take(const platform::Entry& entry, const std::string& par
     member.name =
         FlatNameOf(DomainOfDn(key)) + "\\" + entry.First("sAMAccountName").value_or(entry.dn);
   }
-  if (member.kind == MemberKind::kGroup) next.push_back(key);
+  if (member.kind == MemberKind::kGroup && !itself) next.push_back(key);
   answer.members.emplace(std::move(key), std::move(member));
 }
 

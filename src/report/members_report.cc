@@ -5,6 +5,7 @@
 
 #include "membership/group_type.h"
 #include "report/csv_report.h"
+#include "text/case_folding.h"
 #include "text/utf8_escape.h"
 
 namespace nestwalk {
@@ -59,11 +60,13 @@ std::string ScopeAndKind(const GroupMember& group) {
 
 std::vector<MemberChainHop> MemberChain(const MembersAnswer& answer, const std::string& key) {
   std::vector<MemberChainHop> chain;
+  const std::string groupKey = LowerCaseText(answer.group.dn);
+  // A parent is always found a level before its member: the chain ends at the group (which a
+  // cycle can make a member of itself).
   for (auto member = answer.members.find(key); member != answer.members.end();
        member = answer.members.find(member->second.parentKey)) {
     chain.push_back({&member->second, member->second.hop});
-    // A parent is always found a level before its member: the chain ends at the group.
-    if (chain.size() > answer.members.size()) break;
+    if (member->second.parentKey == groupKey || chain.size() > answer.members.size()) break;
   }
   return chain;
 }
