@@ -27,6 +27,12 @@ struct BerElementFree {
 };
 using BerElementPtr = std::unique_ptr<BerElement, BerElementFree>;
 
+// The referral URLs of ldap_parse_result.
+struct LdapTextArrayFree {
+  void operator()(char** texts) const { ldap_memvfree(reinterpret_cast<void**>(texts)); }
+};
+using LdapTextArrayPtr = std::unique_ptr<char*, LdapTextArrayFree>;
+
 // The values of ldap_get_values_len.
 struct BervalArrayFree {
   void operator()(berval** values) const { ldap_value_free_len(values); }

@@ -5,7 +5,6 @@
 
 #include <utility>
 
-#include "platform/linux/ldap_entries.h"
 #include "platform/linux/ldap_handles.h"
 #include "platform/linux/ldap_search_call.h"
 #include "platform/linux/ldap_url.h"
@@ -41,6 +40,7 @@ OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port
   // The service principal is ldap/<the name we were given>, not whatever the peer's address
   // reverse-resolves to.
   ldap_set_option(ld.get(), LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON);
+  ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
   return OpenResult{connections_.Add(std::move(ld)), 0};
 }
 
@@ -51,7 +51,7 @@ int LinuxDirectory::SetOption(LdapHandle connection, LdapOption option, int valu
     case LdapOption::kProtocolVersion:
       return ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &value);
     case LdapOption::kReferrals:
-      return ldap_set_option(ld, LDAP_OPT_REFERRALS, value != 0 ? LDAP_OPT_ON : LDAP_OPT_OFF);
+      return ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
     case LdapOption::kEncryption:
       return ldap_set_option(ld, LDAP_OPT_X_SASL_SECPROPS, value != 0 ? "minssf=56" : "minssf=0");
   }
@@ -85,8 +85,7 @@ SearchResult LinuxDirectory::Search(LdapHandle connection, const SearchRequest& 
   if (ld == nullptr) return SearchResult{LDAP_PARAM_ERROR, {}};
   LdapSearchCall call(request);
   SearchCallResult result = call.Run(ld, nullptr);
-  if (result.code != LDAP_SUCCESS) return SearchResult{result.code, {}};
-  return SearchResult{LDAP_SUCCESS, ReadEntries(ld, result.messages.get())};
+  return SearchOutcome(ld, result.code, result.messages.get());
 }
 
 int LinuxDirectory::SendSearch(LdapHandle connection, const SearchRequest& request) {

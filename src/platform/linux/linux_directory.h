@@ -21,6 +21,9 @@ namespace nestwalk::platform {
 // Owns every connection it opens until Unbind or its own destruction. Operations on a handle
 // it does not know (never opened, or already unbound) do nothing and return LDAP_PARAM_ERROR
 // (-9); ServerErrorText gives nullopt for them. Paged searches it starts must not outlive it.
+// A referral is followed only with the caller's own credentials, and libldap would follow it
+// with an anonymous bind (it has no way to repeat a GSSAPI bind elsewhere), so on this platform
+// a referral is never followed: the search answers kLdapReferral with the URLs the server named.
 class LinuxDirectory : public Directory {
  public:
   // Connect time limit of every connection: a dead host costs this long, not minutes.
@@ -39,8 +42,9 @@ class LinuxDirectory : public Directory {
   // ldap_initialize on the URL of BuildLdapUrl; it does not connect yet. On failure the
   // library's code is the error; a port above 65535 is refused with LDAP_PARAM_ERROR.
   OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;
-  // kProtocolVersion: the value as protocol version; kReferrals: chasing on when non-zero;
-  // kEncryption: non-zero demands a SASL security layer of at least 56 bits.
+  // kProtocolVersion: the value as protocol version; kReferrals: accepted and ignored, chasing
+  // stays off (see the class comment); kEncryption: non-zero demands a SASL security layer of at
+  // least 56 bits.
   int SetOption(LdapHandle connection, LdapOption option, int value) override;
   int SimpleBind(LdapHandle connection, const std::optional<std::string>& dn,
                  const std::optional<std::string>& password) override;

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/referring_server_fixture.h"
 #include "platform/linux/silent_listener_fixture.h"
 
 namespace nestwalk::platform {
@@ -159,6 +160,36 @@ TEST(LinuxDirectoryTest, AServerThatNeverAnswersTimesOut) {
   EXPECT_EQ(directory.StartPagedSearch(paged, RootDseRequest(), 2)->NextPage(page), kTimeout);
   // Generous: the bound is what matters, not the exact figure.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// A server that answers with a referral, whatever the connection asked: every way of searching
+// reports the referral with the URL it names, and the host named is never contacted (libldap
+// would bind there anonymously and believe its answer).
+TEST(LinuxDirectoryTest, AReferralIsReportedWithItsUrlAndNeverFollowed) {
+  SilentListener elsewhere;
+  ASSERT_NE(elsewhere.port(), 0);
+  const std::string url =
+      "ldap://127.0.0.1:" + std::to_string(elsewhere.port()) + "/DC=elsewhere,DC=test";
+  ReferringServer server(url);
+  ASSERT_NE(server.port(), 0);
+  LinuxDirectory directory(std::chrono::seconds(2));
+  LdapHandle handle = OpenLoopback(directory, server.port());
+  ASSERT_EQ(directory.SetOption(handle, LdapOption::kReferrals, 1), 0);
+
+  const SearchResult searched = directory.Search(handle, RootDseRequest());
+  const int sent = directory.SendSearch(handle, RootDseRequest());
+  const std::vector<SearchAnswer> answers = directory.AwaitAnswers(std::chrono::seconds(5));
+  std::vector<Entry> page;
+  const int pageCode = directory.StartPagedSearch(handle, RootDseRequest(), 2)->NextPage(page);
+
+  EXPECT_EQ(searched.code, kLdapReferral);
+  EXPECT_EQ(searched.referrals, std::vector<std::string>{url});
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(answers[0].id, sent);
+  EXPECT_EQ(answers[0].result.code, kLdapReferral);
+  EXPECT_EQ(answers[0].result.referrals, std::vector<std::string>{url});
+  EXPECT_EQ(pageCode, kLdapReferral);
+  EXPECT_FALSE(elsewhere.Connected());
 }
 
 // The Kerberos step of a negotiate bind fails before anything is sent when the caller has no
