@@ -49,6 +49,8 @@ PingResult PingServer(const std::string& host, int port, const std::string& dnsD
   ldap_set_option(ld.get(), LDAP_OPT_PROTOCOL_VERSION, &version);
   ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
   ldap_set_option(ld.get(), LDAP_OPT_TIMEOUT, &limit);
+  // An interrupt while waiting for the answer is no sign of an unreachable server.
+  ldap_set_option(ld.get(), LDAP_OPT_RESTART, LDAP_OPT_ON);
 
   const std::string filter = PingFilter(dnsDomain);
   char attribute[] = "Netlogon";

@@ -40,6 +40,8 @@ OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port
   // The service principal is ldap/<the name we were given>, not whatever the peer's address
   // reverse-resolves to.
   ldap_set_option(ld.get(), LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON);
+  // A wait that a signal interrupts goes on waiting instead of reporting the server gone.
+  ldap_set_option(ld.get(), LDAP_OPT_RESTART, LDAP_OPT_ON);
   ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
   return OpenResult{connections_.Add(std::move(ld)), 0};
 }

@@ -24,6 +24,7 @@ namespace nestwalk::platform {
 // A referral is followed only with the caller's own credentials, and libldap would follow it
 // with an anonymous bind (it has no way to repeat a GSSAPI bind elsewhere), so on this platform
 // a referral is never followed: the search answers kLdapReferral with the URLs the server named.
+// An interrupt (SIGINT) that arrives while a call waits does not end the call.
 class LinuxDirectory : public Directory {
  public:
   // Connect time limit of every connection: a dead host costs this long, not minutes.

@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -160,6 +163,32 @@ TEST(LinuxDirectoryTest, AServerThatNeverAnswersTimesOut) {
   EXPECT_EQ(directory.StartPagedSearch(paged, RootDseRequest(), 2)->NextPage(page), kTimeout);
   // Generous: the bound is what matters, not the exact figure.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// A signal that interrupts the wait for an answer does not end the wait (libldap would report
+// the server gone): the search ends at its time limit as if nothing had happened.
+TEST(LinuxDirectoryTest, AnInterruptedWaitGoesOnToTheTimeLimit) {
+  struct sigaction poke {};
+  poke.sa_handler = [](int) {};
+  sigemptyset(&poke.sa_mask);
+  struct sigaction saved {};
+  ASSERT_EQ(sigaction(SIGUSR1, &poke, &saved), 0);
+  SilentListener listener;
+  ASSERT_NE(listener.port(), 0);
+  LinuxDirectory directory(std::chrono::seconds(2));
+  LdapHandle handle = OpenLoopback(directory, listener.port());
+  const pthread_t waiting = pthread_self();
+  std::thread poker([waiting] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    pthread_kill(waiting, SIGUSR1);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const int code = directory.Search(handle, RootDseRequest()).code;
+  const auto waited = std::chrono::steady_clock::now() - start;
+  poker.join();
+  sigaction(SIGUSR1, &saved, nullptr);
+  EXPECT_EQ(code, kTimeout);
+  EXPECT_GE(waited, std::chrono::milliseconds(1500));
 }
 
 // A server that answers with a referral, whatever the connection asked: every way of searching
