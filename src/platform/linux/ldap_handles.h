@@ -9,9 +9,12 @@
 
 namespace nestwalk::platform {
 
-// Closing a connection is unbinding it; the result code of the unbind tells nothing useful.
+// Closing a connection is unbinding it; the result code of the unbind tells nothing useful. It
+// never waits on the network: the unbind request goes out only if the socket takes it at once
+// (a server that stopped reading would otherwise hold the close for ever), and a socket the
+// server reset, or the program cut, fails the write instead of raising SIGPIPE.
 struct LdapUnbind {
-  void operator()(LDAP* ld) const { ldap_unbind_ext_s(ld, nullptr, nullptr); }
+  void operator()(LDAP* ld) const;
 };
 using LdapPtr = std::unique_ptr<LDAP, LdapUnbind>;
 

@@ -15,6 +15,7 @@
 #include "platform/directory.h"
 #include "platform/linux/ldap_connection_table.h"
 #include "platform/linux/ldap_sent_searches.h"
+#include "platform/linux/socket_watchdog.h"
 
 namespace nestwalk::platform {
 
@@ -29,9 +30,11 @@ class LinuxDirectory : public Directory {
  public:
   // Connect time limit of every connection: a dead host costs this long, not minutes.
   static constexpr int kNetworkTimeoutSeconds = 10;
-  // How long a bind or a search (each page of a paged one) may wait for the server's answer:
-  // a server that takes the connection and then stalls fails with LDAP_TIMEOUT (-5) instead
-  // of hanging the run.
+  // How long a bind round trip or a search (each page of a paged one, each search sent ahead)
+  // may wait for the server's answer: a server that takes the connection and then stalls fails
+  // with LDAP_TIMEOUT (-5) instead of hanging the run. It holds whatever the server does between
+  // bytes: a server that stops, or trickles, inside a message has its connection cut when the
+  // time is up (see SocketWatchdog), and the call reports LDAP_TIMEOUT all the same.
   static constexpr std::chrono::seconds kResponseTimeout{60};
 
   // `responseTimeout` replaces kResponseTimeout for every connection (tests make it short).
@@ -71,6 +74,7 @@ class LinuxDirectory : public Directory {
   void KeepBindFailureReason(LdapHandle connection, std::string reason);
 
   std::chrono::seconds responseTimeout_;
+  SocketWatchdog watchdog_;
   std::mutex reasonsMutex_;  // guards bindFailureReasons_: binds run on several threads
   std::map<std::uint64_t, std::string> bindFailureReasons_;
   LdapConnectionTable connections_;

@@ -297,5 +297,26 @@ TEST(LinuxDirectoryTest, SearchesSentToAServerThatNeverAnswersEachTimeOutOnce) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
+// A server that takes the connection and never reads: a search too large for the sockets' buffers
+// cannot even be sent in full, and still ends at the time limit, sent ahead or not.
+TEST(LinuxDirectoryTest, ASearchTheServerNeverReadsEndsAtTheTimeLimit) {
+  SilentListener listener;
+  ASSERT_NE(listener.port(), 0);
+  LinuxDirectory directory(std::chrono::seconds(1));
+  SearchRequest large = RootDseRequest();
+  large.filter = "(description=" + std::string(std::size_t{16} << 20, 'x') + ")";
+  const auto start = std::chrono::steady_clock::now();
+  LdapHandle searched = OpenLoopback(directory, listener.port());
+  EXPECT_EQ(directory.Search(searched, large).code, kTimeout);
+  LdapHandle sentOn = OpenLoopback(directory, listener.port());
+  const int sent = directory.SendSearch(sentOn, large);
+  EXPECT_EQ(AnswerList(directory.AwaitAnswers(std::chrono::seconds(5))),
+            AnswerList({{sentOn, sent, {kTimeout, {}}}}));
+  directory.Unbind(searched);
+  directory.Unbind(sentOn);
+  // Generous: the bound is what matters, not the exact figure.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
 }  // namespace
 }  // namespace nestwalk::platform
