@@ -175,8 +175,8 @@ Clock::time_point NextDue(const Direction& direction) {
 
 // A close that the peer sees as a reset (RST) rather than an orderly end.
 void Reset(Fd& fd) {
-  const linger abort{1, 0};
-  setsockopt(fd.get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+  const linger lingerNot{1, 0};
+  setsockopt(fd.get(), SOL_SOCKET, SO_LINGER, &lingerNot, sizeof lingerNot);
   fd = Fd();
 }
 
