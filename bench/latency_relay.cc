@@ -103,7 +103,7 @@ struct Session {
   bool counted = false;  // accepted on the LISTEN of the fault
   int clientChunks = 0;
   int serverChunks = 0;
-  bool serverHeld = false;          // --truncate struck: nothing more comes from the server
+  bool serverHeld = false;           // --truncate struck: nothing more comes from the server
   bool freezeWhenDelivered = false;  // --truncate: the relay hangs once the client has the part
   bool resetWhenDelivered = false;   // --reset: both sides are reset once the client has it all
   bool trickling = false;            // --trickle struck

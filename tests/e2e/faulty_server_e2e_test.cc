@@ -39,21 +39,25 @@ struct FaultCase {
   int count;                 // the answer of the connection it strikes
   int port;                  // 389: the DC's connection, the run's first; 3268: the GC's
   Point point;
+  bool fast = false;  // the walk reads ahead (-fast)
 };
 
 // Each connection's bind takes the first three answers of the server, its RootDSE read the
 // fourth; a ping, on a connection of its own, takes one. The walk of one account reads the GC
 // from the fifth answer on, and a review of the sample accounts reads it some sixty times.
-// A trickled bind answer is the last one, which is short: the bind gets through, slowly, and the
-// RootDSE read that follows is trickled too.
+// With -fast the walk's reads go out ahead of their answers. A trickled bind answer is the last
+// one, which is short: the bind gets through, slowly, and the RootDSE read that follows is
+// trickled too.
 const FaultCase kCases[] = {
     {"TruncatedBindAnswer", "127.0.0.71", "truncate", 3, 389, Point::kBind},
     {"TruncatedRootDse", "127.0.0.72", "truncate", 4, 389, Point::kRootDse},
     {"TruncatedWalkRead", "127.0.0.73", "truncate", 6, 3268, Point::kWalk},
+    {"TruncatedFastWalkRead", "127.0.0.83", "truncate", 6, 3268, Point::kWalk, true},
     {"TruncatedReviewRead", "127.0.0.74", "truncate", 30, 3268, Point::kReview},
     {"TrickleFromTheLastBindAnswer", "127.0.0.75", "trickle", 3, 389, Point::kRootDse},
     {"TrickledRootDse", "127.0.0.76", "trickle", 4, 389, Point::kRootDse},
     {"TrickledWalkRead", "127.0.0.77", "trickle", 6, 3268, Point::kWalk},
+    {"TrickledFastWalkRead", "127.0.0.84", "trickle", 6, 3268, Point::kWalk, true},
     {"TrickledReviewRead", "127.0.0.78", "trickle", 30, 3268, Point::kReview},
     {"ResetInTheBind", "127.0.0.79", "reset", 2, 389, Point::kBind},
     {"ResetBeforeTheRootDse", "127.0.0.80", "reset", 3, 389, Point::kRootDse},
@@ -75,7 +79,8 @@ std::string LastLine(std::string_view text) {
 }
 
 // A run that ends before the walk: the principal line, its failure, status 255.
-void ExpectEndBeforeTheWalk(const E2eEnvironment& env, const FaultCase& c, const CommandResult& run) {
+void ExpectEndBeforeTheWalk(const E2eEnvironment& env, const FaultCase& c,
+                            const CommandResult& run) {
   EXPECT_EQ(run.out, "Security Principal: [USER] " + env.flat + "\\alice\n");
   std::string failure;
   if (c.point == Point::kBind) {
@@ -100,7 +105,8 @@ void ExpectTrueWalk(const E2eEnvironment& env, const FaultCase& c, const Command
             std::vector<std::string>{"Security Principal: [USER] " + env.flat + "\\alice"});
   std::set<std::string> trueGroups;
   for (const ReportLine& group : expected.groups) trueGroups.insert(group.dn);
-  for (const ReportLine& group : reported.groups) EXPECT_TRUE(trueGroups.contains(group.dn)) << group.dn;
+  for (const ReportLine& group : reported.groups)
+    EXPECT_TRUE(trueGroups.contains(group.dn)) << group.dn;
   EXPECT_NE(run.err.find(SearchFailureLines(c)), std::string::npos) << run.err;
   EXPECT_TRUE(LastLine(run.err).starts_with("WARNING: ")) << run.err;
   EXPECT_EQ(run.status, 0) << run.err;
@@ -130,7 +136,8 @@ bool HasErrorLineNaming(std::string_view err, std::string_view account) {
 void ExpectTrueReview(const CommandResult& run, const CommandResult& faultFree) {
   const auto expected = CsvRowsByAccount(faultFree.out);
   const auto reported = CsvRowsByAccount(run.out);
-  EXPECT_EQ(run.out.substr(0, run.out.find("\r\n")), faultFree.out.substr(0, faultFree.out.find("\r\n")));
+  EXPECT_EQ(run.out.substr(0, run.out.find("\r\n")),
+            faultFree.out.substr(0, faultFree.out.find("\r\n")));
   bool shortfall = false;
   for (const auto& [account, rows] : reported) {
     if (IsIncompleteRow(rows)) {
@@ -169,9 +176,11 @@ class FaultyServerE2e : public ::testing::Test {
     std::vector<std::future<RelayedRun>> runs;
     for (const FaultCase& c : kCases) {
       const bool isReview = c.point == Point::kReview;
-      runs.push_back(std::async(std::launch::async, [&env, &c, isReview, &account, &review, &list] {
-        return RunThroughRelay(*env, c.relayAddress, RelayFault{c.kind, c.count, c.port},
-                               isReview ? review : account, isReview ? list : "", kRunLimit);
+      std::vector<std::string> args = isReview ? review : account;
+      if (c.fast) args.push_back("-fast");
+      runs.push_back(std::async(std::launch::async, [&env, &c, isReview, args, &list] {
+        return RunThroughRelay(*env, c.relayAddress, RelayFault{c.kind, c.count, c.port}, args,
+                               isReview ? list : "", kRunLimit);
       }));
     }
     faultFreeWalk_ = RunNestwalk(*env, account);
@@ -212,7 +221,8 @@ class FaultyServerE2e : public ::testing::Test {
 
 TEST_F(FaultyServerE2e, ARunCutOffBeforeTheWalkEndsWithItsFailure) {
   NESTWALK_E2E_REQUIRE_DOMAIN(env);
-  for (Point point : {Point::kBind, Point::kRootDse}) ForEachRunAt(env, point, ExpectEndBeforeTheWalk);
+  for (Point point : {Point::kBind, Point::kRootDse})
+    ForEachRunAt(env, point, ExpectEndBeforeTheWalk);
 }
 
 TEST_F(FaultyServerE2e, AWalkThatLosesItsGcReportsOnlyTrueGroups) {

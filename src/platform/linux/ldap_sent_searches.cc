@@ -20,8 +20,8 @@ constexpr std::chrono::seconds kPastDeadlineAllowance{1};
 
 }  // namespace
 
-LdapSentSearches::LdapSentSearches(const LdapConnectionTable& connections,
-                                   SocketWatchdog& watchdog, std::chrono::seconds responseTimeout)
+LdapSentSearches::LdapSentSearches(const LdapConnectionTable& connections, SocketWatchdog& watchdog,
+                                   std::chrono::seconds responseTimeout)
     : connections_(connections), watchdog_(watchdog), responseTimeout_(responseTimeout) {}
 
 int LdapSentSearches::Send(LdapHandle connection, const SearchRequest& request) {
@@ -137,8 +137,8 @@ void LdapSentSearches::ExpireOverdue(std::vector<SearchAnswer>& answers) {
     std::erase_if(outstanding_, [&](const auto& item) {
       if (item.second.deadline > now) return false;
       overdue.push_back(item.first);
-      answers.push_back(
-          SearchAnswer{LdapHandle(item.first.first), item.second.id, SearchResult{kLdapTimeout, {}}});
+      answers.push_back(SearchAnswer{LdapHandle(item.first.first), item.second.id,
+                                     SearchResult{kLdapTimeout, {}}});
       return true;
     });
   }

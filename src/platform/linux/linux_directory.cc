@@ -70,8 +70,8 @@ int LinuxDirectory::SimpleBind(LdapHandle connection, const std::optional<std::s
   berval credential{static_cast<ber_len_t>(secret.size()), secret.data()};
   KeepBindFailureReason(connection, std::string());
   return CallBefore(watchdog_, ld, SocketWatchdog::Clock::now() + responseTimeout_, [&] {
-    return ldap_sasl_bind_s(ld, dn ? dn->c_str() : nullptr, LDAP_SASL_SIMPLE, &credential,
-                            nullptr, nullptr, nullptr);
+    return ldap_sasl_bind_s(ld, dn ? dn->c_str() : nullptr, LDAP_SASL_SIMPLE, &credential, nullptr,
+                            nullptr, nullptr);
   });
 }
 

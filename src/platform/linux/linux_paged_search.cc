@@ -8,10 +8,9 @@
 
 namespace nestwalk::platform {
 
-LinuxPagedSearch::LinuxPagedSearch(const LdapConnectionTable& connections,
-                                   SocketWatchdog& watchdog, std::chrono::seconds responseTimeout,
-                                   LdapHandle connection, const SearchRequest& request,
-                                   int pageSize)
+LinuxPagedSearch::LinuxPagedSearch(const LdapConnectionTable& connections, SocketWatchdog& watchdog,
+                                   std::chrono::seconds responseTimeout, LdapHandle connection,
+                                   const SearchRequest& request, int pageSize)
     : connections_(connections),
       watchdog_(watchdog),
       responseTimeout_(responseTimeout),

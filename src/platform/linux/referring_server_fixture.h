@@ -103,8 +103,8 @@ class ReferringServer {
     const std::string messageId = message.substr(idAt, 2 + idLength);
     // searchResDone: resultCode referral (10), empty matchedDN and diagnosticMessage, then the
     // referral [3] holding the URL.
-    const std::string done = Tlv('\x65', std::string("\x0a\x01\x0a\x04\x00\x04\x00", 7) +
-                                             Tlv('\xa3', Tlv('\x04', url_)));
+    const std::string done = Tlv(
+        '\x65', std::string("\x0a\x01\x0a\x04\x00\x04\x00", 7) + Tlv('\xa3', Tlv('\x04', url_)));
     const std::string answer = Tlv('\x30', messageId + done);
     (void)!send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
   }

@@ -21,8 +21,7 @@ inline int ListenOnLoopback(int& port) {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
   if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-      listen(fd, 4) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      listen(fd, 4) == 0 && getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
     port = ntohs(address.sin_port);
     return fd;
   }

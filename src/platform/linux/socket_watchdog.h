@@ -75,7 +75,7 @@ class SocketWatchdog {
   std::uint64_t lastId_ = 0;
   Clock::time_point wakeAt_ = Clock::time_point::max();  // when the thread looks next, unwoken
   bool earlier_ = false;  // a deadline before wakeAt_ was armed since the thread last looked
-  std::jthread thread_;  // last: it stops and joins before the members it uses go
+  std::jthread thread_;   // last: it stops and joins before the members it uses go
 };
 
 }  // namespace nestwalk::platform

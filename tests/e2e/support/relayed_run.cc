@@ -134,29 +134,27 @@ RelayedRun RunThroughRelay(const E2eEnvironment& env, const std::string& relayAd
     if (!failed) extraEnv.push_back("KRB5CCNAME=FILE:" + (scratch.path() / "ccache").string());
   }
 
-  const std::string faultOption =
-      fault ? "--" + fault->kind + "=" + std::to_string(fault->count) + "@" + relayAddress + ":" +
-                  std::to_string(fault->port)
-            : std::string();
-  std::vector<std::string> argv = {
-      "sh",
-      "-c",
-      kScript,
-      "sh",
-      relay.string(),
-      scratch.path().string(),
-      faultOption,
-      std::to_string((limit + kShellGrace).count()),
-      relayAddress + ":389=" + dcAddress + ":389",
-      relayAddress + ":3268=" + dcAddress + ":3268",
-      ProcNetTcpKey(relayAddress, 389),
-      ProcNetTcpKey(relayAddress, 3268),
-      std::to_string(limit.count()),
-      env.nestwalk};
+  const std::string faultOption = fault ? "--" + fault->kind + "=" + std::to_string(fault->count) +
+                                              "@" + relayAddress + ":" + std::to_string(fault->port)
+                                        : std::string();
+  std::vector<std::string> argv = {"sh",
+                                   "-c",
+                                   kScript,
+                                   "sh",
+                                   relay.string(),
+                                   scratch.path().string(),
+                                   faultOption,
+                                   std::to_string((limit + kShellGrace).count()),
+                                   relayAddress + ":389=" + dcAddress + ":389",
+                                   relayAddress + ":3268=" + dcAddress + ":3268",
+                                   ProcNetTcpKey(relayAddress, 389),
+                                   ProcNetTcpKey(relayAddress, 3268),
+                                   std::to_string(limit.count()),
+                                   env.nestwalk};
   argv.insert(argv.end(), args.begin(), args.end());
   result.run = RunCommand(argv, CommandOptions{extraEnv, input, limit + kShellGrace});
-  result.run.timedOut = result.run.timedOut || (result.run.status == kKilledStatus &&
-                                                result.run.elapsed >= limit);
+  result.run.timedOut =
+      result.run.timedOut || (result.run.status == kKilledStatus && result.run.elapsed >= limit);
   result.relayLog = ReadFile(scratch.path() / "relay.log");
   return result;
 }
