@@ -29,7 +29,9 @@ class LdapHandle {
 
 enum class SearchScope { kBase = 0, kSubtree = 2 };
 
-// The three connection options the program sets.
+// The three connection options the program sets. kReferrals asks for referrals to be followed,
+// and a referral is followed only with the caller's own credentials: libldap cannot do that (it
+// would bind anonymously), so on Linux a referral is never followed, whatever kReferrals says.
 enum class LdapOption { kProtocolVersion, kReferrals, kEncryption };
 
 // One attribute of an entry as the server returned it. The name keeps the server's spelling,

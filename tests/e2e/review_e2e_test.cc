@@ -16,14 +16,6 @@
 namespace nestwalk::e2e {
 namespace {
 
-// How a list names the principal of `c`.
-std::string ListLine(const E2eEnvironment& env, const PrincipalCase& c) {
-  const std::string kind = std::string(c.option) == "-comp"    ? "computer "
-                           : std::string(c.option) == "-group" ? "group "
-                                                               : "";
-  return kind + env.flat + "\\" + c.typed + "\n";
-}
-
 TEST(ReviewE2e, EachAccountReadsAsItsOwnRun) {
   NESTWALK_E2E_REQUIRE_DOMAIN(env);
   std::string list;
@@ -32,7 +24,7 @@ TEST(ReviewE2e, EachAccountReadsAsItsOwnRun) {
   std::vector<std::string> seen;
   for (const PrincipalCase& c : kPrincipals) {
     // A name given twice in other letter case is answered once.
-    list += ListLine(env, c);
+    list += ListLine(env.flat, c);
     const std::string qualified = env.flat + "\\" + c.typed;
     const CommandResult csv = RunNestwalk(env, {"-q", "-csv", c.option, qualified});
     const CommandResult text = RunNestwalk(env, {"-q", c.option, qualified});

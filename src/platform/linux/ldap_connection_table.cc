@@ -18,8 +18,8 @@ LDAP* LdapConnectionTable::Find(LdapHandle handle) const {
 }
 
 void LdapConnectionTable::Close(LdapHandle handle) {
-  // Unbound once the lock is released: the unbind may wait on the network, and lookups of
-  // other connections need not wait for it.
+  // Unbound once the lock is released: the unbind writes to the socket, and lookups of other
+  // connections need not wait for it.
   LdapPtr closing;
   const std::lock_guard lock(mutex_);
   if (auto node = connections_.extract(handle.id())) closing = std::move(node.mapped());

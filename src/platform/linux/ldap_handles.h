@@ -9,9 +9,12 @@
 
 namespace nestwalk::platform {
 
-// Closing a connection is unbinding it; the result code of the unbind tells nothing useful.
+// Closing a connection is unbinding it; the result code of the unbind tells nothing useful. It
+// never waits on the network: the unbind request goes out only if the socket takes it at once
+// (a server that stopped reading would otherwise hold the close for ever), and a socket the
+// server reset, or the program cut, fails the write instead of raising SIGPIPE.
 struct LdapUnbind {
-  void operator()(LDAP* ld) const { ldap_unbind_ext_s(ld, nullptr, nullptr); }
+  void operator()(LDAP* ld) const;
 };
 using LdapPtr = std::unique_ptr<LDAP, LdapUnbind>;
 
@@ -26,6 +29,12 @@ struct BerElementFree {
   void operator()(BerElement* ber) const { ber_free(ber, 0); }
 };
 using BerElementPtr = std::unique_ptr<BerElement, BerElementFree>;
+
+// The referral URLs of ldap_parse_result.
+struct LdapTextArrayFree {
+  void operator()(char** texts) const { ldap_memvfree(reinterpret_cast<void**>(texts)); }
+};
+using LdapTextArrayPtr = std::unique_ptr<char*, LdapTextArrayFree>;
 
 // The values of ldap_get_values_len.
 struct BervalArrayFree {

@@ -7,6 +7,7 @@
 #include "platform/filter_escape.h"
 #include "platform/linux/ldap_handles.h"
 #include "platform/linux/ldap_url.h"
+#include "platform/linux/sigpipe_hold.h"
 #include "platform/linux/tcp_connect.h"
 
 namespace nestwalk::platform {
@@ -49,11 +50,15 @@ PingResult PingServer(const std::string& host, int port, const std::string& dnsD
   ldap_set_option(ld.get(), LDAP_OPT_PROTOCOL_VERSION, &version);
   ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
   ldap_set_option(ld.get(), LDAP_OPT_TIMEOUT, &limit);
+  // An interrupt while waiting for the answer is no sign of an unreachable server.
+  ldap_set_option(ld.get(), LDAP_OPT_RESTART, LDAP_OPT_ON);
 
   const std::string filter = PingFilter(dnsDomain);
   char attribute[] = "Netlogon";
   char* attributes[] = {attribute, nullptr};
   LDAPMessage* rawResult = nullptr;
+  // A stop may have cut the socket before the request goes out.
+  const SigpipeHold sigpipe;
   const int code = ldap_search_ext_s(ld.get(), "", LDAP_SCOPE_BASE, filter.c_str(), attributes, 0,
                                      nullptr, nullptr, &limit, 1, &rawResult);
   LdapMessagePtr result(rawResult);

@@ -1,6 +1,8 @@
 #include "platform/linux/ldap_search_call.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/linux/ldap_entries.h"
 
@@ -40,6 +42,32 @@ int LdapSearchCall::Send(LDAP* ld, int& messageId) {
                          &messageId);
 }
 
+namespace {
+
+// The URLs of the chain's result when it is a referral; nullopt for any other result.
+std::optional<std::vector<std::string>> ReferralOf(LDAP* ld, LDAPMessage* chain) {
+  int code = LDAP_SUCCESS;
+  char** rawUrls = nullptr;
+  const int parsed = ldap_parse_result(ld, chain, &code, nullptr, nullptr, &rawUrls, nullptr, 0);
+  const LdapTextArrayPtr urls(rawUrls);
+  if (parsed != LDAP_SUCCESS || code != LDAP_REFERRAL) return std::nullopt;
+  std::vector<std::string> named;
+  for (char** url = urls.get(); url != nullptr && *url != nullptr; ++url) named.emplace_back(*url);
+  return named;
+}
+
+}  // namespace
+
+SearchResult SearchOutcome(LDAP* ld, int code, LDAPMessage* chain) {
+  if (chain != nullptr) {
+    if (std::optional<std::vector<std::string>> urls = ReferralOf(ld, chain)) {
+      return SearchResult{kLdapReferral, {}, std::move(*urls)};
+    }
+  }
+  if (code != LDAP_SUCCESS) return SearchResult{code, {}};
+  return SearchResult{LDAP_SUCCESS, ReadEntries(ld, chain)};
+}
+
 SearchResult ResultOfChain(LDAP* ld, int type, LDAPMessage* chain) {
   // ldap_search_ext_s passes on the session's code for a chain that a reference or an
   // intermediate message opens, and otherwise the final result's code, or the failure to read
@@ -51,8 +79,7 @@ SearchResult ResultOfChain(LDAP* ld, int type, LDAPMessage* chain) {
     const int parsed = ldap_parse_result(ld, chain, &code, nullptr, nullptr, nullptr, nullptr, 0);
     if (code == LDAP_SUCCESS) code = parsed;
   }
-  if (code != LDAP_SUCCESS) return SearchResult{code, {}};
-  return SearchResult{LDAP_SUCCESS, ReadEntries(ld, chain)};
+  return SearchOutcome(ld, code, chain);
 }
 
 }  // namespace nestwalk::platform

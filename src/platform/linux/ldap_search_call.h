@@ -42,8 +42,14 @@ class LdapSearchCall {
   std::vector<char*> attributes_;  // null-terminated; points into request_.attributes
 };
 
+// The seam's result for a search that libldap ended with `code` and the result chain `chain`
+// (null when none came): when the chain's result is a referral, kLdapReferral with the URLs the
+// server named; otherwise `code`, with the entries when it is 0. `chain` stays owned by the
+// caller.
+SearchResult SearchOutcome(LDAP* ld, int code, LDAPMessage* chain);
+
 // The seam's result for a complete result chain as ldap_result delivers it with the message type
-// `type`: the code ldap_search_ext_s would give for it, and on success the entries. `chain`
+// `type`: that of SearchOutcome for the code ldap_search_ext_s would give for the chain. `chain`
 // stays owned by the caller.
 SearchResult ResultOfChain(LDAP* ld, int type, LDAPMessage* chain);
 

@@ -6,24 +6,37 @@
 
 #include <algorithm>
 
+#include "platform/linux/ldap_call_deadline.h"
 #include "platform/linux/ldap_handles.h"
 #include "platform/linux/ldap_search_call.h"
 
 namespace nestwalk::platform {
+namespace {
 
-LdapSentSearches::LdapSentSearches(const LdapConnectionTable& connections,
+// How long a read or a write that begins after a search's deadline may take before its
+// connection is cut: long enough for answers that have come whole, and for the abandon of an
+// overdue search.
+constexpr std::chrono::seconds kPastDeadlineAllowance{1};
+
+}  // namespace
+
+LdapSentSearches::LdapSentSearches(const LdapConnectionTable& connections, SocketWatchdog& watchdog,
                                    std::chrono::seconds responseTimeout)
-    : connections_(connections), responseTimeout_(responseTimeout) {}
+    : connections_(connections), watchdog_(watchdog), responseTimeout_(responseTimeout) {}
 
 int LdapSentSearches::Send(LdapHandle connection, const SearchRequest& request) {
   LDAP* ld = connections_.Find(connection);
   int messageId = 0;
   int code = LDAP_PARAM_ERROR;
-  if (ld != nullptr) code = LdapSearchCall(request).Send(ld, messageId);
+  const Clock::time_point deadline = Clock::now() + responseTimeout_;
+  if (ld != nullptr) {
+    code = CallBefore(watchdog_, ld, deadline,
+                      [&] { return LdapSearchCall(request).Send(ld, messageId); });
+  }
   const std::lock_guard lock(mutex_);
   const int id = ++lastId_;
   if (code == LDAP_SUCCESS) {
-    outstanding_[{connection.id(), messageId}] = Outstanding{id, Clock::now() + responseTimeout_};
+    outstanding_[{connection.id(), messageId}] = Outstanding{id, deadline};
   } else {
     ready_.push_back(SearchAnswer{connection, id, SearchResult{code, {}}});
   }
@@ -71,9 +84,21 @@ std::vector<LdapHandle> LdapSentSearches::BusyConnections() {
   return busy;
 }
 
+SocketWatchdog::Clock::time_point LdapSentSearches::CollectDeadline(LdapHandle connection) {
+  Clock::time_point deadline = Clock::time_point::max();
+  const std::lock_guard lock(mutex_);
+  for (const auto& [key, search] : outstanding_) {
+    if (key.first == connection.id()) deadline = std::min(deadline, search.deadline);
+  }
+  return std::max(deadline, Clock::now() + kPastDeadlineAllowance);
+}
+
 void LdapSentSearches::Collect(LdapHandle connection, std::vector<SearchAnswer>& answers) {
   LDAP* ld = connections_.Find(connection);
   if (ld == nullptr) return FailAll(connection, LDAP_PARAM_ERROR, answers);
+  // ldap_result reads a message that has begun to arrive to its end, even when asked not to
+  // wait: a server that stops inside one would hold it there.
+  const LdapCallDeadline bound(watchdog_, ld, CollectDeadline(connection));
   for (;;) {
     timeval noWait{0, 0};
     LDAPMessage* raw = nullptr;
@@ -83,7 +108,7 @@ void LdapSentSearches::Collect(LdapHandle connection, std::vector<SearchAnswer>&
     if (type < 0) {
       int code = LDAP_SERVER_DOWN;
       ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &code);
-      return FailAll(connection, code, answers);
+      return FailAll(connection, bound.Outcome(code), answers);
     }
     const std::lock_guard lock(mutex_);
     auto found = outstanding_.find({connection.id(), ldap_msgid(chain.get())});
@@ -106,17 +131,28 @@ void LdapSentSearches::FailAll(LdapHandle connection, int code,
 
 void LdapSentSearches::ExpireOverdue(std::vector<SearchAnswer>& answers) {
   const Clock::time_point now = Clock::now();
-  const std::lock_guard lock(mutex_);
-  std::erase_if(outstanding_, [&](const auto& item) {
-    if (item.second.deadline > now) return false;
-    const LdapHandle connection(item.first.first);
-    // The server is told to stop, and libldap drops whatever it still sends for the search.
-    if (LDAP* ld = connections_.Find(connection)) {
-      ldap_abandon_ext(ld, item.first.second, nullptr, nullptr);
-    }
-    answers.push_back(SearchAnswer{connection, item.second.id, SearchResult{kLdapTimeout, {}}});
-    return true;
-  });
+  std::vector<Key> overdue;
+  {
+    const std::lock_guard lock(mutex_);
+    std::erase_if(outstanding_, [&](const auto& item) {
+      if (item.second.deadline > now) return false;
+      overdue.push_back(item.first);
+      answers.push_back(SearchAnswer{LdapHandle(item.first.first), item.second.id,
+                                     SearchResult{kLdapTimeout, {}}});
+      return true;
+    });
+  }
+  // The server is told to stop, and libldap drops whatever it still sends for the search. A
+  // server that no longer takes even that has its connection cut, and the rest of its searches
+  // go with it.
+  for (const auto& [connectionId, messageId] : overdue) {
+    const LdapHandle connection(connectionId);
+    LDAP* ld = connections_.Find(connection);
+    if (ld == nullptr) continue;
+    const LdapCallDeadline bound(watchdog_, ld, now + kPastDeadlineAllowance);
+    ldap_abandon_ext(ld, messageId, nullptr, nullptr);
+    if (bound.Cut()) FailAll(connection, kLdapTimeout, answers);
+  }
 }
 
 void LdapSentSearches::WaitForData(const std::vector<LdapHandle>& busy, Clock::time_point until) {

@@ -5,12 +5,13 @@
 
 #include <utility>
 
-#include "platform/linux/ldap_entries.h"
+#include "platform/linux/ldap_call_deadline.h"
 #include "platform/linux/ldap_handles.h"
 #include "platform/linux/ldap_search_call.h"
 #include "platform/linux/ldap_url.h"
 #include "platform/linux/linux_paged_search.h"
 #include "platform/linux/negotiate_bind.h"
+#include "platform/linux/sigpipe_hold.h"
 
 namespace nestwalk::platform {
 
@@ -21,7 +22,7 @@ constexpr int kHighestPort = 65535;
 }  // namespace
 
 LinuxDirectory::LinuxDirectory(std::chrono::seconds responseTimeout)
-    : responseTimeout_(responseTimeout), sent_(connections_, responseTimeout) {}
+    : responseTimeout_(responseTimeout), sent_(connections_, watchdog_, responseTimeout) {}
 
 OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port, bool ssl) {
   // libldap would keep only the low 16 bits and connect to some other port.
@@ -41,6 +42,9 @@ OpenResult LinuxDirectory::Open(const std::optional<std::string>& host, int port
   // The service principal is ldap/<the name we were given>, not whatever the peer's address
   // reverse-resolves to.
   ldap_set_option(ld.get(), LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON);
+  // A wait that a signal interrupts goes on waiting instead of reporting the server gone.
+  ldap_set_option(ld.get(), LDAP_OPT_RESTART, LDAP_OPT_ON);
+  ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
   return OpenResult{connections_.Add(std::move(ld)), 0};
 }
 
@@ -51,7 +55,7 @@ int LinuxDirectory::SetOption(LdapHandle connection, LdapOption option, int valu
     case LdapOption::kProtocolVersion:
       return ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &value);
     case LdapOption::kReferrals:
-      return ldap_set_option(ld, LDAP_OPT_REFERRALS, value != 0 ? LDAP_OPT_ON : LDAP_OPT_OFF);
+      return ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
     case LdapOption::kEncryption:
       return ldap_set_option(ld, LDAP_OPT_X_SASL_SECPROPS, value != 0 ? "minssf=56" : "minssf=0");
   }
@@ -65,15 +69,20 @@ int LinuxDirectory::SimpleBind(LdapHandle connection, const std::optional<std::s
   std::string secret = password.value_or("");
   berval credential{static_cast<ber_len_t>(secret.size()), secret.data()};
   KeepBindFailureReason(connection, std::string());
-  return ldap_sasl_bind_s(ld, dn ? dn->c_str() : nullptr, LDAP_SASL_SIMPLE, &credential, nullptr,
-                          nullptr, nullptr);
+  return CallBefore(watchdog_, ld, SocketWatchdog::Clock::now() + responseTimeout_, [&] {
+    return ldap_sasl_bind_s(ld, dn ? dn->c_str() : nullptr, LDAP_SASL_SIMPLE, &credential, nullptr,
+                            nullptr, nullptr);
+  });
 }
 
 int LinuxDirectory::NegotiateBind(LdapHandle connection,
                                   const std::optional<ExplicitCredentials>& credentials) {
   LDAP* ld = connections_.Find(connection);
   if (ld == nullptr) return LDAP_PARAM_ERROR;
-  const int code = NegotiateBindConnection(ld, credentials);
+  // The bind's requests go out unwatched: a write to a socket the server reset fails instead
+  // of raising SIGPIPE.
+  const SigpipeHold sigpipe;
+  const int code = NegotiateBindConnection(ld, credentials, watchdog_, responseTimeout_);
   KeepBindFailureReason(connection, code == LDAP_SUCCESS
                                         ? std::string()
                                         : DescribeNegotiateFailure(ld, code, !credentials));
@@ -84,9 +93,12 @@ SearchResult LinuxDirectory::Search(LdapHandle connection, const SearchRequest& 
   LDAP* ld = connections_.Find(connection);
   if (ld == nullptr) return SearchResult{LDAP_PARAM_ERROR, {}};
   LdapSearchCall call(request);
-  SearchCallResult result = call.Run(ld, nullptr);
-  if (result.code != LDAP_SUCCESS) return SearchResult{result.code, {}};
-  return SearchResult{LDAP_SUCCESS, ReadEntries(ld, result.messages.get())};
+  SearchCallResult result;
+  const int code = CallBefore(watchdog_, ld, SocketWatchdog::Clock::now() + responseTimeout_, [&] {
+    result = call.Run(ld, nullptr);
+    return result.code;
+  });
+  return SearchOutcome(ld, code, result.messages.get());
 }
 
 int LinuxDirectory::SendSearch(LdapHandle connection, const SearchRequest& request) {
@@ -101,7 +113,8 @@ std::unique_ptr<PagedSearch> LinuxDirectory::StartPagedSearch(LdapHandle connect
                                                               const SearchRequest& request,
                                                               int pageSize) {
   if (connections_.Find(connection) == nullptr || pageSize < 1) return nullptr;
-  return std::make_unique<LinuxPagedSearch>(connections_, connection, request, pageSize);
+  return std::make_unique<LinuxPagedSearch>(connections_, watchdog_, responseTimeout_, connection,
+                                            request, pageSize);
 }
 
 std::string LinuxDirectory::ErrorText(int code) { return ldap_err2string(code); }

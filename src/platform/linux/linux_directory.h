@@ -15,19 +15,26 @@
 #include "platform/directory.h"
 #include "platform/linux/ldap_connection_table.h"
 #include "platform/linux/ldap_sent_searches.h"
+#include "platform/linux/socket_watchdog.h"
 
 namespace nestwalk::platform {
 
 // Owns every connection it opens until Unbind or its own destruction. Operations on a handle
 // it does not know (never opened, or already unbound) do nothing and return LDAP_PARAM_ERROR
 // (-9); ServerErrorText gives nullopt for them. Paged searches it starts must not outlive it.
+// A referral is followed only with the caller's own credentials, and libldap would follow it
+// with an anonymous bind (it has no way to repeat a GSSAPI bind elsewhere), so on this platform
+// a referral is never followed: the search answers kLdapReferral with the URLs the server named.
+// An interrupt (SIGINT) that arrives while a call waits does not end the call.
 class LinuxDirectory : public Directory {
  public:
   // Connect time limit of every connection: a dead host costs this long, not minutes.
   static constexpr int kNetworkTimeoutSeconds = 10;
-  // How long a bind or a search (each page of a paged one) may wait for the server's answer:
-  // a server that takes the connection and then stalls fails with LDAP_TIMEOUT (-5) instead
-  // of hanging the run.
+  // How long a bind round trip or a search (each page of a paged one, each search sent ahead)
+  // may wait for the server's answer: a server that takes the connection and then stalls fails
+  // with LDAP_TIMEOUT (-5) instead of hanging the run. It holds whatever the server does between
+  // bytes: a server that stops, or trickles, inside a message has its connection cut when the
+  // time is up (see SocketWatchdog), and the call reports LDAP_TIMEOUT all the same.
   static constexpr std::chrono::seconds kResponseTimeout{60};
 
   // `responseTimeout` replaces kResponseTimeout for every connection (tests make it short).
@@ -39,8 +46,9 @@ class LinuxDirectory : public Directory {
   // ldap_initialize on the URL of BuildLdapUrl; it does not connect yet. On failure the
   // library's code is the error; a port above 65535 is refused with LDAP_PARAM_ERROR.
   OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;
-  // kProtocolVersion: the value as protocol version; kReferrals: chasing on when non-zero;
-  // kEncryption: non-zero demands a SASL security layer of at least 56 bits.
+  // kProtocolVersion: the value as protocol version; kReferrals: accepted and ignored, chasing
+  // stays off (see the class comment); kEncryption: non-zero demands a SASL security layer of at
+  // least 56 bits.
   int SetOption(LdapHandle connection, LdapOption option, int value) override;
   int SimpleBind(LdapHandle connection, const std::optional<std::string>& dn,
                  const std::optional<std::string>& password) override;
@@ -66,6 +74,7 @@ class LinuxDirectory : public Directory {
   void KeepBindFailureReason(LdapHandle connection, std::string reason);
 
   std::chrono::seconds responseTimeout_;
+  SocketWatchdog watchdog_;
   std::mutex reasonsMutex_;  // guards bindFailureReasons_: binds run on several threads
   std::map<std::uint64_t, std::string> bindFailureReasons_;
   LdapConnectionTable connections_;

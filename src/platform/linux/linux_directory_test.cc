@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,9 +12,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/linux/referring_server_fixture.h"
 #include "platform/linux/silent_listener_fixture.h"
 
 namespace nestwalk::platform {
@@ -161,6 +165,62 @@ TEST(LinuxDirectoryTest, AServerThatNeverAnswersTimesOut) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
+// A signal that interrupts the wait for an answer does not end the wait (libldap would report
+// the server gone): the search ends at its time limit as if nothing had happened.
+TEST(LinuxDirectoryTest, AnInterruptedWaitGoesOnToTheTimeLimit) {
+  struct sigaction poke {};
+  poke.sa_handler = [](int) {};
+  sigemptyset(&poke.sa_mask);
+  struct sigaction saved {};
+  ASSERT_EQ(sigaction(SIGUSR1, &poke, &saved), 0);
+  SilentListener listener;
+  ASSERT_NE(listener.port(), 0);
+  LinuxDirectory directory(std::chrono::seconds(2));
+  LdapHandle handle = OpenLoopback(directory, listener.port());
+  const pthread_t waiting = pthread_self();
+  std::thread poker([waiting] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    pthread_kill(waiting, SIGUSR1);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const int code = directory.Search(handle, RootDseRequest()).code;
+  const auto waited = std::chrono::steady_clock::now() - start;
+  poker.join();
+  sigaction(SIGUSR1, &saved, nullptr);
+  EXPECT_EQ(code, kTimeout);
+  EXPECT_GE(waited, std::chrono::milliseconds(1500));
+}
+
+// A server that answers with a referral, whatever the connection asked: every way of searching
+// reports the referral with the URL it names, and the host named is never contacted (libldap
+// would bind there anonymously and believe its answer).
+TEST(LinuxDirectoryTest, AReferralIsReportedWithItsUrlAndNeverFollowed) {
+  SilentListener elsewhere;
+  ASSERT_NE(elsewhere.port(), 0);
+  const std::string url =
+      "ldap://127.0.0.1:" + std::to_string(elsewhere.port()) + "/DC=elsewhere,DC=test";
+  ReferringServer server(url);
+  ASSERT_NE(server.port(), 0);
+  LinuxDirectory directory(std::chrono::seconds(2));
+  LdapHandle handle = OpenLoopback(directory, server.port());
+  ASSERT_EQ(directory.SetOption(handle, LdapOption::kReferrals, 1), 0);
+
+  const SearchResult searched = directory.Search(handle, RootDseRequest());
+  const int sent = directory.SendSearch(handle, RootDseRequest());
+  const std::vector<SearchAnswer> answers = directory.AwaitAnswers(std::chrono::seconds(5));
+  std::vector<Entry> page;
+  const int pageCode = directory.StartPagedSearch(handle, RootDseRequest(), 2)->NextPage(page);
+
+  EXPECT_EQ(searched.code, kLdapReferral);
+  EXPECT_EQ(searched.referrals, std::vector<std::string>{url});
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(answers[0].id, sent);
+  EXPECT_EQ(answers[0].result.code, kLdapReferral);
+  EXPECT_EQ(answers[0].result.referrals, std::vector<std::string>{url});
+  EXPECT_EQ(pageCode, kLdapReferral);
+  EXPECT_FALSE(elsewhere.Connected());
+}
+
 // The Kerberos step of a negotiate bind fails before anything is sent when the caller has no
 // ticket: the reason is the GSS-API text with the kinit hint, and it goes with the next bind.
 TEST(LinuxDirectoryTest, ANegotiateBindWithoutATicketTellsTheKerberosReason) {
@@ -233,6 +293,27 @@ TEST(LinuxDirectoryTest, SearchesSentToAServerThatNeverAnswersEachTimeOutOnce) {
   EXPECT_EQ(AnswerList(answers), AnswerList(expected));
   EXPECT_TRUE(directory.AwaitAnswers(std::chrono::seconds(30)).empty());
   directory.Unbind(handle);
+  // Generous: the bound is what matters, not the exact figure.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// A server that takes the connection and never reads: a search too large for the sockets' buffers
+// cannot even be sent in full, and still ends at the time limit, sent ahead or not.
+TEST(LinuxDirectoryTest, ASearchTheServerNeverReadsEndsAtTheTimeLimit) {
+  SilentListener listener;
+  ASSERT_NE(listener.port(), 0);
+  LinuxDirectory directory(std::chrono::seconds(1));
+  SearchRequest large = RootDseRequest();
+  large.filter = "(description=" + std::string(std::size_t{16} << 20, 'x') + ")";
+  const auto start = std::chrono::steady_clock::now();
+  LdapHandle searched = OpenLoopback(directory, listener.port());
+  EXPECT_EQ(directory.Search(searched, large).code, kTimeout);
+  LdapHandle sentOn = OpenLoopback(directory, listener.port());
+  const int sent = directory.SendSearch(sentOn, large);
+  EXPECT_EQ(AnswerList(directory.AwaitAnswers(std::chrono::seconds(5))),
+            AnswerList({{sentOn, sent, {kTimeout, {}}}}));
+  directory.Unbind(searched);
+  directory.Unbind(sentOn);
   // Generous: the bound is what matters, not the exact figure.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }

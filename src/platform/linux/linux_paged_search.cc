@@ -2,14 +2,21 @@
 
 #include <utility>
 
+#include "platform/linux/ldap_call_deadline.h"
 #include "platform/linux/ldap_entries.h"
 #include "platform/linux/ldap_handles.h"
 
 namespace nestwalk::platform {
 
-LinuxPagedSearch::LinuxPagedSearch(const LdapConnectionTable& connections, LdapHandle connection,
+LinuxPagedSearch::LinuxPagedSearch(const LdapConnectionTable& connections, SocketWatchdog& watchdog,
+                                   std::chrono::seconds responseTimeout, LdapHandle connection,
                                    const SearchRequest& request, int pageSize)
-    : connections_(connections), connection_(connection), call_(request), pageSize_(pageSize) {}
+    : connections_(connections),
+      watchdog_(watchdog),
+      responseTimeout_(responseTimeout),
+      connection_(connection),
+      call_(request),
+      pageSize_(pageSize) {}
 
 int LinuxPagedSearch::NextPage(std::vector<Entry>& page) {
   page.clear();
@@ -31,8 +38,12 @@ int LinuxPagedSearch::RequestPage(LDAP* ld, std::vector<Entry>& page) {
   if (code != LDAP_SUCCESS) return code;
 
   LDAPControl* requestControls[] = {control.get(), nullptr};
-  SearchCallResult result = call_.Run(ld, requestControls);
-  if (result.code != LDAP_SUCCESS) return result.code;
+  SearchCallResult result;
+  code = CallBefore(watchdog_, ld, SocketWatchdog::Clock::now() + responseTimeout_, [&] {
+    result = call_.Run(ld, requestControls);
+    return result.code;
+  });
+  if (code != LDAP_SUCCESS) return code;
 
   LDAPControl** rawResponseControls = nullptr;
   code = ldap_parse_result(ld, result.messages.get(), nullptr, nullptr, nullptr, nullptr,

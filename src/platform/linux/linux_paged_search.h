@@ -2,12 +2,14 @@
 #ifndef NESTWALK_PLATFORM_LINUX_LINUX_PAGED_SEARCH_H_
 #define NESTWALK_PLATFORM_LINUX_LINUX_PAGED_SEARCH_H_
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "platform/directory.h"
 #include "platform/linux/ldap_connection_table.h"
 #include "platform/linux/ldap_search_call.h"
+#include "platform/linux/socket_watchdog.h"
 
 namespace nestwalk::platform {
 
@@ -15,10 +17,12 @@ namespace nestwalk::platform {
 // of the previous answer, and keeps only the cookie: the page's messages are released before
 // NextPage returns, and the caller's previous page is dropped before the next is requested.
 // The connection is looked up by handle on every page, so a search whose connection was closed
-// fails instead of touching freed memory. `connections` must outlive the search.
+// fails instead of touching freed memory. Each page has `responseTimeout` from its request, held
+// by `watchdog`. `connections` and `watchdog` must outlive the search.
 class LinuxPagedSearch : public PagedSearch {
  public:
-  LinuxPagedSearch(const LdapConnectionTable& connections, LdapHandle connection,
+  LinuxPagedSearch(const LdapConnectionTable& connections, SocketWatchdog& watchdog,
+                   std::chrono::seconds responseTimeout, LdapHandle connection,
                    const SearchRequest& request, int pageSize);
 
   // 0 with a page (possibly empty); after the page whose answer had an empty cookie,
@@ -31,6 +35,8 @@ class LinuxPagedSearch : public PagedSearch {
   int RequestPage(LDAP* ld, std::vector<Entry>& page);
 
   const LdapConnectionTable& connections_;
+  SocketWatchdog& watchdog_;
+  std::chrono::seconds responseTimeout_;
   LdapHandle connection_;
   LdapSearchCall call_;
   int pageSize_;

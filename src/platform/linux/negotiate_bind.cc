@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/linux/gss_credentials.h"
+#include "platform/linux/ldap_call_deadline.h"
 #include "platform/linux/ldap_handles.h"
 #include "platform/linux/negotiate_failure.h"
 #include "platform/linux/sasl_interact.h"
@@ -54,7 +55,8 @@ std::string DescribeNegotiateFailure(LDAP* ld, int code, bool callersTicket) {
   return NegotiateFailureReason(failure);
 }
 
-int NegotiateBindConnection(LDAP* ld, const std::optional<ExplicitCredentials>& credentials) {
+int NegotiateBindConnection(LDAP* ld, const std::optional<ExplicitCredentials>& credentials,
+                            SocketWatchdog& watchdog, std::chrono::seconds responseTimeout) {
   GssCredential credential;
   if (credentials) {
     AcquiredCredential acquired = AcquirePasswordCredential(
@@ -67,8 +69,28 @@ int NegotiateBindConnection(LDAP* ld, const std::optional<ExplicitCredentials>& 
   }
   // The credential must live until the bind returns; SASL does not take it over.
   SaslBindDefaults defaults{credential.get()};
-  return ldap_sasl_interactive_bind_s(ld, nullptr, "GSSAPI", nullptr, nullptr, LDAP_SASL_QUIET,
-                                      AnswerSaslInteraction, &defaults);
+  // ldap_sasl_interactive_bind_s step by step, so that each wait for the server's answer has a
+  // deadline of its own: libldap reads the rest of a message whose first bytes have come in one
+  // blocking read, even before the security layer is set up.
+  const char* mechanism = nullptr;
+  LdapMessagePtr answer;
+  for (;;) {
+    int messageId = 0;
+    const int code = ldap_sasl_interactive_bind(ld, nullptr, "GSSAPI", nullptr, nullptr,
+                                                LDAP_SASL_QUIET, AnswerSaslInteraction, &defaults,
+                                                answer.get(), &mechanism, &messageId);
+    answer.reset();
+    if (code != LDAP_SASL_BIND_IN_PROGRESS) return code;
+    const LdapCallDeadline bound(watchdog, ld, SocketWatchdog::Clock::now() + responseTimeout);
+    LDAPMessage* raw = nullptr;
+    const int type = ldap_result(ld, messageId, LDAP_MSG_ALL, nullptr, &raw);
+    answer.reset(raw);
+    if (type == -1 || !answer) {
+      int failure = LDAP_SERVER_DOWN;
+      ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &failure);
+      return bound.Outcome(failure);
+    }
+  }
 }
 
 }  // namespace nestwalk::platform

@@ -3,6 +3,7 @@
 #define NESTWALK_TESTS_E2E_SUPPORT_SAMPLE_PRINCIPALS_H_
 
 #include <ostream>
+#include <string>
 
 namespace nestwalk::e2e {
 
@@ -31,6 +32,13 @@ inline constexpr PrincipalCase kPrincipals[] = {
 
 // Names the case in failure messages instead of a byte dump.
 inline void PrintTo(const PrincipalCase& c, std::ostream* os) { *os << c.test_name; }
+
+// How a list for -in names the principal of `c`, in the domain of flat name `flat`.
+inline std::string ListLine(const std::string& flat, const PrincipalCase& c) {
+  const std::string option = c.option;
+  const std::string kind = option == "-comp" ? "computer " : option == "-group" ? "group " : "";
+  return kind + flat + "\\" + c.typed + "\n";
+}
 
 }  // namespace nestwalk::e2e
 
