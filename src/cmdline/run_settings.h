@@ -26,6 +26,10 @@ struct RunSettings {
   PrincipalKind principalKind = PrincipalKind::kUser;
   std::string principalText;  // domain\name as typed; empty: the current user or machine
   std::string initialServer;  // the machine whose locator is asked; empty: this one
+  // Bind as this account (-as domain\name) instead of the caller; its password comes from the
+  // first line of `passwordFile` (-passfile), or from the terminal when that is empty.
+  std::string bindAs;
+  std::string passwordFile;
 
   bool reviewsAccounts() const { return !inputFile.empty() || !underDn.empty(); }
 

@@ -3,6 +3,7 @@
 #ifndef NESTWALK_PLATFORM_PLATFORM_H_
 #define NESTWALK_PLATFORM_PLATFORM_H_
 
+#include "platform/directory.h"
 #include "platform/host_queries.h"
 #include "platform/run_control.h"
 #include "platform/services.h"
@@ -25,6 +26,10 @@ class Platform {
   // The services of a run whose locator pings as `pings` says. The directory and the host are
   // the same whatever `pings`; everything is valid as long as the platform lives.
   virtual Services services(CandidatePings pings) = 0;
+  // From now on every negotiate bind that names no credentials of its own, the run's and the
+  // platform's own lookups alike, binds as `identity` instead of the caller. Before any
+  // services are used.
+  virtual void UseIdentity(ExplicitCredentials identity) = 0;
 };
 
 }  // namespace nestwalk::platform

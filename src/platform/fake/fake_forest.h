@@ -205,6 +205,8 @@ class FakeForest : public platform::Directory,
   platform::Services services(platform::CandidatePings pings) override;
   // Whether the last services asked for were those of a locator that pings candidates together.
   bool pingsCandidatesTogether() const;
+  // A negotiate bind without credentials is recorded with `identity` from now on.
+  void UseIdentity(platform::ExplicitCredentials identity) override;
 
   // ---- platform::Directory -----------------------------------------------------------------
   platform::OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;

@@ -21,6 +21,8 @@ class LinuxPlatform : public Platform {
   RunControl& control() override;
   // Each kind of locator is made the first time it is asked for.
   Services services(CandidatePings pings) override;
+  // A ticket for `identity` is got with its password for each bind, held in memory only.
+  void UseIdentity(ExplicitCredentials identity) override;
 
  private:
   struct Parts;

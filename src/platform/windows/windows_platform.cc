@@ -1,5 +1,8 @@
 #include "platform/windows/windows_platform.h"
 
+#include <utility>
+
+#include "platform/identity_directory.h"
 #include "platform/windows/windows_directory.h"
 #include "platform/windows/windows_host_queries.h"
 #include "platform/windows/windows_locator.h"
@@ -8,7 +11,8 @@
 namespace nestwalk::platform {
 
 struct WindowsPlatform::Parts {
-  WindowsDirectory directory;
+  WindowsDirectory library;
+  IdentityDirectory directory{library};  // every bind goes through it, for -as
   WindowsHostQueries host;
   WindowsRunControl control;
   WindowsLocator locator;
@@ -21,6 +25,10 @@ WindowsPlatform::~WindowsPlatform() = default;
 HostQueries& WindowsPlatform::host() { return parts_->host; }
 
 RunControl& WindowsPlatform::control() { return parts_->control; }
+
+void WindowsPlatform::UseIdentity(ExplicitCredentials identity) {
+  parts_->directory.Use(std::move(identity));
+}
 
 Services WindowsPlatform::services(CandidatePings /*pings*/) {
   return Services{parts_->directory, parts_->locator, parts_->host};

@@ -19,6 +19,8 @@ class WindowsPlatform : public Platform {
   RunControl& control() override;
   // The same services whatever `pings`: the system's locator tries candidates its own way.
   Services services(CandidatePings pings) override;
+  // The identity record of each negotiate bind then carries `identity`.
+  void UseIdentity(ExplicitCredentials identity) override;
 
  private:
   struct Parts;

@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "platform/windows/console_secret.h"
+
 namespace nestwalk::platform {
 
 namespace {
@@ -32,5 +34,9 @@ bool WindowsRunControl::ErrorIsTerminal() {
 void WindowsRunControl::CatchInterrupts() { SetConsoleCtrlHandler(NoteInterrupt, TRUE); }
 
 bool WindowsRunControl::Interrupted() { return interrupted; }
+
+std::optional<std::string> WindowsRunControl::ReadSecret(const std::string& prompt) {
+  return ReadConsoleSecret(prompt);
+}
 
 }  // namespace nestwalk::platform

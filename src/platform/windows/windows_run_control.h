@@ -1,5 +1,5 @@
 // The process of the Windows platform: the steady clock, whether standard error is a console
-// that takes the progress line's escape sequences, and the console's Ctrl-C.
+// that takes the progress line's escape sequences, the console's Ctrl-C and its input.
 #ifndef NESTWALK_PLATFORM_WINDOWS_WINDOWS_RUN_CONTROL_H_
 #define NESTWALK_PLATFORM_WINDOWS_WINDOWS_RUN_CONTROL_H_
 
@@ -17,6 +17,8 @@ class WindowsRunControl : public RunControl {
   // a write to a closed pipe already fails.
   void CatchInterrupts() override;
   bool Interrupted() override;
+  // From the console (ReadConsoleSecret).
+  std::optional<std::string> ReadSecret(const std::string& prompt) override;
 };
 
 }  // namespace nestwalk::platform
