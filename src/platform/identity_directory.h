@@ -20,6 +20,8 @@ class IdentityDirectory : public DirectoryWrapper {
   // From now on a negotiate bind without credentials binds as `identity`. Before any bind and
   // before other threads use the directory.
   void Use(ExplicitCredentials identity) { identity_ = std::move(identity); }
+  // Whether binds go as an identity of Use rather than as the caller.
+  bool bindsAsIdentity() const { return identity_.has_value(); }
 
   int NegotiateBind(LdapHandle connection,
                     const std::optional<ExplicitCredentials>& credentials) override {

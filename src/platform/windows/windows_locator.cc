@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/forest_domains.h"
 #include "platform/windows/wide_text.h"
 #include "platform/windows/windows_handles.h"
 
@@ -44,6 +45,7 @@ SiteAnswer WindowsLocator::GetSiteName(const std::string& computerName) {
 }
 
 ForestDomainsAnswer WindowsLocator::EnumerateForestDomains(const std::string& serverName) {
+  if (directory_.bindsAsIdentity()) return EnumerateForestDomainsOver(directory_, serverName);
   std::wstring server = WideFromUtf8(serverName);
   PDS_DOMAIN_TRUSTSW raw = nullptr;
   ULONG count = 0;

@@ -15,7 +15,7 @@ struct WindowsPlatform::Parts {
   IdentityDirectory directory{library};  // every bind goes through it, for -as
   WindowsHostQueries host;
   WindowsRunControl control;
-  WindowsLocator locator;
+  WindowsLocator locator{directory};
 };
 
 WindowsPlatform::WindowsPlatform() : parts_(std::make_unique<Parts>()) {}
