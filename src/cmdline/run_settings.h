@@ -28,6 +28,10 @@ struct RunSettings {
   std::string principalText;  // domain\name as typed; empty: the current user or machine
   std::string initialServer;  // the machine whose locator is asked; empty: this one
   int pingWaitSeconds = 0;    // -pingwait: the locator's wait for a ping; 0: its own
+  // Bind as this account (-as domain\name) instead of the caller; its password comes from the
+  // first line of `passwordFile` (-passfile), or from the terminal when that is empty.
+  std::string bindAs;
+  std::string passwordFile;
 
   bool reviewsAccounts() const { return !inputFile.empty() || !underDn.empty(); }
 

@@ -87,6 +87,19 @@ std::string ReadMembersSwitch(const CCmdLine& commandLine, RunSettings& settings
   return {};
 }
 
+std::string ReadIdentitySwitches(const CCmdLine& commandLine, RunSettings& settings) {
+  if (commandLine.HasSwitch("as")) {
+    settings.bindAs = commandLine.GetArgument("as");
+    if (settings.bindAs.empty()) return "Error: Must specify an account with -as option.\n";
+  }
+  if (commandLine.HasSwitch("passfile")) {
+    settings.passwordFile = commandLine.GetFollowingWord("passfile");
+    if (settings.passwordFile.empty()) return "Error: Must specify a file with -passfile option.\n";
+    if (settings.bindAs.empty()) return "Error: -passfile needs -as.\n";
+  }
+  return {};
+}
+
 void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings) {
   settings.initialServer = commandLine.GetArgument("s");
 }

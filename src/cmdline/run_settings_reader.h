@@ -40,6 +40,11 @@ void ReadAdditionSwitches(const CCmdLine& commandLine, RunSettings& settings);
 // -under; empty otherwise.
 [[nodiscard]] std::string ReadMembersSwitch(const CCmdLine& commandLine, RunSettings& settings);
 
+// -as and -passfile. -passfile takes the word after it whatever it is, as -in does. Returns the
+// error line when -as has no account after it, -passfile no word after it, or -passfile comes
+// without -as; empty otherwise.
+[[nodiscard]] std::string ReadIdentitySwitches(const CCmdLine& commandLine, RunSettings& settings);
+
 // -s: `initialServer`, empty when absent or without a value.
 void ReadServerSwitch(const CCmdLine& commandLine, RunSettings& settings);
 

@@ -121,6 +121,36 @@ TEST(RunSettingsReaderTest, EachReaderTouchesOnlyItsOwnSwitches) {
   EXPECT_EQ(settings.initialServer, "dc1");
 }
 
+// A password must never come from the command line: -as takes an account, -passfile a file.
+TEST(RunSettingsReaderTest, IdentityIsAnAccountWithAPasswordFileOrNone) {
+  struct Case {
+    Words words;
+    std::string error;
+    std::string bindAs;
+    std::string passwordFile;
+  };
+  const Case cases[] = {
+      {{}, "", "", ""},
+      {{"-as", "CORP\\admin"}, "", "CORP\\admin", ""},
+      {{"/AS", "admin@corp.example.com", "-PassFile", "/run/pw"}, "", "admin@corp.example.com",
+       "/run/pw"},
+      {{"-passfile", "-pw", "-as", "CORP\\admin"}, "", "CORP\\admin", "-pw"},
+      {{"-as"}, "Error: Must specify an account with -as option.\n", "", ""},
+      {{"-as", "-passfile", "pw"}, "Error: Must specify an account with -as option.\n", "", ""},
+      {{"-as", "CORP\\admin", "-passfile"}, "Error: Must specify a file with -passfile option.\n",
+       "CORP\\admin", ""},
+      {{"-passfile", "pw"}, "Error: -passfile needs -as.\n", "", "pw"},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& word : c.words) line += " " + word;
+    RunSettings settings;
+    EXPECT_EQ(ReadIdentitySwitches(Parse(c.words), settings), c.error) << line;
+    EXPECT_EQ(settings.bindAs, c.bindAs) << line;
+    EXPECT_EQ(settings.passwordFile, c.passwordFile) << line;
+  }
+}
+
 TEST(RunSettingsReaderTest, UsageIsAskedByHOrQuestionMark) {
   const std::pair<Words, bool> cases[] = {
       {{}, false},    {{"-h"}, true},     {{"-?"}, true},       {{"/?"}, true},

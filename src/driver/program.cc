@@ -10,6 +10,7 @@
 #include "cmdline/run_settings_reader.h"
 #include "cmdline/usage.h"
 #include "driver/account_review.h"
+#include "driver/bind_identity.h"
 #include "driver/members_run.h"
 #include "driver/run_phases.h"
 #include "driver/security_principal.h"
@@ -60,6 +61,11 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
     console.Err("Error: -csv and -json cannot be combined.\n");
     return -1;
   }
+  if (const std::string error = ReadIdentitySwitches(commandLine, settings); !error.empty()) {
+    console.Err(error);
+    return -1;
+  }
+  if (!settings.bindAs.empty() && !UseBindIdentity(console, platform, settings)) return -1;
   // With -json or -csv standard output carries the report alone; the trace lines that would go
   // there join the others on standard error.
   const bool reportOnly = settings.json || settings.csv;

@@ -19,6 +19,8 @@ constexpr int kGlobalCatalogPort = 3268;
 constexpr int kSecureGlobalCatalogPort = 3269;
 // SplitHostPort reads no more than this many characters of the port text.
 constexpr std::size_t kPortDigits = 6;
+// What the trace shows for a password, whatever its length.
+constexpr std::string_view kMaskedPassword = "********";
 
 int ResolvePort(std::string& serverText, int requestedPort, bool secure) {
   int port = kDefaultPort;
@@ -44,7 +46,9 @@ void WriteTrace(Console& console, const OpenLdapRequest& request, const std::str
   trace += "DEBUG:    V3:        " + std::string(Flag(request.version3)) + "\n";
   trace += "DEBUG:    Anonymous: " + std::string(Flag(request.anonymous)) + "\n";
   trace += "DEBUG:    userdn: " + request.userDn + "\n";
-  trace += "DEBUG:    password: " + request.password + "\n";
+  // A password is never written out, not even to a diagnostic trace.
+  trace += "DEBUG:    password: " + std::string(request.password.empty() ? "" : kMaskedPassword) +
+           "\n";
   trace += "DEBUG:    Simple: " + std::string(Flag(simple)) + "\n";
   trace += "DEBUG:    LDAP_OPT_ENCRYPT: " + std::string(Flag(request.encrypt)) + "\n";
   trace += "DEBUG:    Delegation: " + std::string(Flag(request.delegation)) + "\n";
@@ -103,22 +107,25 @@ class PendingConnection {
   platform::LdapHandle handle_;
 };
 
-// "domain\user" names both; a name without a backslash is the user alone.
 platform::ExplicitCredentials CredentialsFor(const OpenLdapRequest& request) {
+  return CredentialsOf(request.userDn, request.password);
+}
+
+}  // namespace
+
+platform::ExplicitCredentials CredentialsOf(const std::string& account, std::string password) {
   platform::ExplicitCredentials credentials;
-  credentials.password = request.password;
-  if (request.userDn.find('\\') == std::string::npos) {
-    credentials.user = request.userDn;
+  credentials.password = std::move(password);
+  if (account.find('\\') == std::string::npos) {
+    credentials.user = account;
     return credentials;
   }
   std::vector<std::string> pieces;
-  SplitText(request.userDn, "\\", pieces);
+  SplitText(account, "\\", pieces);
   if (!pieces.empty()) credentials.domain = pieces[0];
   if (pieces.size() > 1) credentials.user = pieces[1];
   return credentials;
 }
-
-}  // namespace
 
 int SplitHostPort(std::string& server) {
   if (server.find(':') == std::string::npos) return 0;

@@ -49,6 +49,11 @@ platform::LdapHandle OpenWithCallerCredentials(Console& console, platform::Direc
 platform::LdapHandle OpenGlobalCatalogPort(Console& console, platform::Directory& directory,
                                            const std::string& server);
 
+// The credentials of a negotiate bind as `account`: "domain\\user" names both (the user is
+// what follows the first backslash, up to a second one); a name without a backslash
+// (user@dns.domain) is the user alone.
+platform::ExplicitCredentials CredentialsOf(const std::string& account, std::string password);
+
 // Cuts ":port" off `server` and returns the port (at most six digits read), 0 when none.
 int SplitHostPort(std::string& server);
 

@@ -147,7 +147,7 @@ TEST_F(OpenLdapTest, DebugTraceShowsEveryParameter) {
             "DEBUG:    V3:        0\n"
             "DEBUG:    Anonymous: 1\n"
             "DEBUG:    userdn: CORP\\admin\n"
-            "DEBUG:    password: S3cret!\n"
+            "DEBUG:    password: ********\n"
             "DEBUG:    Simple: 1\n"
             "DEBUG:    LDAP_OPT_ENCRYPT: 0\n"
             "DEBUG:    Delegation: 1\n"

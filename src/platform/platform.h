@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include "platform/directory.h"
 #include "platform/host_queries.h"
 #include "platform/run_control.h"
 #include "platform/services.h"
@@ -31,6 +32,10 @@ class Platform {
   // now on; before the first query. A platform whose locator is the system's own has no such
   // wait to set, and ignores it.
   virtual void SetPingWait(std::chrono::milliseconds /*wait*/) {}
+  // From now on every negotiate bind that names no credentials of its own, the run's and the
+  // platform's own lookups alike, binds as `identity` instead of the caller. Before any
+  // services are used.
+  virtual void UseIdentity(ExplicitCredentials identity) = 0;
 };
 
 }  // namespace nestwalk::platform

@@ -1,9 +1,12 @@
-// What a run over many accounts needs of its process: a clock, whether standard error is a
-// terminal (where a progress line can update in place), and whether it was asked to stop.
+// What a run needs of its process: a clock, whether standard error is a terminal (where a
+// progress line can update in place), whether it was asked to stop, and a password typed on the
+// terminal.
 #ifndef NESTWALK_PLATFORM_RUN_CONTROL_H_
 #define NESTWALK_PLATFORM_RUN_CONTROL_H_
 
 #include <chrono>
+#include <optional>
+#include <string>
 
 namespace nestwalk::platform {
 
@@ -18,6 +21,10 @@ class RunControl {
   virtual void CatchInterrupts() = 0;
   // Whether an interrupt came since CatchInterrupts.
   virtual bool Interrupted() = 0;
+  // Writes `prompt` to the terminal and reads one line from it without echo, the line end cut
+  // off. nullopt when the process has no terminal, or the reading failed or was interrupted;
+  // the terminal is left as it was in every case.
+  virtual std::optional<std::string> ReadSecret(const std::string& prompt) = 0;
 };
 
 }  // namespace nestwalk::platform

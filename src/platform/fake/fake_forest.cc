@@ -64,6 +64,8 @@ struct FakeForest::State {
   platform::ComputerNameAnswer computerName;
   platform::JoinAnswer join;
   platform::LoggedOnUserAnswer loggedOnUser;
+  // Of UseIdentity: what a negotiate bind without credentials binds as.
+  std::optional<platform::ExplicitCredentials> identity;
 
   FakeFailures failures;
   // A server that stops answering: how many of its searches are answered first, how many
@@ -444,6 +446,11 @@ platform::Services FakeForest::services(platform::CandidatePings pings) {
 
 bool FakeForest::pingsCandidatesTogether() const { return state_->pingsTogether; }
 
+void FakeForest::UseIdentity(platform::ExplicitCredentials identity) {
+  std::lock_guard lock(state_->mutex);
+  state_->identity = std::move(identity);
+}
+
 // ---- platform::Directory ------------------------------------------------------------------------
 
 platform::OpenResult FakeForest::Open(const std::optional<std::string>& host, int port, bool ssl) {
@@ -477,7 +484,7 @@ int FakeForest::NegotiateBind(platform::LdapHandle connection,
   int code = state_->Bind(connection);
   std::optional<std::size_t> index = state_->connections.IndexOf(connection);
   if (index && state_->connections.record(*index).unbindCount == 0) {
-    state_->connections.record(*index).credentials = credentials;
+    state_->connections.record(*index).credentials = credentials ? credentials : state_->identity;
   }
   return code;
 }

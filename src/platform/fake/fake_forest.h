@@ -223,6 +223,8 @@ class FakeForest : public platform::Directory,
   // Recorded only: the fake locator answers at once.
   void SetPingWait(std::chrono::milliseconds wait) override { pingWait_ = wait; }
   std::optional<std::chrono::milliseconds> pingWait() const { return pingWait_; }
+  // A negotiate bind without credentials is recorded with `identity` from now on.
+  void UseIdentity(platform::ExplicitCredentials identity) override;
 
   // ---- platform::Directory -----------------------------------------------------------------
   platform::OpenResult Open(const std::optional<std::string>& host, int port, bool ssl) override;

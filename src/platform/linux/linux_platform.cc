@@ -1,7 +1,9 @@
 #include "platform/linux/linux_platform.h"
 
 #include <optional>
+#include <utility>
 
+#include "platform/identity_directory.h"
 #include "platform/linux/kerberos.h"
 #include "platform/linux/linux_directory.h"
 #include "platform/linux/linux_host_queries.h"
@@ -12,7 +14,8 @@ namespace nestwalk::platform {
 
 // Members are built in this order and destroyed in reverse: the locators use the directory.
 struct LinuxPlatform::Parts {
-  LinuxDirectory directory;
+  LinuxDirectory library;
+  IdentityDirectory directory{library};  // every bind goes through it, for -as
   LinuxHostQueries host;
   LinuxRunControl control;
   std::optional<LinuxLocator> oneAfterAnother;
@@ -31,6 +34,10 @@ LinuxPlatform::~LinuxPlatform() = default;
 HostQueries& LinuxPlatform::host() { return parts_->host; }
 
 RunControl& LinuxPlatform::control() { return parts_->control; }
+
+void LinuxPlatform::UseIdentity(ExplicitCredentials identity) {
+  parts_->directory.Use(std::move(identity));
+}
 
 Services LinuxPlatform::services(CandidatePings pings) {
   std::optional<LinuxLocator>& locator =

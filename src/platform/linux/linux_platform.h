@@ -22,6 +22,8 @@ class LinuxPlatform : public Platform {
   // Each kind of locator is made the first time it is asked for.
   Services services(CandidatePings pings) override;
   void SetPingWait(std::chrono::milliseconds wait) override;
+  // A ticket for `identity` is got with its password for each bind, held in memory only.
+  void UseIdentity(ExplicitCredentials identity) override;
 
  private:
   struct Parts;

@@ -5,6 +5,8 @@
 
 #include <csignal>
 
+#include "platform/linux/terminal_secret.h"
+
 namespace nestwalk::platform {
 
 namespace {
@@ -34,5 +36,9 @@ void LinuxRunControl::CatchInterrupts() {
 }
 
 bool LinuxRunControl::Interrupted() { return interrupted != 0; }
+
+std::optional<std::string> LinuxRunControl::ReadSecret(const std::string& prompt) {
+  return ReadTerminalSecret(prompt);
+}
 
 }  // namespace nestwalk::platform

@@ -1,5 +1,5 @@
-// The process of the real platform: the steady clock, isatty(2) and the SIGINT and SIGPIPE
-// dispositions.
+// The process of the real platform: the steady clock, isatty(2), the SIGINT and SIGPIPE
+// dispositions and the controlling terminal.
 #ifndef NESTWALK_PLATFORM_LINUX_LINUX_RUN_CONTROL_H_
 #define NESTWALK_PLATFORM_LINUX_LINUX_RUN_CONTROL_H_
 
@@ -16,6 +16,8 @@ class LinuxRunControl : public RunControl {
   // write to a closed pipe fails with EPIPE.
   void CatchInterrupts() override;
   bool Interrupted() override;
+  // From /dev/tty (ReadTerminalSecret).
+  std::optional<std::string> ReadSecret(const std::string& prompt) override;
 };
 
 }  // namespace nestwalk::platform
