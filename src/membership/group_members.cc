@@ -169,7 +169,10 @@ void GroupMembersWalk::ReadPrimaryGroupMembers(const std::vector<std::string>& l
     }
     byDomain[DomainOfDn(key)].emplace(RidOf(group.sid), key);
   }
-  for (const auto& [domainKey, groups] : byDomain) {
+  for (const auto& domainGroups : byDomain) {
+    // Named, not bound: a lambda below takes them, which clang 14 refuses for bindings.
+    const std::string& domainKey = domainGroups.first;
+    const std::map<std::string, std::string>& groups = domainGroups.second;
     const platform::LdapHandle dc = DcOf(domainKey, answer);
     if (!dc.valid()) continue;
     std::vector<std::string> rids;
