@@ -92,8 +92,9 @@ void SentSearchBook::Drop(LdapHandle connection) {
   const std::lock_guard lock(mutex_);
   std::erase_if(outstanding_,
                 [connection](const auto& item) { return item.first.first == connection.id(); });
-  std::erase_if(ready_,
-                [connection](const SearchAnswer& answer) { return answer.connection == connection; });
+  std::erase_if(ready_, [connection](const SearchAnswer& answer) {
+    return answer.connection == connection;
+  });
 }
 
 }  // namespace nestwalk::platform

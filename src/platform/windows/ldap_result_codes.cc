@@ -13,7 +13,9 @@ constexpr unsigned long kLastClientCode = 0x61;
 }  // namespace
 
 int ProgramLdapCode(unsigned long windowsCode) {
-  if (windowsCode == static_cast<unsigned long>(kLdapNoResultsReturned)) return kLdapNoResultsReturned;
+  if (windowsCode == static_cast<unsigned long>(kLdapNoResultsReturned)) {
+    return kLdapNoResultsReturned;
+  }
   if (windowsCode < kFirstClientCode || windowsCode > kLastClientCode) {
     return static_cast<int>(windowsCode);
   }

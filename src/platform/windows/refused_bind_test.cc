@@ -16,7 +16,8 @@ TEST(RefusedBind, NamesTheCauseTheServerGives) {
     bool explicitIdentity;
     std::string reason;
   };
-  const std::string prefix = "80090308: LdapErr: DSID-0C09044E, comment: AcceptSecurityContext error, ";
+  const std::string prefix =
+      "80090308: LdapErr: DSID-0C09044E, comment: AcceptSecurityContext error, ";
   for (const Case& c : {
            Case{kLdapInvalidCredentials, prefix + "data 775, v4563", true,
                 "Logon refused: the account is locked out (data 775)"},

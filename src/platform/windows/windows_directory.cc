@@ -67,7 +67,8 @@ OpenResult WindowsDirectory::Open(const std::optional<std::string>& host, int po
   // wldap32 would keep only the low 16 bits and connect to some other port.
   if (port > kHighestPort) return OpenResult{LdapHandle(), kLdapParamError};
   std::wstring wideHost = host ? WideFromUtf8(*host) : std::wstring();
-  LdapPtr ld(ldap_sslinitW(host ? wideHost.data() : nullptr, static_cast<ULONG>(port), ssl ? 1 : 0));
+  LdapPtr ld(
+      ldap_sslinitW(host ? wideHost.data() : nullptr, static_cast<ULONG>(port), ssl ? 1 : 0));
   if (!ld) return OpenResult{LdapHandle(), ProgramLdapCode(LdapGetLastError())};
   return OpenResult{connections_.Add(std::move(ld)), 0};
 }

@@ -27,7 +27,9 @@ LoggedOnUserAnswer WindowsHostQueries::GetLoggedOnUser() {
   LPBYTE raw = nullptr;
   const NET_API_STATUS status = NetWkstaUserGetInfo(nullptr, 1, &raw);
   const NetApiBuffer<WKSTA_USER_INFO_1> info(reinterpret_cast<WKSTA_USER_INFO_1*>(raw));
-  if (status != NERR_Success || !info) return LoggedOnUserAnswer{static_cast<int>(status), {}, {}, {}};
+  if (status != NERR_Success || !info) {
+    return LoggedOnUserAnswer{static_cast<int>(status), {}, {}, {}};
+  }
   return LoggedOnUserAnswer{0, Utf8FromWide(info->wkui1_username),
                             Utf8FromWide(info->wkui1_logon_domain), {}};
 }
