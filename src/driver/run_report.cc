@@ -22,13 +22,16 @@ std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
   return EstimateToken(graph, account.dn, account.sIDHistory.size());
 }
 
-void WriteJsonReport(Console& console, const SecurityPrincipal& principal,
-                     const AccountObject& account, const GroupDetailsMap& groups, bool oneLine) {
+// Appends the account's document to `document`.
+void AppendJsonDocument(std::string& document, const SecurityPrincipal& principal,
+                        const AccountObject& account, const GroupDetailsMap& groups,
+                        bool oneLine) {
   const MembershipGraph graph(groups, account.dn);
-  console.Document(JsonReport({std::string(NamesOf(principal.kind).reportKind),
-                               principal.qualifiedName, account.dn, account.objectSid},
-                              groups, graph, MembershipChains(graph),
-                              TokenOf(principal, account, graph), oneLine));
+  AppendJsonReport(document,
+                   {std::string(NamesOf(principal.kind).reportKind), principal.qualifiedName,
+                    account.dn, account.objectSid},
+                   groups, graph, MembershipChains(graph), TokenOf(principal, account, graph),
+                   oneLine);
 }
 
 // Appends the account's rows to `rows`.
@@ -88,11 +91,13 @@ void ReportWriter::Write(Console& console, const SecurityPrincipal& principal,
   if (settings_.csv) {
     if (!settings_.reviewsAccounts()) WriteCsvHeader(console, settings_);
     // One buffer for every account's rows: a review writes thousands of them.
-    csvRows_.clear();
-    AppendAccountRows(csvRows_, settings_, principal, account, groups);
-    console.Document(csvRows_);
+    document_.clear();
+    AppendAccountRows(document_, settings_, principal, account, groups);
+    console.Document(document_);
   } else if (settings_.json) {
-    WriteJsonReport(console, principal, account, groups, settings_.reviewsAccounts());
+    document_.clear();
+    AppendJsonDocument(document_, principal, account, groups, settings_.reviewsAccounts());
+    console.Document(document_);
   } else {
     WriteTextReport(console, settings_, principal, account, groups);
   }

@@ -33,7 +33,7 @@ class ReportWriter {
 
  private:
   const RunSettings& settings_;
-  std::string csvRows_;
+  std::string document_;  // an account's CSV rows or JSON document, its memory reused
 };
 
 }  // namespace nestwalk

@@ -1,90 +1,157 @@
 #include "report/json_report.h"
 
-#include <nlohmann/json.hpp>
-
 #include "membership/group_type.h"
-#include "report/read_shortfalls.h"
 #include "platform/sid.h"
+#include "report/read_shortfalls.h"
 #include "text/utf8_escape.h"
 
 namespace nestwalk {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
-Json Text(std::string_view text) { return EscapeInvalidUtf8(text); }
-
 // A SID's text form, or null when none was read or it does not convert.
-Json SidText(const std::string& binary) {
-  if (binary.empty()) return nullptr;
-  std::optional<std::string> text = platform::SidToText(binary);
-  return text ? Json(*text) : Json(nullptr);
+void WriteSid(JsonWriter& json, const std::string& binary) {
+  std::optional<std::string> text;
+  if (!binary.empty()) text = platform::SidToText(binary);
+  if (text) {
+    json.String(*text);
+  } else {
+    json.Null();
+  }
 }
 
-Json GroupObject(const MembershipGraph& graph, const MembershipChains& chains,
-                 MembershipGraph::Node node) {
-  const data& group = graph.group(node);
-  const bool read = !group.sAMAccountName.empty();
-  const MembershipChain chain = chains.ChainTo(node);
-  Json path = Json::array();
-  for (MembershipGraph::Node hop : chain.groups) path.push_back(Text(graph.group(hop).dn));
-  Json object{
-      {"dn", Text(group.dn)},
-      {"sAMAccountName",
-       read && group.sAMAccountName != kUnknownAccountName ? Text(group.sAMAccountName)
-                                                           : Json(nullptr)},
-      {"scope", ScopeWord(ScopeOfGroupType(group.groupType))},
-      {"kind", KindWord(group.groupType)},
-      {"sid", SidText(group.objectSid)},
-      {"read", read},
-      {"path", std::move(path)},
-      {"depth", chain.groups.empty() ? Json(nullptr) : Json(chain.groups.size())},
-      {"viaPrimaryGroup", chain.viaPrimaryGroup},
-  };
-  if (!group.forest.empty()) object["forest"] = Text(group.forest);
-  return object;
-}
-
-Json TokenObject(const TokenEstimate& token) {
-  return Json{
-      {"d", token.d},
-      {"s", token.s},
-      {"bytes", token.bytes()},
-      {"over12000", token.bytes() > kOldMaxTokenSize},
-      {"over48000", token.bytes() > kMaxTokenSize},
-      {"sids", token.sids()},
-      {"sidLimit", kTokenSidLimit},
-      {"overSidLimit", token.sids() > kTokenSidLimit},
-  };
+void WriteToken(JsonWriter& json, const TokenEstimate& token) {
+  json.BeginObject();
+  json.Key("d");
+  json.Integer(token.d);
+  json.Key("s");
+  json.Integer(token.s);
+  json.Key("bytes");
+  json.Integer(token.bytes());
+  json.Key("over12000");
+  json.Bool(token.bytes() > kOldMaxTokenSize);
+  json.Key("over48000");
+  json.Bool(token.bytes() > kMaxTokenSize);
+  json.Key("sids");
+  json.Integer(token.sids());
+  json.Key("sidLimit");
+  json.Integer(kTokenSidLimit);
+  json.Key("overSidLimit");
+  json.Bool(token.sids() > kTokenSidLimit);
+  json.EndObject();
 }
 
 }  // namespace
 
-std::string JsonReport(const ReportedAccount& account, const GroupDetailsMap& groups,
-                       const MembershipGraph& graph, const MembershipChains& chains,
-                       const std::optional<TokenEstimate>& token, bool oneLine) {
-  Json groupArray = Json::array();
+void WriteJsonText(JsonWriter& json, std::string_view text) {
+  if (IsWellFormedUtf8(text)) {
+    json.String(text);
+  } else {
+    json.String(EscapeInvalidUtf8(text));
+  }
+}
+
+JsonGroups::JsonGroups(const MembershipGraph& graph, const MembershipChains& chains)
+    : graph_(graph), chains_(chains) {
+  ends_.reserve(graph.groupCount());
   for (MembershipGraph::Node node = 0; node < graph.groupCount(); ++node) {
-    groupArray.push_back(GroupObject(graph, chains, node));
+    const std::string& dn = graph.group(node).dn;
+    AppendQuotedJson(quotedDns_, IsWellFormedUtf8(dn) ? dn : EscapeInvalidUtf8(dn));
+    ends_.push_back(quotedDns_.size());
   }
-  Json unread = Json::array();
-  for (const ReadProblem& shortfall : ReadShortfalls(groups)) {
-    unread.push_back({{"subject", Text(shortfall.subject)}, {"reason", Text(shortfall.reason)}});
+}
+
+std::string_view JsonGroups::QuotedDn(MembershipGraph::Node node) const {
+  const std::size_t begin = node == 0 ? 0 : ends_[node - 1];
+  return std::string_view(quotedDns_).substr(begin, ends_[node] - begin);
+}
+
+void JsonGroups::Write(JsonWriter& json, MembershipGraph::Node node) {
+  const data& group = graph_.group(node);
+  const bool read = !group.sAMAccountName.empty();
+  chains_.ChainTo(node, chain_);
+  json.BeginObject();
+  json.Key("dn");
+  json.Written(QuotedDn(node));
+  json.Key("sAMAccountName");
+  if (read && group.sAMAccountName != kUnknownAccountName) {
+    WriteJsonText(json, group.sAMAccountName);
+  } else {
+    json.Null();
   }
-  const bool complete = unread.empty();
-  const Json document{
-      {"principal",
-       {{"kind", account.kind},
-        {"name", Text(account.name)},
-        {"dn", Text(account.dn)},
-        {"sid", SidText(account.objectSid)}}},
-      {"groups", std::move(groupArray)},
-      {"token", token ? TokenObject(*token) : Json(nullptr)},
-      {"complete", complete},
-      {"unread", std::move(unread)},
-  };
-  return document.dump(oneLine ? -1 : 2) + "\n";
+  json.Key("scope");
+  json.String(ScopeWord(ScopeOfGroupType(group.groupType)));
+  json.Key("kind");
+  json.String(KindWord(group.groupType));
+  json.Key("sid");
+  WriteSid(json, group.objectSid);
+  json.Key("read");
+  json.Bool(read);
+  json.Key("path");
+  json.BeginArray();
+  for (MembershipGraph::Node hop : chain_.groups) json.Written(QuotedDn(hop));
+  json.EndArray();
+  json.Key("depth");
+  if (chain_.groups.empty()) {
+    json.Null();
+  } else {
+    json.Integer(static_cast<long long>(chain_.groups.size()));
+  }
+  json.Key("viaPrimaryGroup");
+  json.Bool(chain_.viaPrimaryGroup);
+  if (!group.forest.empty()) {
+    json.Key("forest");
+    WriteJsonText(json, group.forest);
+  }
+  json.EndObject();
+}
+
+void AppendJsonReport(std::string& out, const ReportedAccount& account,
+                      const GroupDetailsMap& groups, const MembershipGraph& graph,
+                      const MembershipChains& chains, const std::optional<TokenEstimate>& token,
+                      bool oneLine) {
+  JsonWriter json(out, oneLine);
+  json.BeginObject();
+  json.Key("principal");
+  json.BeginObject();
+  json.Key("kind");
+  json.String(account.kind);
+  json.Key("name");
+  WriteJsonText(json, account.name);
+  json.Key("dn");
+  WriteJsonText(json, account.dn);
+  json.Key("sid");
+  WriteSid(json, account.objectSid);
+  json.EndObject();
+  json.Key("groups");
+  json.BeginArray();
+  JsonGroups groupObjects(graph, chains);
+  for (MembershipGraph::Node node = 0; node < graph.groupCount(); ++node) {
+    groupObjects.Write(json, node);
+  }
+  json.EndArray();
+  json.Key("token");
+  if (token) {
+    WriteToken(json, *token);
+  } else {
+    json.Null();
+  }
+  const std::vector<ReadProblem> unread = ReadShortfalls(groups);
+  json.Key("complete");
+  json.Bool(unread.empty());
+  json.Key("unread");
+  json.BeginArray();
+  for (const ReadProblem& shortfall : unread) {
+    json.BeginObject();
+    json.Key("subject");
+    WriteJsonText(json, shortfall.subject);
+    json.Key("reason");
+    WriteJsonText(json, shortfall.reason);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+  out += '\n';
 }
 
 }  // namespace nestwalk

@@ -23,13 +23,19 @@ MembershipChains::MembershipChains(const MembershipGraph& graph)
 
 MembershipChain MembershipChains::ChainTo(MembershipGraph::Node group) const {
   MembershipChain chain;
-  if (distance_[group] == MembershipGraph::kUnreached) return chain;
+  ChainTo(group, chain);
+  return chain;
+}
+
+void MembershipChains::ChainTo(MembershipGraph::Node group, MembershipChain& chain) const {
+  chain.groups.clear();
+  chain.viaPrimaryGroup = false;
+  if (distance_[group] == MembershipGraph::kUnreached) return;
   for (MembershipGraph::Node node = group; node != graph_.account(); node = previous_[node]) {
     chain.groups.push_back(node);
   }
   std::reverse(chain.groups.begin(), chain.groups.end());
   chain.viaPrimaryGroup = primaryOnly_[chain.groups.front()];
-  return chain;
 }
 
 const std::string& ChainName(const data& group) {

@@ -24,6 +24,8 @@ class MembershipChains {
 
   // The chain to the group node `group`; no groups when no chain leads there.
   MembershipChain ChainTo(MembershipGraph::Node group) const;
+  // The same into `chain`, whose memory is reused: a JSON report asks for every group's chain.
+  void ChainTo(MembershipGraph::Node group, MembershipChain& chain) const;
 
  private:
   const MembershipGraph& graph_;
