@@ -23,6 +23,7 @@ struct RunSettings {
   std::string inputFile;
   std::string underDn;
   bool csv = false;  // one CSV row per account and group
+  std::string sinceFile;  // -since: an earlier review; only what changed since is written
   PrincipalKind principalKind = PrincipalKind::kUser;
   std::string principalText;  // domain\name as typed; empty: the current user or machine
   std::string initialServer;  // the machine whose locator is asked; empty: this one

@@ -49,7 +49,8 @@ std::string ReadAccountListSwitches(const CCmdLine& commandLine, RunSettings& se
     std::string& value;
   };
   for (const ListSwitch& list : {ListSwitch{"in", "a file", settings.inputFile},
-                                 ListSwitch{"under", "a DN", settings.underDn}}) {
+                                 ListSwitch{"under", "a DN", settings.underDn},
+                                 ListSwitch{"since", "a file", settings.sinceFile}}) {
     if (!commandLine.HasSwitch(list.name)) continue;
     list.value = commandLine.GetFollowingWord(list.name);
     if (list.value.empty()) {

@@ -15,13 +15,6 @@ namespace nestwalk {
 
 namespace {
 
-// The estimate of a user or computer; a group has no token.
-std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
-                                     const AccountObject& account, const MembershipGraph& graph) {
-  if (principal.kind == PrincipalKind::kGroup) return std::nullopt;
-  return EstimateToken(graph, account.dn, account.sIDHistory.size());
-}
-
 // Appends the account's document to `document`.
 void AppendJsonDocument(std::string& document, const SecurityPrincipal& principal,
                         const AccountObject& account, const GroupDetailsMap& groups,
@@ -50,10 +43,7 @@ void AppendAccountRows(std::string& rows, const RunSettings& settings,
   const MembershipChains chains(graph);
   const CsvAccount row{principal.qualifiedName, principal.samName, account.dn,
                        TokenOf(principal, account, graph)};
-  AppendCsvRows(rows, row, groups, columns, [&](const std::string& key) {
-    const MembershipChain chain = chains.ChainTo(*graph.Find(key));
-    return std::pair{chain.groups.size(), ChainText(graph, chain, principal.samName)};
-  });
+  AppendCsvRows(rows, row, groups, columns, CsvChainsOver(graph, chains, principal.samName));
 }
 
 void WriteTextReport(Console& console, const RunSettings& settings,
@@ -82,14 +72,24 @@ void WriteTextReport(Console& console, const RunSettings& settings,
 
 }  // namespace
 
+std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
+                                     const AccountObject& account, const MembershipGraph& graph) {
+  if (principal.kind == PrincipalKind::kGroup) return std::nullopt;
+  return EstimateToken(graph, account.dn, account.sIDHistory.size());
+}
+
 void WriteCsvHeader(Console& console, const RunSettings& settings) {
-  if (settings.csv) console.Document(CsvHeader({.chains = settings.path, .token = settings.token}));
+  if (!settings.csv) return;
+  const std::string header = CsvHeader({.chains = settings.path, .token = settings.token});
+  console.Document(settings.sinceFile.empty() ? header : "change," + header);
 }
 
 void ReportWriter::Write(Console& console, const SecurityPrincipal& principal,
                          const AccountObject& account, const GroupDetailsMap& groups) {
-  if (settings_.csv) {
-    if (!settings_.reviewsAccounts()) WriteCsvHeader(console, settings_);
+  if (settings_.csv && !settings_.reviewsAccounts()) WriteCsvHeader(console, settings_);
+  if (since_ != nullptr) {
+    since_->Write(console, principal, account, groups);
+  } else if (settings_.csv) {
     // One buffer for every account's rows: a review writes thousands of them.
     document_.clear();
     AppendAccountRows(document_, settings_, principal, account, groups);
