@@ -294,9 +294,11 @@ class AccountReview {
   // The account's lines, written whole: the report on standard output (a blank line before all
   // but the first text report), then its warning line on standard error.
   void Report(const AccountRequest& request, const AccountWalk& walk) {
-    Console lines = console_.Redirected(reportOut_, reportErr_);
-    const bool text = !settings_.json && !settings_.csv && since_ == nullptr;
-    if (text) {
+    // CSV rows and a JSON document are written in one piece already; text is gathered first,
+    // so that it too is written whole.
+    const bool text = !settings_.json && !settings_.csv;
+    Console lines = text ? console_.Redirected(reportOut_, reportErr_) : console_;
+    if (text && since_ == nullptr) {
       if (reported_ > 0) lines.Out("\n");
       lines.Out(PrincipalLine(request.principal));
     }

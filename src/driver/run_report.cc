@@ -16,11 +16,11 @@ namespace nestwalk {
 namespace {
 
 // Appends the account's document to `document`.
-void AppendJsonDocument(std::string& document, const SecurityPrincipal& principal,
-                        const AccountObject& account, const GroupDetailsMap& groups,
-                        bool oneLine) {
+void AppendJsonDocument(std::string& document, JsonGroups& groupObjects,
+                        const SecurityPrincipal& principal, const AccountObject& account,
+                        const GroupDetailsMap& groups, bool oneLine) {
   const MembershipGraph graph(groups, account.dn);
-  AppendJsonReport(document,
+  AppendJsonReport(document, groupObjects,
                    {std::string(NamesOf(principal.kind).reportKind), principal.qualifiedName,
                     account.dn, account.objectSid},
                    groups, graph, MembershipChains(graph), TokenOf(principal, account, graph),
@@ -96,7 +96,8 @@ void ReportWriter::Write(Console& console, const SecurityPrincipal& principal,
     console.Document(document_);
   } else if (settings_.json) {
     document_.clear();
-    AppendJsonDocument(document_, principal, account, groups, settings_.reviewsAccounts());
+    AppendJsonDocument(document_, jsonGroups_, principal, account, groups,
+                       settings_.reviewsAccounts());
     console.Document(document_);
   } else {
     WriteTextReport(console, settings_, principal, account, groups);

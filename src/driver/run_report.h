@@ -13,6 +13,7 @@
 #include "membership/account_lookup.h"
 #include "membership/group_details.h"
 #include "platform/console.h"
+#include "report/json_report.h"
 #include "report/membership_graph.h"
 #include "report/token_estimate.h"
 
@@ -45,6 +46,7 @@ class ReportWriter {
   const RunSettings& settings_;
   SinceReport* since_;
   std::string document_;  // an account's CSV rows or JSON document, its memory reused
+  JsonGroups jsonGroups_;  // likewise
 };
 
 }  // namespace nestwalk

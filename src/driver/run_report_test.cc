@@ -237,6 +237,8 @@ TEST(RunReportTest, JsonDocumentsAreLaidOutAsTheDumpOfTheirTree) {
     start = end + 1;
   }
   EXPECT_EQ(documents, 2u);
+  // A line holds what the indented document of the same account holds.
+  EXPECT_EQ(OrderedJson::parse(lines.substr(0, lines.find('\n'))), OrderedJson::parse(single));
 }
 
 TEST(RunReportTest, WithDebugTheTraceMeantForStandardOutputGoesToStandardErrorUnderJson) {

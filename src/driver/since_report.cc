@@ -115,10 +115,9 @@ void SinceReport::Write(Console& console, const SecurityPrincipal& principal,
                      graph ? CsvChainsOver(*graph, *chains, principal.samName) : CsvChainOf());
     console.Document(document_);
   } else if (settings_.json) {
-    std::optional<JsonGroups> gained;
-    if (graph) gained.emplace(*graph, *chains);
+    if (graph) jsonGroups_.Start(*graph, *chains);
     AppendJsonChanges(document_, principal.qualifiedName, account.dn, changes_, earlier_,
-                      gained ? &*gained : nullptr, graph ? &*graph : nullptr);
+                      graph ? &jsonGroups_ : nullptr, graph ? &*graph : nullptr);
     console.Document(document_);
   } else {
     SeparateBlock(console);

@@ -15,6 +15,7 @@
 #include "membership/group_details.h"
 #include "platform/console.h"
 #include "report/earlier_review.h"
+#include "report/json_report.h"
 #include "report/review_comparison.h"
 
 namespace nestwalk {
@@ -60,6 +61,7 @@ class SinceReport {
   AccountChanges changes_;  // of the account being written, its memory reused
   std::string document_;    // its lines, rows or document, likewise
   std::string key_;         // a review key being made, likewise
+  JsonGroups jsonGroups_;   // the groups gained, as JSON, likewise
   std::size_t blocks_ = 0;  // text blocks written
   std::size_t compared_ = 0;
   std::size_t changed_ = 0;

@@ -6,49 +6,41 @@ namespace nestwalk {
 
 namespace {
 
-// What the text says of an account that was not compared group by group.
-std::string_view AccountWord(AccountChange change) {
-  switch (change) {
-    case AccountChange::kAdded:
-      return "new";
-    case AccountChange::kRemoved:
-      return "gone";
-    case AccountChange::kNotCompared:
-      return "not compared";
-    case AccountChange::kChanged:
-      break;
-  }
-  return {};
-}
+// What the text says of an account that was not compared group by group (nothing of one that
+// was), and the document's "change".
+struct ChangeWords {
+  std::string_view text;
+  std::string_view json;
+};
 
-std::string_view JsonChangeWord(AccountChange change) {
+ChangeWords WordsOf(AccountChange change) {
   switch (change) {
     case AccountChange::kAdded:
-      return "added";
+      return {"new", "added"};
     case AccountChange::kRemoved:
-      return "removed";
+      return {"gone", "removed"};
     case AccountChange::kNotCompared:
-      return "notCompared";
+      return {"not compared", "notCompared"};
     case AccountChange::kChanged:
       break;
   }
-  return "changed";
+  return {"", "changed"};
 }
 
 void WriteEarlierGroup(JsonWriter& json, const EarlierGroup& group) {
   json.BeginObject();
   json.Key("dn");
-  WriteJsonText(json, group.dn);
+  json.String(group.dn);
   json.Key("sAMAccountName");
   if (group.name.empty()) {
     json.Null();
   } else {
-    WriteJsonText(json, group.name);
+    json.String(group.name);
   }
   json.Key("scope");
-  WriteJsonText(json, group.scope);
+  json.String(group.scope);
   json.Key("kind");
-  WriteJsonText(json, group.kind);
+  json.String(group.kind);
   json.EndObject();
 }
 
@@ -59,7 +51,7 @@ void AppendTextChanges(std::string& lines, const AccountChanges& changes,
                        const std::function<std::string(const std::string& key)>& afterLine) {
   if (changes.change != AccountChange::kChanged) {
     lines += "  ";
-    lines += AccountWord(changes.change);
+    lines += WordsOf(changes.change).text;
     lines += ": ";
     lines += changes.reason;
     lines += '\n';
@@ -109,13 +101,13 @@ void AppendJsonChanges(std::string& out, std::string_view name, std::string_view
   JsonWriter json(out, /*oneLine=*/true);
   json.BeginObject();
   json.Key("change");
-  json.String(JsonChangeWord(changes.change));
+  json.String(WordsOf(changes.change).json);
   json.Key("account");
   json.BeginObject();
   json.Key("name");
-  WriteJsonText(json, name);
+  json.String(name);
   json.Key("dn");
-  WriteJsonText(json, dn);
+  json.String(dn);
   json.EndObject();
   json.Key("added");
   json.BeginArray();
@@ -131,7 +123,7 @@ void AppendJsonChanges(std::string& out, std::string_view name, std::string_view
   if (changes.change == AccountChange::kChanged) {
     json.Null();
   } else {
-    WriteJsonText(json, changes.reason);
+    json.String(changes.reason);
   }
   json.EndObject();
   out += '\n';

@@ -113,9 +113,9 @@ void CsvAccountRows::Row(std::string_view change, std::string_view groupDn,
 
 void CsvAccountRows::GroupRow(std::string_view change, const data& group,
                               const std::pair<std::size_t, std::string>& chain) {
-  Row(change, group.dn, group.sAMAccountName, ScopeWord(ScopeOfGroupType(group.groupType)),
-      KindWord(group.groupType), chain.first == 0 ? "" : std::to_string(chain.first),
-      chain.second);
+  const GroupTypeWords words = WordsOfGroupType(group.groupType);
+  Row(change, group.dn, group.sAMAccountName, words.scope, words.kind,
+      chain.first == 0 ? "" : std::to_string(chain.first), chain.second);
 }
 
 CsvChainOf CsvChainsOver(const MembershipGraph& graph, const MembershipChains& chains,

@@ -83,7 +83,8 @@ TEST_P(ReadBackTest, JsonLinesAndIndentedDocumentsReadBackAsWritten) {
   const MembershipGraph graph(groups_, kAccountDn);
   for (const bool oneLine : {true, false}) {
     std::string written;
-    AppendJsonReport(written, {"user", c.account, kAccountDn, ""}, groups_, graph,
+    JsonGroups groupObjects;
+    AppendJsonReport(written, groupObjects, {"user", c.account, kAccountDn, ""}, groups_, graph,
                      MembershipChains(graph), std::nullopt, oneLine);
     const EarlierReview review = Read(written);
     ExpectReadBack(review, written);

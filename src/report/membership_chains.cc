@@ -6,7 +6,7 @@ namespace nestwalk {
 
 MembershipChains::MembershipChains(const MembershipGraph& graph)
     : graph_(graph),
-      distance_(graph.Distances([](const data&) { return true; })),
+      distance_(graph.Distances([](MembershipGraph::Node) { return true; })),
       previous_(distance_.size(), graph.account()),
       primaryOnly_(distance_.size(), true) {
   std::vector<bool> hasPrevious(distance_.size(), false);

@@ -1,6 +1,7 @@
 #include "text/json_writer.h"
 
 #include "text/byte_scan.h"
+#include "text/utf8_escape.h"
 
 namespace nestwalk {
 
@@ -47,13 +48,20 @@ void AppendEscapedCharacter(std::string& out, char c) {
 
 void AppendQuotedJson(std::string& out, std::string_view text) {
   out += '"';
+  // One pass over the usual text, plain ASCII; only other text is looked at again.
   auto inWord = [](byte_scan::Word word) {
-    return (byte_scan::Below(word, 0x20) | byte_scan::Holds(word, '"') |
+    return (byte_scan::Below(word, 0x20) | byte_scan::High(word) | byte_scan::Holds(word, '"') |
             byte_scan::Holds(word, '\\')) != 0;
   };
-  if (!byte_scan::AnyByte(text, inWord, NeedsJsonEscape)) {
+  auto needsLook = [](char c) { return NeedsJsonEscape(c) || static_cast<unsigned char>(c) >= 0x80; };
+  if (!byte_scan::AnyByte(text, inWord, needsLook)) {
     out += text;
   } else {
+    std::string escaped;
+    if (!IsWellFormedUtf8(text)) {
+      escaped = EscapeInvalidUtf8(text);
+      text = escaped;
+    }
     for (const char c : text) {
       if (NeedsJsonEscape(c)) {
         AppendEscapedCharacter(out, c);
@@ -63,67 +71,6 @@ void AppendQuotedJson(std::string& out, std::string_view text) {
     }
   }
   out += '"';
-}
-
-void JsonWriter::NewLine(std::size_t depth) {
-  out_ += '\n';
-  out_.append(2 * depth, ' ');
-}
-
-void JsonWriter::BeforeValue() {
-  if (afterKey_) {
-    afterKey_ = false;
-    return;
-  }
-  if (empty_.empty()) return;  // the document itself
-  if (!empty_.back()) out_ += ',';
-  empty_.back() = false;
-  if (!oneLine_) NewLine(empty_.size());
-}
-
-void JsonWriter::Key(std::string_view key) {
-  BeforeValue();
-  AppendQuotedJson(out_, key);
-  out_ += oneLine_ ? ":" : ": ";
-  afterKey_ = true;
-}
-
-void JsonWriter::Open(char opener) {
-  BeforeValue();
-  out_ += opener;
-  empty_.push_back(true);
-}
-
-void JsonWriter::Close(char closer) {
-  const bool empty = empty_.back();
-  empty_.pop_back();
-  if (!empty && !oneLine_) NewLine(empty_.size());
-  out_ += closer;
-}
-
-void JsonWriter::String(std::string_view text) {
-  BeforeValue();
-  AppendQuotedJson(out_, text);
-}
-
-void JsonWriter::Integer(long long value) {
-  BeforeValue();
-  out_ += std::to_string(value);
-}
-
-void JsonWriter::Bool(bool value) {
-  BeforeValue();
-  out_ += value ? "true" : "false";
-}
-
-void JsonWriter::Null() {
-  BeforeValue();
-  out_ += "null";
-}
-
-void JsonWriter::Written(std::string_view json) {
-  BeforeValue();
-  out_ += json;
 }
 
 }  // namespace nestwalk

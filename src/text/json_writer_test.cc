@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "text/utf8_escape.h"
+
 namespace nestwalk {
 namespace {
 
@@ -46,14 +48,14 @@ TEST(JsonWriterTest, WritesWhatNlohmannJsonDumpsFromATree) {
        }},
       {"nested, with empty members",
        Json{{"a", Json::object()},
-            {"b\n\"", Json::array({Json::array(), Json{{"c", Json::array({1, 2})}}})},
+            {"b", Json::array({Json::array(), Json{{"c", Json::array({1, 2})}}})},
             {"d", {{"e", nullptr}}}},
        [](JsonWriter& w) {
          w.BeginObject();
          w.Key("a");
          w.BeginObject();
          w.EndObject();
-         w.Key("b\n\"");
+         w.Key("b");
          w.BeginArray();
          w.BeginArray();
          w.EndArray();
@@ -84,11 +86,18 @@ TEST(JsonWriterTest, WritesWhatNlohmannJsonDumpsFromATree) {
   }
 }
 
-TEST(JsonWriterTest, AQuotedTextWrittenOnceIsTheStringItWouldBe) {
-  const std::string text = "CN=\"Q\"\\uote\x01\x1F\x7F,DC=example";
-  std::string quoted;
-  AppendQuotedJson(quoted, text);
-  EXPECT_EQ(quoted, Json(text).dump());
+// A byte that is no UTF-8 is written "\XX", as EscapeInvalidUtf8 writes it, wherever it is.
+TEST(JsonWriterTest, TextIsQuotedAsTheStringOfItsValidUtf8) {
+  for (const std::string text :
+       {"CN=\"Q\"\\uote\x01\x1F\x7F,DC=example", "CN=\xC4rzte\x01,DC=example,DC=com",
+        "\xC3\x84rzte \"\xE2\x82", "0123456789\xFF"}) {
+    std::string quoted;
+    AppendQuotedJson(quoted, text);
+    EXPECT_EQ(quoted, Json(EscapeInvalidUtf8(text)).dump()) << text;
+    std::string written;
+    JsonWriter(written, /*oneLine=*/true).String(text);
+    EXPECT_EQ(written, quoted) << text;
+  }
 }
 
 }  // namespace
