@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <numeric>
 
-#include "report/review_key.h"
-
 namespace nestwalk {
 
 void EarlierReview::BeginAccount(std::string_view name, std::string_view dn) {
@@ -58,7 +56,7 @@ std::optional<std::size_t> EarlierReview::FindAccount(const std::string& key) co
   return at->second;
 }
 
-std::optional<std::uint32_t> EarlierReview::FindGroup(const std::string& key) const {
+std::optional<std::uint32_t> EarlierReview::FindGroup(std::string_view key) const {
   const auto at = groupIndex_.find(key);
   if (at == groupIndex_.end()) return std::nullopt;
   return at->second;

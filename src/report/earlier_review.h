@@ -6,11 +6,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "report/review_key.h"
 
 namespace nestwalk {
 
@@ -47,7 +50,7 @@ class EarlierReview {
   // The index of the account whose name has the key `key` (MakeReviewKey), or nullopt.
   std::optional<std::size_t> FindAccount(const std::string& key) const;
   // The index of the group whose DN has the key `key`, or nullopt.
-  std::optional<std::uint32_t> FindGroup(const std::string& key) const;
+  std::optional<std::uint32_t> FindGroup(std::string_view key) const;
 
   // In the order of the review.
   const std::vector<EarlierAccount>& accounts() const { return accounts_; }
@@ -57,8 +60,8 @@ class EarlierReview {
  private:
   std::vector<EarlierAccount> accounts_;
   std::vector<EarlierGroup> groups_;
-  std::unordered_map<std::string, std::size_t> accountIndex_;
-  std::unordered_map<std::string, std::uint32_t> groupIndex_;
+  std::unordered_map<std::string, std::size_t, ReviewKeyHash, std::equal_to<>> accountIndex_;
+  std::unordered_map<std::string, std::uint32_t, ReviewKeyHash, std::equal_to<>> groupIndex_;
   std::size_t current_ = 0;  // the account begun last
   std::string key_;          // the key being made, its memory reused
 };

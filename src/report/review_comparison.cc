@@ -15,7 +15,8 @@ void ReviewComparison::Compare(std::size_t account, const GroupDetailsMap& group
   const std::vector<std::uint32_t>& had = earlier_.accounts()[account].groups;
   for (const std::uint32_t group : had) marks_[group] = round_;
   for (const auto& entry : groups.entries()) {
-    const std::optional<std::uint32_t> group = earlier_.FindGroup(MakeReviewKey(entry.first, key_));
+    const std::optional<std::uint32_t> group =
+        earlier_.FindGroup(ReviewKeyOfLowerCased(entry.first, key_));
     if (group && marks_[*group] >= round_) {
       marks_[*group] = round_ + 1;
     } else {

@@ -5,6 +5,8 @@
 #ifndef NESTWALK_REPORT_REVIEW_KEY_H_
 #define NESTWALK_REPORT_REVIEW_KEY_H_
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,16 @@ namespace nestwalk {
 
 // The key of `text`, made in `key` (its memory reused: a review makes millions) and returned.
 const std::string& MakeReviewKey(std::string_view text, std::string& key);
+
+// The key of `lowerCased`, a text already lower-cased (a GroupDetailsMap key): `lowerCased`
+// itself when it needs no escape, which is the usual case, else made in `key` as above.
+std::string_view ReviewKeyOfLowerCased(std::string_view lowerCased, std::string& key);
+
+// Hashes a key given as any text: maps of keys are searched without a copy of the key.
+struct ReviewKeyHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+};
 
 }  // namespace nestwalk
 
