@@ -16,14 +16,6 @@
 namespace nestwalk::e2e {
 namespace {
 
-// How a list names the principal of `c`.
-std::string ListLine(const E2eEnvironment& env, const PrincipalCase& c) {
-  const std::string kind = std::string(c.option) == "-comp"    ? "computer "
-                           : std::string(c.option) == "-group" ? "group "
-                                                               : "";
-  return kind + env.flat + "\\" + c.typed + "\n";
-}
-
 TEST(ReviewE2e, EachAccountReadsAsItsOwnRun) {
   NESTWALK_E2E_REQUIRE_DOMAIN(env);
   std::string list;
