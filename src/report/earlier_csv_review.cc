@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "report/csv_report.h"
@@ -17,37 +18,51 @@ std::string LineError(std::size_t number, const std::string& what) {
   return "line " + std::to_string(number) + " " + what;
 }
 
-// Splits `row` into `cells`, each undone from its RFC 4180 quoting in place: a quoted cell is
-// never shorter than what it holds, so the row's own memory takes what the cells view. False
-// when a quote stands where none may.
+// Whether a quoted cell of `row` goes on past its end (RFC 4180 allows line ends inside one).
+bool QuoteLeftOpen(std::string_view row) {
+  bool open = false;
+  for (std::size_t quote = row.find('"'); quote != std::string_view::npos;
+       quote = row.find('"', quote + 1)) {
+    open = !open;
+  }
+  return open;
+}
+
+// Splits `row`, whose quotes are closed, into `cells`, each undone from its RFC 4180 quoting:
+// a cell views the row, and the row's own memory takes a quoted cell with a doubled quote
+// undone in place, never longer than its text. False when a quote stands where none may.
 bool SplitRow(std::string& row, std::vector<std::string_view>& cells) {
   cells.clear();
   char* const text = row.data();
-  const std::size_t size = row.size();
-  std::size_t read = 0;
-  std::size_t write = 0;
+  const std::string_view whole(row);
+  std::size_t at = 0;
   while (true) {
-    const std::size_t start = write;
-    if (read < size && text[read] == '"') {
-      for (++read;; ++read) {
-        if (read == size) return false;
-        if (text[read] == '"') {
-          if (read + 1 == size || text[read + 1] != '"') break;
-          ++read;  // a doubled quote is one
+    if (at < whole.size() && whole[at] == '"') {
+      const std::size_t start = at + 1;
+      std::size_t end = start;  // of the text undone so far
+      std::size_t read = start;
+      while (true) {
+        const std::size_t quote = whole.find('"', read);
+        if (quote == std::string_view::npos) return false;
+        if (end != read) std::memmove(text + end, text + read, quote - read);
+        end += quote - read;
+        if (quote + 1 == whole.size() || whole[quote + 1] != '"') {
+          at = quote + 1;
+          break;
         }
-        text[write++] = text[read];
+        text[end++] = '"';  // a doubled quote is one
+        read = quote + 2;
       }
-      ++read;  // the closing quote
-      if (read < size && text[read] != ',') return false;
+      cells.emplace_back(text + start, end - start);
+      if (at < whole.size() && whole[at] != ',') return false;
     } else {
-      for (; read < size && text[read] != ','; ++read) {
-        if (text[read] == '"') return false;
-        text[write++] = text[read];
-      }
+      const std::size_t comma = std::min(whole.find(',', at), whole.size());
+      if (whole.substr(at, comma - at).find('"') != std::string_view::npos) return false;
+      cells.emplace_back(text + at, comma - at);
+      at = comma;
     }
-    cells.emplace_back(text + start, write - start);
-    if (read == size) return true;
-    ++read;  // the comma
+    if (at == whole.size()) return true;
+    ++at;  // the comma
   }
 }
 
@@ -75,7 +90,7 @@ std::string ReadCsvReview(std::istream& in, std::string_view firstLine, EarlierR
   while (std::getline(in, row)) {
     const std::size_t first = ++number;
     // A quoted cell may hold line ends: the row goes on until its quotes are even.
-    while (std::ranges::count(row, '"') % 2 != 0) {
+    while (QuoteLeftOpen(row)) {
       if (in.eof() || !std::getline(in, more)) return LineError(first, cutShort);
       ++number;
       row += '\n';
