@@ -1,6 +1,8 @@
 // -since against the real test domain: a review of the sample accounts, one membership change
-// (carol joins Sales Team), then a review since the first names exactly what that membership
-// brings her through every nesting, as the directory itself counts it, and nothing else.
+// (bob, until then only in the cycle of Cycle A, B and C, joins Sales Team), then a review since
+// the first names exactly what that membership brings him through every nesting (Sales Team,
+// All Staff, Printers, Floor 2, Site Admins (Local)), as the directory itself counts it, and
+// nothing else.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -42,21 +44,21 @@ CommandResult ChangeMember(const E2eEnvironment& env, const std::string& groupDn
 TEST(SinceE2e, AReviewAfterAMembershipChangeShowsThatChangeAlone) {
   NESTWALK_E2E_REQUIRE_DOMAIN(env);
   const DirectoryOracle oracle(env);
-  const std::optional<std::string> carol = oracle.AccountDn("carol");
-  ASSERT_TRUE(carol);
+  const std::optional<std::string> bob = oracle.AccountDn("bob");
+  ASSERT_TRUE(bob);
   const std::string salesTeam = "CN=Sales Team,OU=Groups,OU=Nestwalk," + env.baseDn;
   std::string list;
   for (const PrincipalCase& c : kPrincipals) list += ListLine(env, c);
   const CommandOptions listed{{}, list, std::chrono::seconds(60)};
   const std::vector<std::string> review = {env.nestwalk, "-q", "-csv", "-in", "-"};
 
-  const GroupSet before = oracle.GroupsOf(*carol, /*withPrimaryGroup=*/true);
+  const GroupSet before = oracle.GroupsOf(*bob, /*withPrimaryGroup=*/true);
   const CommandResult earlier = RunCommand(review, listed);
   ASSERT_EQ(earlier.status, 0) << earlier.err;
   const std::string file = ::testing::TempDir() + "/since-e2e-review.csv";
   std::ofstream(file, std::ios::binary) << earlier.out;
 
-  const CommandResult added = ChangeMember(env, salesTeam, "add", *carol);
+  const CommandResult added = ChangeMember(env, salesTeam, "add", *bob);
   ASSERT_EQ(added.status, 0) << added.err;
   // The other tests find the domain as populate left it.
   struct Undo {
@@ -64,18 +66,18 @@ TEST(SinceE2e, AReviewAfterAMembershipChangeShowsThatChangeAlone) {
     const std::string& group;
     const std::string& member;
     ~Undo() { EXPECT_EQ(ChangeMember(env, group, "delete", member).status, 0); }
-  } undo{env, salesTeam, *carol};
+  } undo{env, salesTeam, *bob};
 
-  const GroupSet after = oracle.GroupsOf(*carol, /*withPrimaryGroup=*/true);
+  const GroupSet after = oracle.GroupsOf(*bob, /*withPrimaryGroup=*/true);
   std::set<std::string> gained;
   for (const auto& [key, group] : after) {
     if (!before.contains(key)) gained.insert(key);
   }
-  ASSERT_GT(gained.size(), 1u) << "Sales Team and what it is nested in";
+  ASSERT_GT(gained.size(), 1u) << "Sales Team and the groups it is nested in";
   for (const auto& [key, group] : before) EXPECT_TRUE(after.contains(key)) << key;
 
-  // What changed is what a review now has and the earlier one had not: carol's rows of the
-  // groups the directory says she gained.
+  // What changed is what a review now has and the earlier one had not: bob's rows of the groups
+  // the directory says he gained.
   const CommandResult now = RunCommand(review, listed);
   ASSERT_EQ(now.status, 0) << now.err;
   const std::vector<std::string> earlierRows = Rows(earlier.out);
@@ -88,7 +90,7 @@ TEST(SinceE2e, AReviewAfterAMembershipChangeShowsThatChangeAlone) {
     if (had.contains(row)) continue;
     expected += "added," + row;
     ++rows;
-    EXPECT_EQ(row.substr(0, row.find(',')), env.flat + "\\carol") << row;
+    EXPECT_EQ(row.substr(0, row.find(',')), env.flat + "\\bob") << row;
   }
   EXPECT_EQ(rows, gained.size());
 
