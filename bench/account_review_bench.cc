@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "driver/program.h"
-#include "report/earlier_review_file.h"
 #include "platform/fake/fake_forest.h"
+#include "report/earlier_review_file.h"
 #include "support/closure_forest.h"
 
 namespace nestwalk {

@@ -22,7 +22,7 @@ struct RunSettings {
   // Many accounts in one run: those listed in a file ("-": standard input), those under a DN.
   std::string inputFile;
   std::string underDn;
-  bool csv = false;  // one CSV row per account and group
+  bool csv = false;       // one CSV row per account and group
   std::string sinceFile;  // -since: an earlier review; only what changed since is written
   PrincipalKind principalKind = PrincipalKind::kUser;
   std::string principalText;  // domain\name as typed; empty: the current user or machine

@@ -45,7 +45,7 @@ class ReportWriter {
  private:
   const RunSettings& settings_;
   SinceReport* since_;
-  std::string document_;  // an account's CSV rows or JSON document, its memory reused
+  std::string document_;   // an account's CSV rows or JSON document, its memory reused
   JsonGroups jsonGroups_;  // likewise
 };
 

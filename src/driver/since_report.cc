@@ -98,8 +98,8 @@ void SinceReport::Write(Console& console, const SecurityPrincipal& principal,
   if (changes_.change == AccountChange::kChanged && changes_.empty()) return;
   // The chains and the token are worked out only for an account that has something to show.
   const bool gains = !changes_.added.empty();
-  const bool needsGraph = (gains && (settings_.json || settings_.path)) ||
-                          (settings_.csv && settings_.token);
+  const bool needsGraph =
+      (gains && (settings_.json || settings_.path)) || (settings_.csv && settings_.token);
   std::optional<MembershipGraph> graph;
   std::optional<MembershipChains> chains;
   if (needsGraph) {
@@ -168,11 +168,11 @@ void SinceReport::Finish(Console& console) {
     }
     WriteEarlier(console, index);
   }
-  console.Err("Since " + file + ": " + Counted(compared_, "account", "accounts") +
-              " compared, " + std::to_string(changed_) + " with changes (" +
+  console.Err("Since " + file + ": " + Counted(compared_, "account", "accounts") + " compared, " +
+              std::to_string(changed_) + " with changes (" +
               Counted(groupsAdded_, "group", "groups") + " added, " +
-              std::to_string(groupsRemoved_) + " removed); " + std::to_string(added_) +
-              " new, " + std::to_string(removed_) + " gone, " + std::to_string(notCompared_) +
+              std::to_string(groupsRemoved_) + " removed); " + std::to_string(added_) + " new, " +
+              std::to_string(removed_) + " gone, " + std::to_string(notCompared_) +
               " not compared\n");
 }
 

@@ -181,7 +181,6 @@ TEST(SinceReportTest, JsonLinesHoldAnAccountsChangeEach) {
   const std::string file = EarlierReview("lines.jsonl", {"-json"});
   const testing::RunOutcome run = RunAfter({"-json", "-since", file, "-in", "-"});
   const std::string printers = Group("Printers");
-  const std::string account = R"(","dn":")";
   EXPECT_EQ(
       run.out,
       R"({"change":"changed","account":{"name":"CORP\\alice","dn":")" + User("alice") +

@@ -50,9 +50,7 @@ std::string_view ScopeWord(GroupScope scope) {
   return "Unknown";
 }
 
-std::string_view KindWord(std::string_view groupType) {
-  return WordsOfGroupType(groupType).kind;
-}
+std::string_view KindWord(std::string_view groupType) { return WordsOfGroupType(groupType).kind; }
 
 GroupTypeFacts ReadGroupType(std::string_view groupType) {
   const std::uint32_t bits = Bits(groupType);

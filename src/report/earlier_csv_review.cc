@@ -69,13 +69,12 @@ bool SplitRow(std::string& row, std::vector<std::string_view>& cells) {
 }  // namespace
 
 bool IsCsvReviewHeader(std::string_view firstLine) {
-  return std::ranges::any_of(std::initializer_list<CsvColumns>{{false, false}, {true, false},
-                                                                {false, true}, {true, true}},
-                             [&](CsvColumns columns) {
-                               const std::string header = CsvHeader(columns);
-                               return firstLine == std::string_view(header).substr(
-                                                      0, header.size() - 2);  // its "\r\n"
-                             });
+  return std::ranges::any_of(
+      std::initializer_list<CsvColumns>{{false, false}, {true, false}, {false, true}, {true, true}},
+      [&](CsvColumns columns) {
+        const std::string header = CsvHeader(columns);
+        return firstLine == std::string_view(header).substr(0, header.size() - 2);  // its "\r\n"
+      });
 }
 
 std::string ReadCsvReview(std::istream& in, std::string_view firstLine, EarlierReview& review) {

@@ -18,10 +18,14 @@ enum class Field { kOther, kPrincipal, kGroups, kComplete, kName, kDn, kSamName,
 
 Field FieldNamed(std::string_view key) {
   static constexpr std::pair<std::string_view, Field> kFields[] = {
-      {"principal", Field::kPrincipal}, {"groups", Field::kGroups},
-      {"complete", Field::kComplete},   {"name", Field::kName},
-      {"dn", Field::kDn},               {"sAMAccountName", Field::kSamName},
-      {"scope", Field::kScope},         {"kind", Field::kKind},
+      {"principal", Field::kPrincipal},
+      {"groups", Field::kGroups},
+      {"complete", Field::kComplete},
+      {"name", Field::kName},
+      {"dn", Field::kDn},
+      {"sAMAccountName", Field::kSamName},
+      {"scope", Field::kScope},
+      {"kind", Field::kKind},
   };
   for (const auto& [name, field] : kFields) {
     if (key == name) return field;
@@ -95,8 +99,8 @@ class ReportEvents {
     return true;
   }
   bool start_array(std::size_t) {
-    levels_.push_back({At(Where::kRoot, Field::kGroups) ? Where::kGroups : Where::kOther,
-                       Field::kOther});
+    levels_.push_back(
+        {At(Where::kRoot, Field::kGroups) ? Where::kGroups : Where::kOther, Field::kOther});
     return true;
   }
   bool end_array() {

@@ -30,9 +30,8 @@ void EarlierReview::Finish() {
   // Each group's index becomes its rank in key order.
   std::vector<std::uint32_t> byKey(groups_.size());
   std::iota(byKey.begin(), byKey.end(), 0);
-  std::ranges::sort(byKey, [&](std::uint32_t a, std::uint32_t b) {
-    return groups_[a].key < groups_[b].key;
-  });
+  std::ranges::sort(
+      byKey, [&](std::uint32_t a, std::uint32_t b) { return groups_[a].key < groups_[b].key; });
   std::vector<std::uint32_t> rank(groups_.size());
   std::vector<EarlierGroup> sorted;
   sorted.reserve(groups_.size());

@@ -19,7 +19,7 @@ namespace nestwalk {
 
 // A group as the earlier review wrote it (a CSV cell's escapes kept, its formula quote undone).
 struct EarlierGroup {
-  std::string key;    // MakeReviewKey of the DN
+  std::string key;  // MakeReviewKey of the DN
   std::string dn;
   std::string name;   // sAMAccountName; empty when the review had none
   std::string scope;  // "Global", "Local", "Universal" or "Unknown"

@@ -12,7 +12,8 @@ namespace {
 // at a time, or else well-formed UTF-8 without control characters.
 bool NeedsNoEscape(std::string_view text) {
   auto inWord = [](byte_scan::Word word) {
-    return (byte_scan::Below(word, 0x20) | byte_scan::High(word) | byte_scan::Holds(word, 0x7F)) != 0;
+    return (byte_scan::Below(word, 0x20) | byte_scan::High(word) | byte_scan::Holds(word, 0x7F)) !=
+           0;
   };
   auto notPrintable = [](char c) {
     const auto byte = static_cast<unsigned char>(c);

@@ -53,7 +53,9 @@ void AppendQuotedJson(std::string& out, std::string_view text) {
     return (byte_scan::Below(word, 0x20) | byte_scan::High(word) | byte_scan::Holds(word, '"') |
             byte_scan::Holds(word, '\\')) != 0;
   };
-  auto needsLook = [](char c) { return NeedsJsonEscape(c) || static_cast<unsigned char>(c) >= 0x80; };
+  auto needsLook = [](char c) {
+    return NeedsJsonEscape(c) || static_cast<unsigned char>(c) >= 0x80;
+  };
   if (!byte_scan::AnyByte(text, inWord, needsLook)) {
     out += text;
   } else {
