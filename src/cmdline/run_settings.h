@@ -22,8 +22,9 @@ struct RunSettings {
   // Many accounts in one run: those listed in a file ("-": standard input), those under a DN.
   std::string inputFile;
   std::string underDn;
-  bool csv = false;  // one CSV row per account and group
+  bool csv = false;       // one CSV row per account and group
   std::string membersOf;  // -members: the group whose members are listed, domain\name or its DN
+  std::string sinceFile;  // -since: an earlier review; only what changed since is written
   PrincipalKind principalKind = PrincipalKind::kUser;
   std::string principalText;  // domain\name as typed; empty: the current user or machine
   std::string initialServer;  // the machine whose locator is asked; empty: this one

@@ -49,7 +49,8 @@ std::string ReadAccountListSwitches(const CCmdLine& commandLine, RunSettings& se
     std::string& value;
   };
   for (const ListSwitch& list : {ListSwitch{"in", "a file", settings.inputFile},
-                                 ListSwitch{"under", "a DN", settings.underDn}}) {
+                                 ListSwitch{"under", "a DN", settings.underDn},
+                                 ListSwitch{"since", "a file", settings.sinceFile}}) {
     if (!commandLine.HasSwitch(list.name)) continue;
     list.value = commandLine.GetFollowingWord(list.name);
     if (list.value.empty()) {
@@ -84,6 +85,8 @@ std::string ReadMembersSwitch(const CCmdLine& commandLine, RunSettings& settings
   settings.membersOf = commandLine.GetArgument("members");
   if (settings.membersOf.empty()) return "Error: Must specify a group with -members option.\n";
   if (settings.reviewsAccounts()) return "Error: -members cannot be combined with -in or -under.\n";
+  // A group's members are not a review of accounts: there is no earlier one to compare with.
+  if (!settings.sinceFile.empty()) return "Error: -members cannot be combined with -since.\n";
   return {};
 }
 

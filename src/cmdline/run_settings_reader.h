@@ -26,9 +26,9 @@ bool AsksForUsage(const CCmdLine& commandLine);
 // ignored.
 void ReadAdditionSwitches(const CCmdLine& commandLine, RunSettings& settings);
 
-// -in, -under and -csv. -in and -under take the word after them whatever it is, so an absolute
-// file name or "-" (standard input) can follow -in. Returns the error line when -in or -under
-// has no word after it; empty otherwise.
+// -in, -under, -since and -csv. -in, -under and -since take the word after them whatever it is,
+// so an absolute file name or "-" (standard input) can follow -in. Returns the error line when
+// one of them has no word after it; empty otherwise.
 [[nodiscard]] std::string ReadAccountListSwitches(const CCmdLine& commandLine,
                                                   RunSettings& settings);
 

@@ -50,6 +50,7 @@ constexpr std::string_view kUsageText =
     "   -csv                With -in or -under: one CSV row per account and group\n"
     "   -members GROUP      Every member of the group, through nesting (domain\\name or DN)\n"
     "   -pingwait SECONDS   Wait this long for a DC's LDAP ping (default 2.5 s)\n"
+    "   -since FILE         Only what changed since FILE, an earlier -csv or -json\n"
     "\n"
     "Nestwalk lists the groups an account belongs to, directly or through nesting, in every\n"
     "domain of the forest. It needs a Kerberos ticket of the caller (kinit).\n"

@@ -63,14 +63,15 @@ std::string DurationText(std::chrono::seconds duration) {
 class AccountReview {
  public:
   AccountReview(Console& console, platform::Platform& platform, const RunSettings& settings,
-                std::optional<std::size_t> total)
+                std::optional<std::size_t> total, SinceReport* since)
       : console_(console),
         control_(platform.control()),
         settings_(settings),
         session_(console, platform,
                  settings.fast ? WalkPace::kReadAhead : WalkPace::kOneReadAtATime,
                  ReadNeedsOf(settings), settings.initialServer),
-        writer_(settings),
+        writer_(settings, since),
+        since_(since),
         holders_(/*manyAccounts=*/true),
         total_(total),
         start_(control_.Now()),
@@ -92,6 +93,7 @@ class AccountReview {
                             LowerCaseText(principal.domain) + "\\" +
                             LowerCaseText(principal.samName);
     if (!seen_.insert(key).second) return;
+    if (since_ != nullptr) since_->Asked(principal);
     filling_.push_back(std::move(request));
     if (filling_.size() == kWaveSize) StartWave();
   }
@@ -292,9 +294,11 @@ class AccountReview {
   // The account's lines, written whole: the report on standard output (a blank line before all
   // but the first text report), then its warning line on standard error.
   void Report(const AccountRequest& request, const AccountWalk& walk) {
-    Console lines = console_.Redirected(reportOut_, reportErr_);
+    // CSV rows and a JSON document are written in one piece already; text is gathered first,
+    // so that it too is written whole.
     const bool text = !settings_.json && !settings_.csv;
-    if (text) {
+    Console lines = text ? console_.Redirected(reportOut_, reportErr_) : console_;
+    if (text && since_ == nullptr) {
       if (reported_ > 0) lines.Out("\n");
       lines.Out(PrincipalLine(request.principal));
     }
@@ -349,6 +353,7 @@ class AccountReview {
   const RunSettings& settings_;
   ForestSession session_;
   ReportWriter writer_;
+  SinceReport* since_;  // -since; nullptr without it
   std::ostringstream reportOut_;  // one account's report, written whole
   std::ostringstream reportErr_;
   DomainLocalSearch holders_;
@@ -513,7 +518,7 @@ std::optional<std::size_t> CountListed(const std::string& inputFile) {
 }  // namespace
 
 int RunAccountReview(Console& console, std::istream& in, platform::Platform& platform,
-                     const RunSettings& settings) {
+                     const RunSettings& settings, SinceReport* since) {
   std::ifstream file;
   std::optional<AccountListLines> lines;
   const std::string listName = settings.inputFile == "-" ? "standard input" : settings.inputFile;
@@ -536,7 +541,7 @@ int RunAccountReview(Console& console, std::istream& in, platform::Platform& pla
   const std::optional<std::size_t> total =
       lines && settings.underDn.empty() ? CountListed(settings.inputFile) : std::nullopt;
   platform.control().CatchInterrupts();
-  AccountReview review(console, platform, settings, total);
+  AccountReview review(console, platform, settings, total, since);
   if (lines && !ReadAccountList(console, settings, *lines, listName, review)) return -1;
   if (!settings.underDn.empty() && !review.stopped() &&
       !ReadAccountsUnder(console, settings, review)) {
@@ -545,6 +550,10 @@ int RunAccountReview(Console& console, std::istream& in, platform::Platform& pla
   // A list that named no account never connected: its CSV is the header alone.
   if (!review.connected()) WriteCsvHeader(console, settings);
   review.Finish();
+  if (since != nullptr && !review.stopped()) {
+    since->Finish(console);
+    if (console.OutputFailed()) return kOutputClosed;
+  }
   if (review.connected()) review.session().Close();
   return review.Status();
 }

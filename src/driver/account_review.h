@@ -7,6 +7,7 @@
 #include <istream>
 
 #include "cmdline/run_settings.h"
+#include "driver/since_report.h"
 #include "platform/console.h"
 #include "platform/platform.h"
 
@@ -19,9 +20,11 @@ inline constexpr int kInterrupted = 130;           // SIGINT: stopped after a wh
 inline constexpr int kOutputClosed = 141;          // standard output's reader went away
 
 // The accounts are those of `settings.inputFile` ("-": `in`), then those under
-// `settings.underDn`. The banner has been written; `console` carries the run's lines.
+// `settings.underDn`. The banner has been written; `console` carries the run's lines. With
+// -since, `since` takes the place of the reports and closes a review that was not stopped
+// (nullptr without it).
 int RunAccountReview(Console& console, std::istream& in, platform::Platform& platform,
-                     const RunSettings& settings);
+                     const RunSettings& settings, SinceReport* since = nullptr);
 
 }  // namespace nestwalk
 

@@ -1,6 +1,7 @@
 #include "driver/program.h"
 
 #include <chrono>
+#include <optional>
 #include <ostream>
 #include <string_view>
 #include <variant>
@@ -14,6 +15,7 @@
 #include "driver/members_run.h"
 #include "driver/run_phases.h"
 #include "driver/security_principal.h"
+#include "driver/since_report.h"
 #include "platform/console.h"
 
 namespace nestwalk {
@@ -66,28 +68,39 @@ int RunProgram(const std::vector<std::string>& args, std::istream& in, std::ostr
     return -1;
   }
   if (!settings.bindAs.empty() && !UseBindIdentity(console, platform, settings)) return -1;
+  // The earlier review is read whole before any server is asked.
+  std::optional<SinceReport> since;
+  if (!settings.sinceFile.empty()) {
+    std::optional<EarlierReview> earlier = LoadEarlierReview(console, settings);
+    if (!earlier) return -1;
+    since.emplace(settings, std::move(*earlier));
+  }
+  SinceReport* const sinceReport = since ? &*since : nullptr;
   // With -json or -csv standard output carries the report alone; the trace lines that would go
   // there join the others on standard error.
   const bool reportOnly = settings.json || settings.csv;
   Console runConsole(out, err, settings.quiet, settings.debug, reportOnly);
   if (settings.reviewsAccounts()) {
     ReadServerSwitch(commandLine, settings);
-    return RunAccountReview(runConsole, in, platform, settings);
+    return RunAccountReview(runConsole, in, platform, settings, sinceReport);
   }
   if (!settings.membersOf.empty()) {
     ReadServerSwitch(commandLine, settings);
     return RunMembersOf(runConsole, platform, settings);
   }
 
-  // The principal line goes nowhere when standard output carries the report alone.
+  // The principal line goes nowhere when standard output carries the report alone, nor with
+  // -since, whose changes have headings of their own.
   std::ostream discarded(nullptr);
-  Console principalConsole(reportOnly ? discarded : out, err, settings.quiet, settings.debug);
+  Console principalConsole(reportOnly || since ? discarded : out, err, settings.quiet,
+                           settings.debug);
   std::variant<SecurityPrincipal, PrincipalFailure> resolved =
       ResolvePrincipal(principalConsole, platform.host(), settings);
   if (const auto* failure = std::get_if<PrincipalFailure>(&resolved)) return failure->status;
 
   ReadServerSwitch(commandLine, settings);
-  return RunDirectoryPhases(runConsole, platform, settings, std::get<SecurityPrincipal>(resolved));
+  return RunDirectoryPhases(runConsole, platform, settings, std::get<SecurityPrincipal>(resolved),
+                            sinceReport);
 }
 
 int ExitCodeForStatus(int status) {

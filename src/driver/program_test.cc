@@ -64,6 +64,7 @@ const std::string kUsage =
     "   -csv                With -in or -under: one CSV row per account and group\n"
     "   -members GROUP      Every member of the group, through nesting (domain\\name or DN)\n"
     "   -pingwait SECONDS   Wait this long for a DC's LDAP ping (default 2.5 s)\n"
+    "   -since FILE         Only what changed since FILE, an earlier -csv or -json\n"
     "\n"
     "Nestwalk lists the groups an account belongs to, directly or through nesting, in every\n"
     "domain of the forest. It needs a Kerberos ticket of the caller (kinit).\n"
@@ -137,6 +138,11 @@ TEST(RunProgramTest, UsageAndSwitchErrorsInReadingOrder) {
        "Error: -under needs a DN that ends in DC= parts: not a dn\n", -1},
       {{"-q", "-csv", "-json", "-u", "CORP\\alice"},
        "Error: -csv and -json cannot be combined.\n", -1},
+      {{"-q", "-members"}, "Error: Must specify a group with -members option.\n", -1},
+      {{"-q", "-members", "CORP\\Sales", "-in", "list.txt"},
+       "Error: -members cannot be combined with -in or -under.\n", -1},
+      {{"-q", "-members", "CORP\\Sales", "-since", "review.csv"},
+       "Error: -members cannot be combined with -since.\n", -1},
       {{"-q", "-pingwait", "0", "-u", "CORP\\alice"}, kBadPingWait, -1},
       {{"-q", "-pingwait", "61", "-u", "CORP\\alice"}, kBadPingWait, -1},
       {{"-q", "-pingwait", "2.5", "-u", "CORP\\alice"}, kBadPingWait, -1},

@@ -9,7 +9,7 @@
 namespace nestwalk {
 
 int RunDirectoryPhases(Console& console, platform::Platform& platform, const RunSettings& settings,
-                       const SecurityPrincipal& principal) {
+                       const SecurityPrincipal& principal, SinceReport* since) {
   ForestSession session(console, platform,
                         settings.fast ? WalkPace::kReadAhead : WalkPace::kOneReadAtATime,
                         ReadNeedsOf(settings), settings.initialServer);
@@ -30,7 +30,8 @@ int RunDirectoryPhases(Console& console, platform::Platform& platform, const Run
   session.strategy().WriteSummary(console);
   if (settings.complete) walk.AddDomainLocalGroups();
 
-  ReportWriter(settings).Write(console, principal, walk.account(), walk.groups());
+  ReportWriter(settings, since).Write(console, principal, walk.account(), walk.groups());
+  if (since != nullptr) since->Finish(console);
   session.Close();
   return 0;
 }

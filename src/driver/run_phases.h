@@ -5,6 +5,7 @@
 
 #include "cmdline/run_settings.h"
 #include "driver/security_principal.h"
+#include "driver/since_report.h"
 #include "platform/console.h"
 #include "platform/platform.h"
 
@@ -12,8 +13,9 @@ namespace nestwalk {
 
 // Runs the phases in order and returns the run's status (0 after the report, -1 when a phase
 // ends the run). Every connection it opens is closed before it returns.
+// With -since, `since` takes the report's place and closes the run (nullptr without it).
 int RunDirectoryPhases(Console& console, platform::Platform& platform, const RunSettings& settings,
-                       const SecurityPrincipal& principal);
+                       const SecurityPrincipal& principal, SinceReport* since = nullptr);
 
 }  // namespace nestwalk
 

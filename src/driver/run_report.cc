@@ -15,20 +15,16 @@ namespace nestwalk {
 
 namespace {
 
-// The estimate of a user or computer; a group has no token.
-std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
-                                     const AccountObject& account, const MembershipGraph& graph) {
-  if (principal.kind == PrincipalKind::kGroup) return std::nullopt;
-  return EstimateToken(graph, account.dn, account.sIDHistory.size());
-}
-
-void WriteJsonReport(Console& console, const SecurityPrincipal& principal,
-                     const AccountObject& account, const GroupDetailsMap& groups, bool oneLine) {
+// Appends the account's document to `document`.
+void AppendJsonDocument(std::string& document, JsonGroups& groupObjects,
+                        const SecurityPrincipal& principal, const AccountObject& account,
+                        const GroupDetailsMap& groups, bool oneLine) {
   const MembershipGraph graph(groups, account.dn);
-  console.Document(JsonReport({std::string(NamesOf(principal.kind).reportKind),
-                               principal.qualifiedName, account.dn, account.objectSid},
-                              groups, graph, MembershipChains(graph),
-                              TokenOf(principal, account, graph), oneLine));
+  AppendJsonReport(document, groupObjects,
+                   {std::string(NamesOf(principal.kind).reportKind), principal.qualifiedName,
+                    account.dn, account.objectSid},
+                   groups, graph, MembershipChains(graph), TokenOf(principal, account, graph),
+                   oneLine);
 }
 
 // Appends the account's rows to `rows`.
@@ -47,10 +43,7 @@ void AppendAccountRows(std::string& rows, const RunSettings& settings,
   const MembershipChains chains(graph);
   const CsvAccount row{principal.qualifiedName, principal.samName, account.dn,
                        TokenOf(principal, account, graph)};
-  AppendCsvRows(rows, row, groups, columns, [&](const std::string& key) {
-    const MembershipChain chain = chains.ChainTo(*graph.Find(key));
-    return std::pair{chain.groups.size(), ChainText(graph, chain, principal.samName)};
-  });
+  AppendCsvRows(rows, row, groups, columns, CsvChainsOver(graph, chains, principal.samName));
 }
 
 void WriteTextReport(Console& console, const RunSettings& settings,
@@ -79,20 +72,33 @@ void WriteTextReport(Console& console, const RunSettings& settings,
 
 }  // namespace
 
+std::optional<TokenEstimate> TokenOf(const SecurityPrincipal& principal,
+                                     const AccountObject& account, const MembershipGraph& graph) {
+  if (principal.kind == PrincipalKind::kGroup) return std::nullopt;
+  return EstimateToken(graph, account.dn, account.sIDHistory.size());
+}
+
 void WriteCsvHeader(Console& console, const RunSettings& settings) {
-  if (settings.csv) console.Document(CsvHeader({.chains = settings.path, .token = settings.token}));
+  if (!settings.csv) return;
+  const std::string header = CsvHeader({.chains = settings.path, .token = settings.token});
+  console.Document(settings.sinceFile.empty() ? header : "change," + header);
 }
 
 void ReportWriter::Write(Console& console, const SecurityPrincipal& principal,
                          const AccountObject& account, const GroupDetailsMap& groups) {
-  if (settings_.csv) {
-    if (!settings_.reviewsAccounts()) WriteCsvHeader(console, settings_);
+  if (settings_.csv && !settings_.reviewsAccounts()) WriteCsvHeader(console, settings_);
+  if (since_ != nullptr) {
+    since_->Write(console, principal, account, groups);
+  } else if (settings_.csv) {
     // One buffer for every account's rows: a review writes thousands of them.
-    csvRows_.clear();
-    AppendAccountRows(csvRows_, settings_, principal, account, groups);
-    console.Document(csvRows_);
+    document_.clear();
+    AppendAccountRows(document_, settings_, principal, account, groups);
+    console.Document(document_);
   } else if (settings_.json) {
-    WriteJsonReport(console, principal, account, groups, settings_.reviewsAccounts());
+    document_.clear();
+    AppendJsonDocument(document_, jsonGroups_, principal, account, groups,
+                       settings_.reviewsAccounts());
+    console.Document(document_);
   } else {
     WriteTextReport(console, settings_, principal, account, groups);
   }

@@ -214,6 +214,33 @@ TEST(RunReportTest, JsonDocumentsHoldWhatTheTextShowsAndMatchTheSchema) {
   EXPECT_EQ(document["groups"][4]["read"], false);
 }
 
+// The documents are written as their values come, without a tree: laid out byte for byte as
+// the dump of their tree, indented for one account and one a line in a review.
+TEST(RunReportTest, JsonDocumentsAreLaidOutAsTheDumpOfTheirTree) {
+  using OrderedJson = nlohmann::ordered_json;
+  fake::FakeForest forest;
+  BuildTokenForest(forest);
+  const std::string single =
+      testing::RunNestwalk(forest, {"-q", "-json", "-u", "EMEA\\alice"}).out;
+  EXPECT_EQ(single, OrderedJson::parse(single).dump(2) + "\n");
+  fake::FakeForest again;
+  BuildTokenForest(again);
+  const std::string lines =
+      testing::RunNestwalk(again, {"-q", "-json", "-in", "-"}, "EMEA\\alice\ngroup EMEA\\Staff\n")
+          .out;
+  std::size_t documents = 0;
+  for (std::size_t start = 0; start < lines.size(); ++documents) {
+    const std::size_t end = lines.find('\n', start);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = lines.substr(start, end - start);
+    EXPECT_EQ(line, OrderedJson::parse(line).dump());
+    start = end + 1;
+  }
+  EXPECT_EQ(documents, 2u);
+  // A line holds what the indented document of the same account holds.
+  EXPECT_EQ(OrderedJson::parse(lines.substr(0, lines.find('\n'))), OrderedJson::parse(single));
+}
+
 TEST(RunReportTest, WithDebugTheTraceMeantForStandardOutputGoesToStandardErrorUnderJson) {
   fake::FakeForest forest;
   BuildTokenForest(forest);

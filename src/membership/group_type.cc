@@ -12,10 +12,11 @@ std::uint32_t Bits(std::string_view groupType) {
   return static_cast<std::uint32_t>(LeadingDecimal(groupType));
 }
 
-}  // namespace
+constexpr std::uint32_t kSecurityBit = 0x80000000u;
 
-GroupScope ScopeOfGroupType(std::string_view groupType) {
-  switch (Bits(groupType) & 0xE) {
+// The scope that bits 0xE of a groupType give.
+GroupScope ScopeOfBits(std::uint32_t bits) {
+  switch (bits & 0xE) {
     case 0x2:
       return GroupScope::kGlobal;
     case 0x4:
@@ -27,8 +28,12 @@ GroupScope ScopeOfGroupType(std::string_view groupType) {
   }
 }
 
+}  // namespace
+
+GroupScope ScopeOfGroupType(std::string_view groupType) { return ScopeOfBits(Bits(groupType)); }
+
 bool IsSecurityGroupType(std::string_view groupType) {
-  return (Bits(groupType) & 0x80000000u) != 0;
+  return (Bits(groupType) & kSecurityBit) != 0;
 }
 
 std::string_view ScopeWord(GroupScope scope) {
@@ -45,8 +50,16 @@ std::string_view ScopeWord(GroupScope scope) {
   return "Unknown";
 }
 
-std::string_view KindWord(std::string_view groupType) {
-  return IsSecurityGroupType(groupType) ? "Security" : "Distribution";
+std::string_view KindWord(std::string_view groupType) { return WordsOfGroupType(groupType).kind; }
+
+GroupTypeFacts ReadGroupType(std::string_view groupType) {
+  const std::uint32_t bits = Bits(groupType);
+  return {ScopeOfBits(bits), (bits & kSecurityBit) != 0};
+}
+
+GroupTypeWords WordsOfGroupType(std::string_view groupType) {
+  const GroupTypeFacts facts = ReadGroupType(groupType);
+  return {ScopeWord(facts.scope), facts.security ? "Security" : "Distribution"};
 }
 
 }  // namespace nestwalk

@@ -17,6 +17,19 @@ std::string_view ScopeWord(GroupScope scope);
 // "Security" or "Distribution".
 std::string_view KindWord(std::string_view groupType);
 
+// Scope and kind, the text read once: a review asks for them of millions of groups.
+struct GroupTypeFacts {
+  GroupScope scope;
+  bool security;
+};
+GroupTypeFacts ReadGroupType(std::string_view groupType);
+
+struct GroupTypeWords {
+  std::string_view scope;  // ScopeWord
+  std::string_view kind;   // KindWord
+};
+GroupTypeWords WordsOfGroupType(std::string_view groupType);
+
 }  // namespace nestwalk
 
 #endif  // NESTWALK_MEMBERSHIP_GROUP_TYPE_H_

@@ -79,46 +79,78 @@ std::string CsvHeader(CsvColumns columns) {
   return header + "\r\n";
 }
 
+CsvAccountRows::CsvAccountRows(std::string& rows, const CsvAccount& account, CsvColumns columns)
+    : rows_(rows), columns_(columns) {
+  // The account's fields open every row: escaped once.
+  AppendField(opening_, account.name);
+  opening_ += ',';
+  AppendField(opening_, account.dn);
+  if (columns.token) {
+    tokenBytes_ += ',';
+    if (account.token) AppendField(tokenBytes_, std::to_string(account.token->bytes()));
+  }
+}
+
+void CsvAccountRows::Row(std::string_view change, std::string_view groupDn,
+                         std::string_view groupName, std::string_view scope,
+                         std::string_view kind, std::string_view depth, std::string_view via) {
+  if (!change.empty()) {
+    AppendField(rows_, change);
+    rows_ += ',';
+  }
+  rows_ += opening_;
+  for (std::string_view field : {groupDn, groupName, scope, kind}) {
+    rows_ += ',';
+    AppendField(rows_, field);
+  }
+  if (columns_.chains) {
+    rows_ += ',';
+    AppendField(rows_, depth);
+    rows_ += ',';
+    AppendField(rows_, via);
+  }
+  rows_ += tokenBytes_;
+  rows_ += "\r\n";
+}
+
+void CsvAccountRows::GroupRow(std::string_view change, const data& group,
+                              const std::pair<std::size_t, std::string>& chain) {
+  const GroupTypeWords words = WordsOfGroupType(group.groupType);
+  Row(change, group.dn, group.sAMAccountName, words.scope, words.kind,
+      chain.first == 0 ? "" : std::to_string(chain.first), chain.second);
+}
+
+CsvChainOf CsvChainsOver(const MembershipGraph& graph, const MembershipChains& chains,
+                         const std::string& accountName) {
+  return [&graph, &chains, &accountName](const std::string& key) {
+    const MembershipChain chain = chains.ChainTo(*graph.Find(key));
+    return std::pair{chain.groups.size(), ChainText(graph, chain, accountName)};
+  };
+}
+
 void AppendCsvRows(std::string& rows, const CsvAccount& account, const GroupDetailsMap& groups,
                    CsvColumns columns, const CsvChainOf& chainOf) {
-  // The account's fields open every row: escaped once.
-  std::string opening;
-  AppendField(opening, account.name);
-  opening += ',';
-  AppendField(opening, account.dn);
-  std::string tokenBytes;
-  if (columns.token) {
-    tokenBytes += ',';
-    if (account.token) AppendField(tokenBytes, std::to_string(account.token->bytes()));
-  }
-  auto row = [&](std::string_view groupDn, std::string_view name, std::string_view scope,
-                 std::string_view kind, std::string_view depth, std::string_view via) {
-    rows += opening;
-    for (std::string_view field : {groupDn, name, scope, kind}) {
-      rows += ',';
-      AppendField(rows, field);
-    }
-    if (columns.chains) {
-      rows += ',';
-      AppendField(rows, depth);
-      rows += ',';
-      AppendField(rows, via);
-    }
-    rows += tokenBytes;
-    rows += "\r\n";
-  };
+  CsvAccountRows accountRows(rows, account, columns);
   if (!account.shortfall.empty()) {
-    row("", "INCOMPLETE: " + account.shortfall, "", "", "", "");
+    accountRows.Row("", "", std::string(kCsvIncompletePrefix) + account.shortfall, "", "", "", "");
     return;
   }
-  if (groups.empty()) row("", "", "", "", "", "");
+  if (groups.empty()) accountRows.Row("", "", "", "", "", "", "");
+  std::pair<std::size_t, std::string> chain;
   for (const auto& [key, group] : groups.entries()) {
-    std::pair<std::size_t, std::string> chain;
     if (columns.chains) chain = chainOf(key);
-    row(group.dn, group.sAMAccountName, ScopeWord(ScopeOfGroupType(group.groupType)),
-        KindWord(group.groupType), chain.first == 0 ? "" : std::to_string(chain.first),
-        chain.second);
+    accountRows.GroupRow("", group, chain);
   }
+}
+
+std::string_view UndoFormulaQuote(std::string_view cell) {
+  if (cell.size() < 2 || cell.front() != '\'') return cell;
+  const std::string_view rest = cell.substr(1);
+  for (const char start : kFormulaStarts) {
+    // A tab or a CR was escaped after the quote went before it: "'\09".
+    if (rest.starts_with(EscapeControlCharacters({&start, 1}, /*keepLayout=*/false))) return rest;
+  }
+  return cell;
 }
 
 }  // namespace nestwalk

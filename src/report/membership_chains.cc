@@ -6,7 +6,7 @@ namespace nestwalk {
 
 MembershipChains::MembershipChains(const MembershipGraph& graph)
     : graph_(graph),
-      distance_(graph.Distances([](const data&) { return true; })),
+      distance_(graph.Distances([](MembershipGraph::Node) { return true; })),
       previous_(distance_.size(), graph.account()),
       primaryOnly_(distance_.size(), true) {
   std::vector<bool> hasPrevious(distance_.size(), false);
@@ -23,13 +23,19 @@ MembershipChains::MembershipChains(const MembershipGraph& graph)
 
 MembershipChain MembershipChains::ChainTo(MembershipGraph::Node group) const {
   MembershipChain chain;
-  if (distance_[group] == MembershipGraph::kUnreached) return chain;
+  ChainTo(group, chain);
+  return chain;
+}
+
+void MembershipChains::ChainTo(MembershipGraph::Node group, MembershipChain& chain) const {
+  chain.groups.clear();
+  chain.viaPrimaryGroup = false;
+  if (distance_[group] == MembershipGraph::kUnreached) return;
   for (MembershipGraph::Node node = group; node != graph_.account(); node = previous_[node]) {
     chain.groups.push_back(node);
   }
   std::reverse(chain.groups.begin(), chain.groups.end());
   chain.viaPrimaryGroup = primaryOnly_[chain.groups.front()];
-  return chain;
 }
 
 const std::string& ChainName(const data& group) {

@@ -24,6 +24,17 @@ class MembershipChains {
 
   // The chain to the group node `group`; no groups when no chain leads there.
   MembershipChain ChainTo(MembershipGraph::Node group) const;
+  // The same into `chain`, whose memory is reused.
+  void ChainTo(MembershipGraph::Node group, MembershipChain& chain) const;
+
+  // A chain hop by hop, from the group back: whether one leads to `group`; the group before it
+  // on its chain (the account's node for its first hop); for a first hop, whether the chain
+  // enters it through the primary group link.
+  bool Reaches(MembershipGraph::Node group) const {
+    return distance_[group] != MembershipGraph::kUnreached;
+  }
+  MembershipGraph::Node Previous(MembershipGraph::Node group) const { return previous_[group]; }
+  bool EntersByPrimaryGroup(MembershipGraph::Node firstHop) const { return primaryOnly_[firstHop]; }
 
  private:
   const MembershipGraph& graph_;

@@ -9,7 +9,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "membership/group_details.h"
@@ -36,20 +35,29 @@ class MembershipGraph {
   Node account() const { return groups_.size(); }
   const std::string& key(Node group) const { return groups_[group]->first; }
   const data& group(Node group) const { return groups_[group]->second; }
-  // The group node of `key`, or nullopt.
+  // The group node of `key`, or nullopt. Fastest for a key that views the map's own.
   std::optional<Node> Find(std::string_view key) const;
 
   // Every link read from `node`, duplicates included, in the order read.
   std::span<const Arc> ArcsFrom(Node node) const;
 
   // The number of links on a shortest chain from the account to every node (the account's own
-  // entry is 0; kUnreached where no chain leads), following only links into groups for which
-  // `enters` holds. One breadth-first pass.
-  std::vector<int> Distances(const std::function<bool(const data&)>& enters) const;
+  // entry is 0; kUnreached where no chain leads), following only links into group nodes for
+  // which `enters` holds. One breadth-first pass.
+  std::vector<int> Distances(const std::function<bool(Node)>& enters) const;
 
  private:
+  // The node of a key by the address of its characters: the links view the map's own keys, and
+  // so do most callers, so that a key is found without hashing or comparing its text.
+  struct KeyAddress {
+    const char* data = nullptr;  // nullptr: a free slot
+    std::size_t size = 0;
+    Node node = 0;
+  };
+  std::optional<Node> FindHeld(std::string_view key) const;
+
   std::vector<const GroupDetailsMap::Entries::value_type*> groups_;
-  std::unordered_map<std::string_view, Node> nodes_;
+  std::vector<KeyAddress> byAddress_;  // open addressing, a power of two slots, half used at most
   std::vector<std::size_t> firstArc_;  // node i's arcs are arcs_[firstArc_[i], firstArc_[i + 1])
   std::vector<Arc> arcs_;
 };

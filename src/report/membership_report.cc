@@ -11,6 +11,18 @@ std::string GroupTypeLabel(std::string_view groupType) {
   return label;
 }
 
+void AppendGroupLine(std::string& lines, std::string_view lead, std::string_view label,
+                     std::string_view name, std::string_view dn) {
+  lines += lead;
+  lines += '[';
+  lines += label;
+  lines += "] [";
+  lines += name;
+  lines += "] ";
+  lines += dn;
+  lines += '\n';
+}
+
 void WriteMembershipReport(Console& console, const GroupDetailsMap& groups,
                            const std::function<std::string(const std::string& key)>& afterLine) {
   if (!console.quiet()) console.Out("Group Memberships:\n");
@@ -18,13 +30,7 @@ void WriteMembershipReport(Console& console, const GroupDetailsMap& groups,
   std::string lines;
   lines.reserve(groups.size() * 128);
   for (const auto& [key, group] : groups.entries()) {
-    lines += "  [";
-    lines += GroupTypeLabel(group.groupType);
-    lines += "] [";
-    lines += group.sAMAccountName;
-    lines += "] ";
-    lines += group.dn;
-    lines += '\n';
+    AppendGroupLine(lines, "  ", GroupTypeLabel(group.groupType), group.sAMAccountName, group.dn);
     if (afterLine) lines += afterLine(key);
   }
   console.Out(lines);

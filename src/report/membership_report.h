@@ -17,6 +17,10 @@ namespace nestwalk {
 // the nearest int limit.
 std::string GroupTypeLabel(std::string_view groupType);
 
+// Appends "<lead>[<label>] [<name>] <dn>\n": a group's line, `lead` being "  " in the report.
+void AppendGroupLine(std::string& lines, std::string_view lead, std::string_view label,
+                     std::string_view name, std::string_view dn);
+
 // Writes "Group Memberships:\n" (unless quiet) and one line per group, in key order, to
 // standard output; after each line, what `afterLine` gives for the group's key, when given.
 void WriteMembershipReport(

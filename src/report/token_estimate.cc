@@ -7,24 +7,28 @@ namespace nestwalk {
 
 namespace {
 
-bool ReachesToken(const data& group) {
-  return !group.sAMAccountName.empty() && IsSecurityGroupType(group.groupType) &&
-         ScopeOfGroupType(group.groupType) != GroupScope::kUnknown;
-}
-
 std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
 }  // namespace
 
 TokenEstimate EstimateToken(const MembershipGraph& graph, std::string_view accountDn,
                             std::size_t sidHistoryCount) {
-  const std::vector<int> distance = graph.Distances(ReachesToken);
+  // The scope of each group that can be in a token (a security group whose entry was read),
+  // kUnknown for any other: each group's type is read once, not once for every link into it.
+  std::vector<GroupScope> scopes(graph.groupCount(), GroupScope::kUnknown);
+  for (MembershipGraph::Node node = 0; node < graph.groupCount(); ++node) {
+    const data& group = graph.group(node);
+    const GroupTypeFacts type = ReadGroupType(group.groupType);
+    if (!group.sAMAccountName.empty() && type.security) scopes[node] = type.scope;
+  }
+  const std::vector<int> distance = graph.Distances(
+      [&scopes](MembershipGraph::Node node) { return scopes[node] != GroupScope::kUnknown; });
   const std::string accountDomain = DomainOfDn(accountDn);
   TokenEstimate estimate;
   estimate.d = static_cast<int>(sidHistoryCount);
   for (MembershipGraph::Node node = 0; node < graph.groupCount(); ++node) {
     if (distance[node] == MembershipGraph::kUnreached) continue;
-    switch (ScopeOfGroupType(graph.group(node).groupType)) {
+    switch (scopes[node]) {
       case GroupScope::kLocal:
         ++estimate.d;
         break;

@@ -26,6 +26,19 @@ TEST(LowerCaseTextTest, FoldsOnlyAsciiLetters) {
   }
 }
 
+TEST(LowerCaseTextTest, EveryByteValueWhereverItStands) {
+  std::string all;
+  for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+  for (const std::size_t shift : {0, 3, 7}) {  // each byte at every place of an eight-byte word
+    const std::string folded = LowerCaseText(all.substr(shift) + all.substr(0, shift));
+    for (int byte = 0; byte < 256; ++byte) {
+      const auto at = static_cast<std::size_t>((byte + 256 - static_cast<int>(shift)) % 256);
+      const int expected = byte >= 'A' && byte <= 'Z' ? byte + 0x20 : byte;
+      EXPECT_EQ(static_cast<unsigned char>(folded[at]), expected) << byte << " at " << at;
+    }
+  }
+}
+
 TEST(UpperCaseTextTest, FoldsOnlyAsciiLetters) {
   EXPECT_EQ(UpperCaseText("corp.nestwalk.test"), "CORP.NESTWALK.TEST");
   EXPECT_EQ(UpperCaseText("@[`{AZaz09"), "@[`{AZAZ09");  // the neighbours of A-Z and a-z stay

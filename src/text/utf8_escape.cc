@@ -68,6 +68,18 @@ std::string EscapeInvalidUtf8(std::string_view text) {
   return escaped;
 }
 
+bool IsWellFormedUtf8(std::string_view text) {
+  auto high = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+  auto highInWord = [](byte_scan::Word word) { return byte_scan::High(word) != 0; };
+  if (!byte_scan::AnyByte(text, highInWord, high)) return true;
+  while (!text.empty()) {
+    const std::size_t length = SequenceLength(text);
+    if (length == 0) return false;
+    text.remove_prefix(length);
+  }
+  return true;
+}
+
 std::string EscapeControlCharacters(std::string_view text, bool keepLayout) {
   std::string escaped;
   escaped.reserve(text.size());

@@ -13,6 +13,8 @@ namespace nestwalk {
 // upper-case hex digits, "\C4". Well-formed sequences and every ASCII byte pass unchanged. In a
 // DN this is the DN's own escape of the same byte; a sAMAccountName can hold no backslash.
 std::string EscapeInvalidUtf8(std::string_view text);
+// Whether EscapeInvalidUtf8 would leave `text` as it is; ASCII eight bytes at a time.
+bool IsWellFormedUtf8(std::string_view text);
 
 // `text` with every control character (bytes 0x00 to 0x1F and 0x7F) written the same way, "\1B",
 // except line ends and tabs when `keepLayout`. Every other byte passes unchanged.

@@ -24,8 +24,14 @@ TEST(EscapeInvalidUtf8Test, WellFormedSequencesPassAndEveryOtherByteIsEscaped) {
       {"\xF4\x90\x80\x80", "\\F4\\90\\80\\80"},   // above U+10FFFF
       {"\xF5\x80", "\\F5\\80"},
       {std::string("a\0b", 3), std::string("a\0b", 3)},
+      // Past the first eight bytes, where whole words are scanned.
+      {"CN=Groups,DC=example,DC=\xC4", "CN=Groups,DC=example,DC=\\C4"},
+      {"CN=Groups,DC=example,DC=\xC3\x84", "CN=Groups,DC=example,DC=\xC3\x84"},
   };
-  for (const Case& c : cases) EXPECT_EQ(EscapeInvalidUtf8(c.text), c.escaped) << c.escaped;
+  for (const Case& c : cases) {
+    EXPECT_EQ(EscapeInvalidUtf8(c.text), c.escaped) << c.escaped;
+    EXPECT_EQ(IsWellFormedUtf8(c.text), c.text == c.escaped) << c.escaped;
+  }
 }
 
 }  // namespace

@@ -9,6 +9,13 @@ CommandResult RunNestwalk(const E2eEnvironment& env, const std::vector<std::stri
   return RunCommand(argv, CommandOptions{extraEnv, "", std::chrono::seconds(60)});
 }
 
+std::string ListLine(const E2eEnvironment& env, const PrincipalCase& c) {
+  const std::string kind = std::string(c.option) == "-comp"    ? "computer "
+                           : std::string(c.option) == "-group" ? "group "
+                                                               : "";
+  return kind + env.flat + "\\" + c.typed + "\n";
+}
+
 std::string ExpectedReportLines(const GroupSet& groups) {
   std::string lines;
   for (const auto& [key, group] : groups) {
