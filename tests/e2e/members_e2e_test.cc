@@ -1,6 +1,8 @@
 // The reverse question (-members) against the real test domain: for a sample of groups the set
 // of members equals what the domain says without the program: the in-chain rule on memberOf,
 // plus the members whose primary group is the group or any group in it; with and without -fast.
+// Across the forest trust of tests/e2e/forests, the foreign security principals of a group of B
+// are the accounts and groups of A whose SIDs they carry, with what those groups hold in A.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -46,6 +48,15 @@ std::set<std::string> OracleMembers(const DirectoryOracle& oracle, const std::st
   return members;
 }
 
+// The member DNs of the -members run's document.
+std::set<std::string> ReportedMembers(const CommandResult& run) {
+  std::set<std::string> members;
+  for (const nlohmann::json& member : nlohmann::json::parse(run.out)["members"]) {
+    members.insert(LowerAscii(member["dn"].get<std::string>()));
+  }
+  return members;
+}
+
 TEST(MembersE2e, EachSampleGroupHoldsWhatTheDomainSays) {
   NESTWALK_E2E_REQUIRE_DOMAIN(env);
   const DirectoryOracle oracle(env);
@@ -60,13 +71,47 @@ TEST(MembersE2e, EachSampleGroupHoldsWhatTheDomainSays) {
       const CommandResult run =
           RunNestwalk(env, {"-q", "-json", pace, "-members", env.flat + "\\" + sam});
       ASSERT_EQ(run.status, 0) << sam << " " << pace << "\n" << run.err;
-      const nlohmann::json document = nlohmann::json::parse(run.out);
-      std::set<std::string> members;
-      for (const nlohmann::json& member : document["members"]) {
-        members.insert(LowerAscii(member["dn"].get<std::string>()));
+      EXPECT_EQ(ReportedMembers(run), expected) << sam << " " << pace;
+      EXPECT_EQ(nlohmann::json::parse(run.out)["complete"], true) << sam << " " << pace;
+    }
+  }
+}
+
+// Run as A's administrator: B's groups hold alice, Alpha Staff and Alpha All of A through their
+// foreign security principals, which B's in-chain rule lists as such.
+TEST(TrustMembers, ForeignPrincipalsOfBetaAreAlphasAccountsWithWhatTheyHold) {
+  NESTWALK_E2E_REQUIRE_TRUST(env);
+  const DirectoryOracle alpha(env.alpha);
+  const DirectoryOracle beta(env.beta, env.betaAdminCcache);
+  for (const char* sam : {"Beta Outer", "Beta Universal Holders"}) {
+    const std::string groupDn =
+        "CN=" + std::string(sam) + ",OU=Groups,OU=Nestwalk," + env.beta.baseDn;
+    std::set<std::string> expected;
+    for (const std::string& member : OracleMembers(beta, groupDn)) {
+      const std::string::size_type foreign = member.find(",cn=foreignsecurityprincipals,");
+      if (foreign == std::string::npos) {
+        expected.insert(member);
+        continue;
       }
-      EXPECT_EQ(members, expected) << sam << " " << pace;
-      EXPECT_EQ(document["complete"], true) << sam << " " << pace;
+      // The SID is the principal's CN; its account or group is the entry of A that has it.
+      const std::string sid = member.substr(3, foreign - 3);
+      const std::vector<LdifEntry> account =
+          alpha.Search(alpha.BaseDn(), "sub", "(objectSid=" + sid + ")", {"objectClass"});
+      ASSERT_EQ(account.size(), 1u) << sid;
+      expected.insert(LowerAscii(account.front().dn));
+      for (const std::string& held : OracleMembers(alpha, account.front().dn)) {
+        expected.insert(held);
+      }
+    }
+    EXPECT_TRUE(expected.contains(
+        LowerAscii("CN=alice,OU=People,OU=Nestwalk," + env.alpha.baseDn)))
+        << sam;
+    for (const char* pace : {"-d", "-fast"}) {
+      const CommandResult run =
+          RunNestwalk(env.alpha, {"-q", "-json", pace, "-members", env.beta.flat + "\\" + sam});
+      ASSERT_EQ(run.status, 0) << sam << " " << pace << "\n" << run.err;
+      EXPECT_EQ(ReportedMembers(run), expected) << sam << " " << pace;
+      EXPECT_EQ(nlohmann::json::parse(run.out)["complete"], true) << sam << " " << pace;
     }
   }
 }
