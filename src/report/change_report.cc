@@ -29,17 +29,17 @@ ChangeWords WordsOf(AccountChange change) {
 
 void WriteEarlierGroup(JsonWriter& json, const EarlierGroup& group) {
   json.BeginObject();
-  json.Key("dn");
+  json.Key<"dn">();
   json.String(group.dn);
-  json.Key("sAMAccountName");
+  json.Key<"sAMAccountName">();
   if (group.name.empty()) {
     json.Null();
   } else {
     json.String(group.name);
   }
-  json.Key("scope");
+  json.Key<"scope">();
   json.String(group.scope);
-  json.Key("kind");
+  json.Key<"kind">();
   json.String(group.kind);
   json.EndObject();
 }
@@ -100,26 +100,26 @@ void AppendJsonChanges(std::string& out, std::string_view name, std::string_view
                        JsonGroups* gained, const MembershipGraph* graph) {
   JsonWriter json(out, /*oneLine=*/true);
   json.BeginObject();
-  json.Key("change");
+  json.Key<"change">();
   json.String(WordsOf(changes.change).json);
-  json.Key("account");
+  json.Key<"account">();
   json.BeginObject();
-  json.Key("name");
+  json.Key<"name">();
   json.String(name);
-  json.Key("dn");
+  json.Key<"dn">();
   json.String(dn);
   json.EndObject();
-  json.Key("added");
+  json.Key<"added">();
   json.BeginArray();
   for (const auto* entry : changes.added) gained->Write(json, *graph->Find(entry->first));
   json.EndArray();
-  json.Key("removed");
+  json.Key<"removed">();
   json.BeginArray();
   for (const std::uint32_t index : changes.removed) {
     WriteEarlierGroup(json, earlier.groups()[index]);
   }
   json.EndArray();
-  json.Key("reason");
+  json.Key<"reason">();
   if (changes.change == AccountChange::kChanged) {
     json.Null();
   } else {

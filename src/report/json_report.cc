@@ -24,21 +24,21 @@ void WriteSid(JsonWriter& json, const std::string& binary) {
 
 void WriteToken(JsonWriter& json, const TokenEstimate& token) {
   json.BeginObject();
-  json.Key("d");
+  json.Key<"d">();
   json.Integer(token.d);
-  json.Key("s");
+  json.Key<"s">();
   json.Integer(token.s);
-  json.Key("bytes");
+  json.Key<"bytes">();
   json.Integer(token.bytes());
-  json.Key("over12000");
+  json.Key<"over12000">();
   json.Bool(token.bytes() > kOldMaxTokenSize);
-  json.Key("over48000");
+  json.Key<"over48000">();
   json.Bool(token.bytes() > kMaxTokenSize);
-  json.Key("sids");
+  json.Key<"sids">();
   json.Integer(token.sids());
-  json.Key("sidLimit");
+  json.Key<"sidLimit">();
   json.Integer(kTokenSidLimit);
-  json.Key("overSidLimit");
+  json.Key<"overSidLimit">();
   json.Bool(token.sids() > kTokenSidLimit);
   json.EndObject();
 }
@@ -100,24 +100,24 @@ void JsonGroups::Write(JsonWriter& json, MembershipGraph::Node node) {
   const data& group = graph_->group(node);
   const bool read = !group.sAMAccountName.empty();
   json.BeginObject();
-  json.Key("dn");
+  json.Key<"dn">();
   json.Written(QuotedDn(node));
-  json.Key("sAMAccountName");
+  json.Key<"sAMAccountName">();
   if (read && group.sAMAccountName != kUnknownAccountName) {
     json.String(group.sAMAccountName);
   } else {
     json.Null();
   }
   const GroupTypeWords words = WordsOfGroupType(group.groupType);
-  json.Key("scope");
+  json.Key<"scope">();
   json.String(words.scope);
-  json.Key("kind");
+  json.Key<"kind">();
   json.String(words.kind);
-  json.Key("sid");
+  json.Key<"sid">();
   WriteSid(json, group.objectSid);
-  json.Key("read");
+  json.Key<"read">();
   json.Bool(read);
-  json.Key("path");
+  json.Key<"path">();
   json.BeginArray();
   std::size_t depth = 0;
   bool viaPrimaryGroup = false;
@@ -133,16 +133,16 @@ void JsonGroups::Write(JsonWriter& json, MembershipGraph::Node node) {
     viaPrimaryGroup = chain_.viaPrimaryGroup;
   }
   json.EndArray();
-  json.Key("depth");
+  json.Key<"depth">();
   if (depth == 0) {
     json.Null();
   } else {
     json.Integer(static_cast<long long>(depth));
   }
-  json.Key("viaPrimaryGroup");
+  json.Key<"viaPrimaryGroup">();
   json.Bool(viaPrimaryGroup);
   if (!group.forest.empty()) {
-    json.Key("forest");
+    json.Key<"forest">();
     json.String(group.forest);
   }
   json.EndObject();
@@ -154,40 +154,40 @@ void AppendJsonReport(std::string& out, JsonGroups& groupObjects, const Reported
                       bool oneLine) {
   JsonWriter json(out, oneLine);
   json.BeginObject();
-  json.Key("principal");
+  json.Key<"principal">();
   json.BeginObject();
-  json.Key("kind");
+  json.Key<"kind">();
   json.String(account.kind);
-  json.Key("name");
+  json.Key<"name">();
   json.String(account.name);
-  json.Key("dn");
+  json.Key<"dn">();
   json.String(account.dn);
-  json.Key("sid");
+  json.Key<"sid">();
   WriteSid(json, account.objectSid);
   json.EndObject();
-  json.Key("groups");
+  json.Key<"groups">();
   json.BeginArray();
   groupObjects.Start(graph, chains);
   for (MembershipGraph::Node node = 0; node < graph.groupCount(); ++node) {
     groupObjects.Write(json, node);
   }
   json.EndArray();
-  json.Key("token");
+  json.Key<"token">();
   if (token) {
     WriteToken(json, *token);
   } else {
     json.Null();
   }
   const std::vector<ReadProblem> unread = ReadShortfalls(groups);
-  json.Key("complete");
+  json.Key<"complete">();
   json.Bool(unread.empty());
-  json.Key("unread");
+  json.Key<"unread">();
   json.BeginArray();
   for (const ReadProblem& shortfall : unread) {
     json.BeginObject();
-    json.Key("subject");
+    json.Key<"subject">();
     json.String(shortfall.subject);
-    json.Key("reason");
+    json.Key<"reason">();
     json.String(shortfall.reason);
     json.EndObject();
   }

@@ -19,6 +19,31 @@ namespace nestwalk {
 // UTF-8 whatever the text holds.
 void AppendQuotedJson(std::string& out, std::string_view text);
 
+// A key of an object, made from a string literal when the program is compiled, with its quotes,
+// its colon and the comma that may come before it. As a template argument of JsonWriter::Key it
+// is a constant of the program: writing it is one append from it (a review writes hundreds of
+// millions). The literal is written as it is: plain ASCII with no quote, backslash or control
+// character, of at most 28 characters. Its members are public only because a template argument
+// must be so.
+struct JsonKey {
+  template <std::size_t N>
+  consteval JsonKey(const char (&name)[N]) : size(N + 3) {  // implicit: Key<"name">()
+    static_assert(N + 3 <= kCapacity, "a key of at most 28 characters");
+    text[0] = ',';
+    text[1] = '"';
+    for (std::size_t i = 0; i + 1 < N; ++i) text[2 + i] = name[i];
+    text[N + 1] = '"';
+    text[N + 2] = ':';
+  }
+
+  // ,"name":
+  constexpr std::string_view withComma() const { return {text, size}; }
+
+  static constexpr std::size_t kCapacity = 32;
+  char text[kCapacity] = {};
+  std::size_t size;
+};
+
 // The small calls are defined here, to be inlined: a review makes hundreds of millions.
 class JsonWriter {
  public:
@@ -31,24 +56,17 @@ class JsonWriter {
   void EndObject() { Close('}'); }
   void BeginArray() { Open('['); }
   void EndArray() { Close(']'); }
-  // `key` is written as it is: plain ASCII with no quote, backslash or control character.
-  void Key(std::string_view key) {
-    if (oneLine_ && key.size() <= kShortKey) {
-      // A key and the comma before it in one append: a review writes hundreds of millions.
-      char text[kShortKey + 4];
-      std::size_t length = 0;
-      if (empty_.back() == 0) text[length++] = ',';
+  template <JsonKey key>
+  void Key() {
+    std::string_view text = key.withComma();
+    if (oneLine_) {
+      if (empty_.back() != 0) text.remove_prefix(1);
       empty_.back() = 0;
-      text[length++] = '"';
-      length += key.copy(text + length, key.size());
-      text[length++] = '"';
-      text[length++] = ':';
-      out_.append(text, length);
+      out_ += text;
     } else {
       BeforeValue();
-      out_ += '"';
-      out_ += key;
-      out_ += oneLine_ ? "\":" : "\": ";
+      out_ += text.substr(1);
+      out_ += ' ';
     }
     afterKey_ = true;
   }
@@ -110,8 +128,6 @@ class JsonWriter {
     out_ += '\n';
     out_.append(2 * depth, ' ');
   }
-
-  static constexpr std::size_t kShortKey = 32;
 
   std::string& out_;
   bool oneLine_;

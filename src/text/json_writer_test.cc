@@ -52,24 +52,24 @@ TEST(JsonWriterTest, WritesWhatNlohmannJsonDumpsFromATree) {
             {"d", {{"e", nullptr}}}},
        [](JsonWriter& w) {
          w.BeginObject();
-         w.Key("a");
+         w.Key<"a">();
          w.BeginObject();
          w.EndObject();
-         w.Key("b");
+         w.Key<"b">();
          w.BeginArray();
          w.BeginArray();
          w.EndArray();
          w.BeginObject();
-         w.Key("c");
+         w.Key<"c">();
          w.BeginArray();
          w.Integer(1);
          w.Written("2");
          w.EndArray();
          w.EndObject();
          w.EndArray();
-         w.Key("d");
+         w.Key<"d">();
          w.BeginObject();
-         w.Key("e");
+         w.Key<"e">();
          w.Null();
          w.EndObject();
          w.EndObject();
