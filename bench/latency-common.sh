@@ -89,6 +89,8 @@ seconds() { printf '%d.%02d' $(($1 / 1000)) $(($1 % 1000 / 10)); }
 
 # 2500 and 1000 as "2.5"
 ratio() {
-  local tenths=$(($1 * 10 / ($2 > 0 ? $2 : 1)))
+  # Rounded, not cut: 3.37 s against 2.15 s is 1.6.
+  local divisor=$(($2 > 0 ? $2 : 1))
+  local tenths=$((($1 * 10 + divisor / 2) / divisor))
   printf '%d.%d' $((tenths / 10)) $((tenths % 10))
 }
