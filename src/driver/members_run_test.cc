@@ -53,7 +53,8 @@ const std::string kDlOtherMembers =
     "  [FOREIGN] S-1-5-21-99-99-99-1105 "
     "CN=S-1-5-21-99-99-99-1105,CN=ForeignSecurityPrincipals,DC=other,DC=test\n"
     "      via: S-1-5-21-99-99-99-1105 -> DL-Other\n"
-    "  [FOREIGN] NT AUTHORITY\\INTERACTIVE CN=S-1-5-4,CN=ForeignSecurityPrincipals,DC=other,DC=test\n"
+    "  [FOREIGN] NT AUTHORITY\\INTERACTIVE "
+    "CN=S-1-5-4,CN=ForeignSecurityPrincipals,DC=other,DC=test\n"
     "      via: NT AUTHORITY\\INTERACTIVE -> DL-Other\n"
     "  [GROUP] [Global Security] EMEA\\Staff CN=Staff,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
     "      via: Staff -> U-Other -> DL-Other\n"
@@ -63,13 +64,14 @@ const std::string kDlOtherMembers =
 
 // Read one at a time or ahead (-fast), member values whole or four a piece (ranged).
 TEST(MembersRunTest, NestingAcrossDomainsACycleAndForeignPrincipals) {
-  for (const auto& [pace, range] : {std::pair{"-d", 0}, std::pair{"-fast", 0}, std::pair{"-d", 4}}) {
+  for (const auto& [pace, range] :
+       {std::pair{"-d", 0}, std::pair{"-fast", 0}, std::pair{"-d", 4}}) {
     SCOPED_TRACE(std::string(pace) + " " + std::to_string(range));
     fake::FakeForest forest;
     BuildThreeDomains(forest);
     forest.SetMaxValueRange(range);
-    const testing::RunOutcome run = testing::RunNestwalk(
-        forest, {"-q", pace, "-path", "-members", "OTHER\\DL-Other"});
+    const testing::RunOutcome run =
+        testing::RunNestwalk(forest, {"-q", pace, "-path", "-members", "OTHER\\DL-Other"});
     ASSERT_NE(run.out.find("Members of"), std::string::npos) << run.err;
     EXPECT_EQ(run.out.substr(run.out.find("Members of")), kDlOtherMembers);
     EXPECT_EQ(run.status, 0);
@@ -113,18 +115,20 @@ TEST(MembersRunTest, PrimaryGroupMembersAndAPagedSearch) {
 }
 
 // ALPHA, and BETA, which trusts it: Beta Outer holds Beta Readers, which holds alice of ALPHA
-// and Alpha Staff through their foreign security principals.
-void BuildTrustingForests(fake::FakeForest& forest) {
+// and Alpha Staff through their foreign security principals. Unless `principalsShowMemberOf`,
+// the principals show the caller no memberOf (as Samba shows them to an account of the trusted
+// forest), so that a search by memberOf does not find them.
+void BuildTrustingForests(fake::FakeForest& forest, bool principalsShowMemberOf = true) {
   forest.AddDomain({.dn = kAlpha, .flatName = "ALPHA", .sid = kAlphaSid});
-  forest.AddServer({.host = "dc1.alpha.test", .domainDn = kAlpha, .site = "Default",
-                    .globalCatalog = true});
+  forest.AddServer(
+      {.host = "dc1.alpha.test", .domainDn = kAlpha, .site = "Default", .globalCatalog = true});
   forest.AddUser("CN=alice,CN=Users,DC=alpha,DC=test", "alice", "513", 1101);
   forest.AddGroup("CN=Alpha Staff,CN=Users,DC=alpha,DC=test", "Alpha Staff", kGlobal,
                   {"CN=alice,CN=Users,DC=alpha,DC=test"}, 1102);
   forest.BeginForest();
   forest.AddDomain({.dn = kBeta, .flatName = "BETA", .sid = "S-1-5-21-20-20-20"});
-  forest.AddServer({.host = "dc1.beta.test", .domainDn = kBeta, .site = "Default",
-                    .globalCatalog = true});
+  forest.AddServer(
+      {.host = "dc1.beta.test", .domainDn = kBeta, .site = "Default", .globalCatalog = true});
   forest.AddEntry("CN=alpha.test,CN=System,DC=beta,DC=test",
                   {{"objectClass", {"top", "leaf", "trustedDomain"}},
                    {"flatName", {"ALPHA"}},
@@ -136,7 +140,10 @@ void BuildTrustingForests(fake::FakeForest& forest) {
   for (const char* rid : {"-1101", "-1102"}) {
     principals.push_back("CN=" + std::string(kAlphaSid) + rid +
                          ",CN=ForeignSecurityPrincipals,DC=beta,DC=test");
-    forest.AddEntry(principals.back(), {{"objectClass", {"top", "foreignSecurityPrincipal"}}});
+    std::vector<platform::Attribute> attributes{
+        {"objectClass", {"top", "foreignSecurityPrincipal"}}};
+    if (!principalsShowMemberOf) attributes.push_back({"memberOf", {}});
+    forest.AddEntry(principals.back(), std::move(attributes));
   }
   forest.AddGroup("CN=Beta Readers,CN=Users,DC=beta,DC=test", "Beta Readers", kDomainLocal,
                   principals);
@@ -145,21 +152,25 @@ void BuildTrustingForests(fake::FakeForest& forest) {
 }
 
 TEST(MembersRunTest, ForeignPrincipalsOfATrustedForestAreTheirAccountsThere) {
-  fake::FakeForest forest;
-  BuildTrustingForests(forest);
-  const testing::RunOutcome run =
-      testing::RunNestwalk(forest, {"-q", "-path", "-members", "BETA\\Beta Outer"});
-  EXPECT_EQ(run.out,
-            "Members of [Local Security] BETA\\Beta Outer CN=Beta Outer,CN=Users,DC=beta,DC=test\n"
-            "  [USER] ALPHA\\alice CN=alice,CN=Users,DC=alpha,DC=test\n"
-            "      via: alice =foreign=> Beta Readers -> Beta Outer\n"
-            "  [GROUP] [Global Security] ALPHA\\Alpha Staff CN=Alpha Staff,CN=Users,DC=alpha,DC=test\n"
-            "      via: Alpha Staff =foreign=> Beta Readers -> Beta Outer\n"
-            "  [GROUP] [Local Security] BETA\\Beta Readers CN=Beta Readers,CN=Users,DC=beta,DC=test\n"
-            "      via: Beta Readers -> Beta Outer\n"
-            "Members: 3 (users 1, computers 0, groups 2, foreign 0, other 0)\n");
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.status, 0);
+  for (const bool principalsShowMemberOf : {true, false}) {
+    SCOPED_TRACE(principalsShowMemberOf ? "memberOf shown" : "memberOf hidden");
+    fake::FakeForest forest;
+    BuildTrustingForests(forest, principalsShowMemberOf);
+    const testing::RunOutcome run =
+        testing::RunNestwalk(forest, {"-q", "-path", "-members", "BETA\\Beta Outer"});
+    EXPECT_EQ(
+        run.out,
+        "Members of [Local Security] BETA\\Beta Outer CN=Beta Outer,CN=Users,DC=beta,DC=test\n"
+        "  [USER] ALPHA\\alice CN=alice,CN=Users,DC=alpha,DC=test\n"
+        "      via: alice =foreign=> Beta Readers -> Beta Outer\n"
+        "  [GROUP] [Global Security] ALPHA\\Alpha Staff CN=Alpha Staff,CN=Users,DC=alpha,DC=test\n"
+        "      via: Alpha Staff =foreign=> Beta Readers -> Beta Outer\n"
+        "  [GROUP] [Local Security] BETA\\Beta Readers CN=Beta Readers,CN=Users,DC=beta,DC=test\n"
+        "      via: Beta Readers -> Beta Outer\n"
+        "Members: 3 (users 1, computers 0, groups 2, foreign 0, other 0)\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+  }
 
   fake::FakeForest json;
   BuildTrustingForests(json);
@@ -175,6 +186,30 @@ TEST(MembersRunTest, ForeignPrincipalsOfATrustedForestAreTheirAccountsThere) {
                          NESTWALK_MEMBERS_SCHEMA + " " + path)
                             .c_str()),
             0);
+}
+
+// A member value whose entry the caller cannot see (here: there is none) is not left out in
+// silence: the list says it may be incomplete.
+TEST(MembersRunTest, AMemberThatCannotBeReadMakesTheListIncomplete) {
+  const std::string hidden = "CN=Hidden,CN=Users,DC=beta,DC=test";
+  fake::FakeForest forest;
+  BuildTrustingForests(forest);
+  forest.AddValue("CN=Beta Outer,CN=Users,DC=beta,DC=test", "member", hidden);
+  const testing::RunOutcome run =
+      testing::RunNestwalk(forest, {"-q", "-members", "BETA\\Beta Outer"});
+  EXPECT_NE(run.out.find("Members: 3 "), std::string::npos) << run.out;
+  EXPECT_EQ(run.err, "WARNING: 1 read fell short; the list of members may be incomplete\n");
+  EXPECT_EQ(run.status, 0);
+
+  fake::FakeForest json;
+  BuildTrustingForests(json);
+  json.AddValue("CN=Beta Outer,CN=Users,DC=beta,DC=test", "member", hidden);
+  const nlohmann::json document = nlohmann::json::parse(
+      testing::RunNestwalk(json, {"-q", "-json", "-members", "BETA\\Beta Outer"}).out);
+  EXPECT_EQ(document["complete"], false);
+  EXPECT_EQ(document["unread"],
+            nlohmann::json::parse(R"([{"subject": "CN=Hidden,CN=Users,DC=beta,DC=test",
+                                       "reason": "it is named as a member but could not be read"}])"));
 }
 
 TEST(MembersRunTest, ADomainThatCannotBeBoundIsNamedAndCounted) {
@@ -205,7 +240,8 @@ TEST(MembersRunTest, ADomainThatCannotBeBoundIsNamedAndCounted) {
 TEST(MembersRunTest, AGroupThatIsNotThereOrNoGroupEndsWith255) {
   const std::pair<const char*, const char*> cases[] = {
       {"EMEA\\Nobody", "ERROR: Couldn't find group EMEA\\Nobody\n"},
-      {Forest::kAlice, "ERROR: CN=Alice,OU=Staff,DC=emea,DC=corp,DC=example,DC=com is not a group\n"},
+      {Forest::kAlice,
+       "ERROR: CN=Alice,OU=Staff,DC=emea,DC=corp,DC=example,DC=com is not a group\n"},
       {"Staff", "Error: -members needs domain\\group or a group's DN: Staff\n"},
   };
   for (const auto& [named, error] : cases) {
@@ -224,17 +260,18 @@ TEST(MembersRunTest, ACycleBackToTheGroupListsItOnce) {
   Forest::Build(forest, /*otherIsGc=*/true);
   const testing::RunOutcome run =
       testing::RunNestwalk(forest, {"-q", "-path", "-members", "EMEA\\Staff"});
-  EXPECT_EQ(run.out,
-            "Members of [Global Security] EMEA\\Staff "
-            "CN=Staff,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
-            "  [USER] EMEA\\alice CN=Alice,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
-            "      via: alice -> Staff\n"
-            "  [GROUP] [Global Security] EMEA\\All CN=All,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
-            "      via: All -> Staff\n"
-            "  [GROUP] [Global Security] EMEA\\Staff "
-            "CN=Staff,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
-            "      via: Staff -> All -> Staff\n"
-            "Members: 3 (users 1, computers 0, groups 2, foreign 0, other 0)\n");
+  EXPECT_EQ(
+      run.out,
+      "Members of [Global Security] EMEA\\Staff "
+      "CN=Staff,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
+      "  [USER] EMEA\\alice CN=Alice,OU=Staff,DC=emea,DC=corp,DC=example,DC=com\n"
+      "      via: alice -> Staff\n"
+      "  [GROUP] [Global Security] EMEA\\All CN=All,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
+      "      via: All -> Staff\n"
+      "  [GROUP] [Global Security] EMEA\\Staff "
+      "CN=Staff,OU=Groups,DC=emea,DC=corp,DC=example,DC=com\n"
+      "      via: Staff -> All -> Staff\n"
+      "Members: 3 (users 1, computers 0, groups 2, foreign 0, other 0)\n");
   EXPECT_EQ(run.status, 0);
 }
 

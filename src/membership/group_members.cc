@@ -99,14 +99,15 @@ void GroupMembersWalk::ReadLevel(const std::vector<std::string>& level, MembersA
   for (const std::string& key : level) {
     const platform::LdapHandle dc = session_.ReadServersOf(DomainOfDn(key)).dc;
     if (!dc.valid()) continue;
-    strategy.ForeseeSearch(dc, MemberDetailsRequest(DomainOfDn(key),
-                                                    "(memberOf=" + platform::EscapeFilterValue(key) + ")"));
+    strategy.ForeseeSearch(
+        dc, MemberDetailsRequest(DomainOfDn(key),
+                                 "(memberOf=" + platform::EscapeFilterValue(key) + ")"));
   }
-  std::map<std::string, std::vector<Elsewhere>> elsewhere;
+  std::map<std::string, std::vector<MemberValue>> toRead;
   foreign_.clear();
-  for (const std::string& key : level) ReadGroup(key, answer, next, elsewhere);
+  for (const std::string& key : level) ReadGroup(key, answer, next, toRead);
   ReadPrimaryGroupMembers(level, answer, next);
-  ReadElsewhere(elsewhere, answer, next);
+  ReadMemberValues(toRead, answer, next);
   const std::vector<std::string> foreign = std::move(foreign_);
   foreign_.clear();
   ResolveForeign(foreign, answer, next);
@@ -114,7 +115,7 @@ void GroupMembersWalk::ReadLevel(const std::vector<std::string>& level, MembersA
 
 void GroupMembersWalk::ReadGroup(const std::string& groupKey, MembersAnswer& answer,
                                  std::vector<std::string>& next,
-                                 std::map<std::string, std::vector<Elsewhere>>& elsewhere) {
+                                 std::map<std::string, std::vector<MemberValue>>& toRead) {
   console_.DebugErr("Reading the members of " + groupKey + "\n");
   const std::string domainKey = DomainOfDn(groupKey);
   const platform::LdapHandle dc = DcOf(domainKey, answer);
@@ -149,10 +150,8 @@ void GroupMembersWalk::ReadGroup(const std::string& groupKey, MembersAnswer& ans
   for (const std::string& value : values.values) {
     const std::string key = LowerCaseText(value);
     const std::string memberDomain = DomainOfDn(key);
-    if (memberDomain == domainKey || memberDomain.empty() || answer.members.contains(key)) {
-      continue;
-    }
-    elsewhere[memberDomain].push_back({value, groupKey});
+    if (memberDomain.empty() || answer.members.contains(key)) continue;
+    toRead[memberDomain].push_back({value, groupKey});
   }
 }
 
@@ -179,14 +178,14 @@ void GroupMembersWalk::ReadPrimaryGroupMembers(const std::vector<std::string>& l
     for (auto group = groups.begin(); group != groups.end();) {
       rids.push_back((group++)->first);
       if (rids.size() < kFilterBatch && group != groups.end()) continue;
-      const bool searched = SearchEach(
-          dc, MemberDetailsRequest(domainKey, AnyOf("primaryGroupID", rids)),
-          [&](const platform::Entry& entry) {
-            auto parent = groups.find(entry.First("primaryGroupID").value_or(""));
-            if (parent != groups.end()) {
-              Take(entry, parent->second, MemberHop::kPrimary, "", answer, next);
-            }
-          });
+      const bool searched =
+          SearchEach(dc, MemberDetailsRequest(domainKey, AnyOf("primaryGroupID", rids)),
+                     [&](const platform::Entry& entry) {
+                       auto parent = groups.find(entry.First("primaryGroupID").value_or(""));
+                       if (parent != groups.end()) {
+                         Take(entry, parent->second, MemberHop::kPrimary, "", answer, next);
+                       }
+                     });
       if (!searched) {
         answer.problems.push_back(
             {DnToDomainName(domainKey), "the members of its primary groups could not be searched"});
@@ -196,29 +195,36 @@ void GroupMembersWalk::ReadPrimaryGroupMembers(const std::vector<std::string>& l
   }
 }
 
-void GroupMembersWalk::ReadElsewhere(
-    const std::map<std::string, std::vector<Elsewhere>>& elsewhere, MembersAnswer& answer,
+void GroupMembersWalk::ReadMemberValues(
+    const std::map<std::string, std::vector<MemberValue>>& toRead, MembersAnswer& answer,
     std::vector<std::string>& next) {
-  for (const auto& [domainKey, members] : elsewhere) {
+  for (const auto& [domainKey, members] : toRead) {
     const platform::LdapHandle dc = DcOf(domainKey, answer);
     if (!dc.valid()) continue;
-    std::map<std::string, std::string> parents;  // member key: group key
-    for (const Elsewhere& member : members) parents.emplace(LowerCaseText(member.dn), member.parentKey);
+    std::map<std::string, MemberValue> byKey;
+    for (const MemberValue& member : members) byKey.emplace(LowerCaseText(member.dn), member);
     std::vector<std::string> dns;
-    for (auto member = parents.begin(); member != parents.end();) {
+    for (auto member = byKey.begin(); member != byKey.end();) {
       dns.push_back((member++)->first);
-      if (dns.size() < kFilterBatch && member != parents.end()) continue;
+      if (dns.size() < kFilterBatch && member != byKey.end()) continue;
       const bool searched =
           SearchEach(dc, MemberDetailsRequest(domainKey, AnyOf("distinguishedName", dns)),
                      [&](const platform::Entry& entry) {
-                       auto parent = parents.find(LowerCaseText(entry.dn));
-                       if (parent != parents.end()) {
-                         Take(entry, parent->second, MemberHop::kMember, "", answer, next);
+                       auto value = byKey.find(LowerCaseText(entry.dn));
+                       if (value != byKey.end()) {
+                         Take(entry, value->second.parentKey, MemberHop::kMember, "", answer, next);
                        }
                      });
       if (!searched) {
         answer.problems.push_back(
-            {DnToDomainName(domainKey), "members of groups of other domains could not be read"});
+            {DnToDomainName(domainKey), "members of groups could not be read by their DN"});
+      }
+      // A member the group names and the caller cannot see would be missing from a whole list.
+      for (const std::string& key : dns) {
+        if (searched && !answer.members.contains(key)) {
+          answer.problems.push_back(
+              {byKey.at(key).dn, "it is named as a member but could not be read"});
+        }
       }
       dns.clear();
     }
@@ -244,11 +250,12 @@ void GroupMembersWalk::ResolveForeign(const std::vector<std::string>& foreign,
     const std::optional<std::string> binary = platform::SidFromText(principal.sid);
     if (!dc.valid() || !binary) continue;
     platform::SearchResult found = directory.Search(
-        dc, MemberDetailsRequest(domainKey, "(objectSid=" + platform::EscapeFilterBytes(*binary) + ")"));
+        dc, MemberDetailsRequest(domainKey,
+                                 "(objectSid=" + platform::EscapeFilterBytes(*binary) + ")"));
     if (found.code != platform::kLdapSuccess || found.entries.size() != 1) {
       if (found.code != platform::kLdapSuccess) ReportSearchFailure(console_, directory, found);
-      answer.problems.push_back({principal.dn, "its account in " + domain->second.dnsName +
-                                                   " could not be found"});
+      answer.problems.push_back(
+          {principal.dn, "its account in " + domain->second.dnsName + " could not be found"});
       continue;
     }
     // The account stands where its principal stood.

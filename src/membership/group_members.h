@@ -40,9 +40,9 @@ struct GroupMember {
 };
 
 struct MembersAnswer {
-  GroupMember group;                            // the group asked about
+  GroupMember group;                           // the group asked about
   std::map<std::string, GroupMember> members;  // by lower-cased DN
-  std::vector<ReadProblem> problems;            // what could not be read, in the order met
+  std::vector<ReadProblem> problems;           // what could not be read, in the order met
 };
 
 // The attributes each member is read with.
@@ -61,7 +61,10 @@ class GroupMembersWalk {
   MembersAnswer Walk(GroupMember group);
 
  private:
-  struct Elsewhere {
+  // A member value of a group that the search by memberOf did not bring: one of another domain,
+  // or one whose memberOf the caller may not read (a foreign security principal, to an account
+  // of a trusted forest), which is read by its DN.
+  struct MemberValue {
     std::string dn;
     std::string parentKey;
   };
@@ -72,13 +75,15 @@ class GroupMembersWalk {
 
   void ReadLevel(const std::vector<std::string>& level, MembersAnswer& answer,
                  std::vector<std::string>& next);
-  // The members of `groupKey` in its own domain, and its member values that live elsewhere.
+  // The members of `groupKey` in its own domain, and into `toRead` by their domain, its member
+  // values that the search of its domain did not bring.
   void ReadGroup(const std::string& groupKey, MembersAnswer& answer, std::vector<std::string>& next,
-                 std::map<std::string, std::vector<Elsewhere>>& elsewhere);
+                 std::map<std::string, std::vector<MemberValue>>& toRead);
   void ReadPrimaryGroupMembers(const std::vector<std::string>& level, MembersAnswer& answer,
                                std::vector<std::string>& next);
-  void ReadElsewhere(const std::map<std::string, std::vector<Elsewhere>>& elsewhere,
-                     MembersAnswer& answer, std::vector<std::string>& next);
+  // Reads the values of `toRead` by their DN; one that cannot be read is a problem.
+  void ReadMemberValues(const std::map<std::string, std::vector<MemberValue>>& toRead,
+                        MembersAnswer& answer, std::vector<std::string>& next);
   void ResolveForeign(const std::vector<std::string>& foreign, MembersAnswer& answer,
                       std::vector<std::string>& next);
   // Takes a member found in `parentKey`; a group new to the walk goes into `next`, a foreign
@@ -94,12 +99,12 @@ class GroupMembersWalk {
   std::string FlatNameOf(const std::string& domainKey);
   // The domains that `domainKey` trusts, by their domain SID (read once a domain).
   const std::map<std::string, TrustedDomain>& TrustedDomainsOf(const std::string& domainKey,
-                                                                MembersAnswer& answer);
+                                                               MembersAnswer& answer);
 
   ForestSession& session_;
   Console& console_;
   std::string groupKey_;
-  std::map<std::string, std::string> flatNames_;  // by domain key
+  std::map<std::string, std::string> flatNames_;                        // by domain key
   std::map<std::string, std::map<std::string, TrustedDomain>> trusts_;  // by domain key
   std::vector<std::string> foreign_;  // found in the level being read, to resolve after it
 };

@@ -29,9 +29,8 @@ std::set<std::string> Found(const DirectoryOracle& oracle, const std::string& fi
 
 // Every member of `groupDn` as the domain itself tells it.
 std::set<std::string> OracleMembers(const DirectoryOracle& oracle, const std::string& groupDn) {
-  std::set<std::string> members =
-      Found(oracle, "(memberOf:1.2.840.113556.1.4.1941:=" +
-                        platform::EscapeFilterValue(groupDn) + ")");
+  std::set<std::string> members = Found(
+      oracle, "(memberOf:1.2.840.113556.1.4.1941:=" + platform::EscapeFilterValue(groupDn) + ")");
   std::vector<std::string> groups{groupDn};
   for (const LdifEntry& nested :
        oracle.Search(oracle.BaseDn(), "sub",
@@ -50,8 +49,9 @@ std::set<std::string> OracleMembers(const DirectoryOracle& oracle, const std::st
 
 // The member DNs of the -members run's document.
 std::set<std::string> ReportedMembers(const CommandResult& run) {
+  const nlohmann::json document = nlohmann::json::parse(run.out);
   std::set<std::string> members;
-  for (const nlohmann::json& member : nlohmann::json::parse(run.out)["members"]) {
+  for (const nlohmann::json& member : document["members"]) {
     members.insert(LowerAscii(member["dn"].get<std::string>()));
   }
   return members;
@@ -60,7 +60,8 @@ std::set<std::string> ReportedMembers(const CommandResult& run) {
 TEST(MembersE2e, EachSampleGroupHoldsWhatTheDomainSays) {
   NESTWALK_E2E_REQUIRE_DOMAIN(env);
   const DirectoryOracle oracle(env);
-  for (const char* sam : {"Site Admins (Local)", "Cycle A", "Domain Users", "Newsletter (Weekly)"}) {
+  for (const char* sam :
+       {"Site Admins (Local)", "Cycle A", "Domain Users", "Newsletter (Weekly)"}) {
     const std::vector<LdifEntry> group = oracle.Search(
         oracle.BaseDn(), "sub",
         "(&(objectClass=group)(sAMAccountName=" + platform::EscapeFilterValue(sam) + "))", {"cn"});
@@ -93,8 +94,9 @@ TEST(TrustMembers, ForeignPrincipalsOfBetaAreAlphasAccountsWithWhatTheyHold) {
         expected.insert(member);
         continue;
       }
-      // The SID is the principal's CN; its account or group is the entry of A that has it.
-      const std::string sid = member.substr(3, foreign - 3);
+      // The SID is the principal's CN (lower-cased here, as the key: "s-1-5-..."); its account
+      // or group is the entry of A that has it.
+      const std::string sid = "S" + member.substr(4, foreign - 4);
       const std::vector<LdifEntry> account =
           alpha.Search(alpha.BaseDn(), "sub", "(objectSid=" + sid + ")", {"objectClass"});
       ASSERT_EQ(account.size(), 1u) << sid;
@@ -103,8 +105,7 @@ TEST(TrustMembers, ForeignPrincipalsOfBetaAreAlphasAccountsWithWhatTheyHold) {
         expected.insert(held);
       }
     }
-    EXPECT_TRUE(expected.contains(
-        LowerAscii("CN=alice,OU=People,OU=Nestwalk," + env.alpha.baseDn)))
+    EXPECT_TRUE(expected.contains(LowerAscii("CN=alice,OU=People,OU=Nestwalk," + env.alpha.baseDn)))
         << sam;
     for (const char* pace : {"-d", "-fast"}) {
       const CommandResult run =
