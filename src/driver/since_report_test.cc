@@ -311,7 +311,8 @@ class SinceBadFileTest : public ::testing::TestWithParam<BadFile> {};
 // A file that is no whole earlier review ends the run before any server is asked.
 TEST_P(SinceBadFileTest, EndsTheRunBeforeAnyDirectoryWork) {
   const BadFile& c = GetParam();
-  const std::string file = ::testing::TempDir() + "/since-bad";
+  // A file of its own: CTest runs the cases side by side.
+  const std::string file = ::testing::TempDir() + "/since-bad " + c.name;
   std::ofstream(file, std::ios::binary) << c.text;
   fake::FakeForest forest;
   BuildForest(forest, /*after=*/true);
