@@ -44,8 +44,10 @@ void EarlierReview::Finish() {
   for (EarlierAccount& account : accounts_) {
     for (std::uint32_t& index : account.groups) index = rank[index];
     std::ranges::sort(account.groups);
-    const auto duplicates = std::ranges::unique(account.groups);
-    account.groups.erase(duplicates.begin(), duplicates.end());
+    // std::unique, not the ranges one: clang 14, which builds the fuzzers, cannot compile its
+    // subrange with this standard library.
+    account.groups.erase(std::unique(account.groups.begin(), account.groups.end()),
+                         account.groups.end());
   }
 }
 
