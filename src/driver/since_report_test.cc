@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "membership/membership_fixture.h"
 #include "support/corp_forest.h"
@@ -181,6 +182,9 @@ TEST(SinceReportTest, JsonLinesHoldAnAccountsChangeEach) {
   const std::string file = EarlierReview("lines.jsonl", {"-json"});
   const testing::RunOutcome run = RunAfter({"-json", "-since", file, "-in", "-"});
   const std::string printers = Group("Printers");
+  // The file's name inside a JSON string: a Windows temporary directory has backslashes.
+  const std::string quotedFile = nlohmann::json(file).dump();
+  const std::string fileInJson = quotedFile.substr(1, quotedFile.size() - 2);
   EXPECT_EQ(
       run.out,
       R"({"change":"changed","account":{"name":"CORP\\alice","dn":")" + User("alice") +
@@ -208,10 +212,11 @@ TEST(SinceReportTest, JsonLinesHoldAnAccountsChangeEach) {
           R"("},"added":[{"dn":")" + kDomainUsers +
           R"(","sAMAccountName":"Domain Users","scope":"Global","kind":"Security",)"
           R"("sid":"S-1-5-21-1-2-3-513","read":true,"path":[")" + kDomainUsers +
-          R"("],"depth":1,"viaPrimaryGroup":true}],"removed":[],"reason":"not in )" + file +
+          R"("],"depth":1,"viaPrimaryGroup":true}],"removed":[],"reason":"not in )" + fileInJson +
           R"("})" "\n"
       R"({"change":"removed","account":{"name":"CORP\\dave","dn":")" + User("dave") +
-          R"("},"added":[],"removed":[],"reason":"in )" + file + R"(, not in this review"})"
+          R"("},"added":[],"removed":[],"reason":"in )" + fileInJson +
+          R"(, not in this review"})"
           "\n");
   EXPECT_EQ(run.err, Closing(file, kCounts));
   EXPECT_EQ(run.status, 0);
