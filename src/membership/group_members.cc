@@ -218,10 +218,10 @@ void GroupMembersWalk::ReadMemberValues(
       if (!searched) {
         answer.problems.push_back(
             {DnToDomainName(domainKey), "members of groups could not be read by their DN"});
-      }
-      // A member the group names and the caller cannot see would be missing from a whole list.
-      for (const std::string& key : dns) {
-        if (searched && !answer.members.contains(key)) {
+      } else {
+        // A member the group names and the caller cannot see would be missing from a whole list.
+        for (const std::string& key : dns) {
+          if (answer.members.contains(key)) continue;
           answer.problems.push_back(
               {byKey.at(key).dn, "it is named as a member but could not be read"});
         }
